@@ -1,0 +1,121 @@
+#pragma once
+// The one interface between the engine core and an output device.
+//
+// The core converts plot units to device units (Device coordinates below)
+// and hands whole batches of vectors to the writer, so the hot path
+// curve -> polyline buffer -> devvec costs one virtual call per batch of up
+// to a few hundred points, not one per point.
+//
+// A writer reads what it needs from the state record: st.cycle.devscl,
+// st.page.npagx/npagy, st.cycle.colourDepth, st.cycle.bgmode, st.colour.table,
+// st.cycle.windowRequest, st.cycle.devRect, st.cycle.out (the open plot file
+// for file devices), st.cycle.windowMode/continueKey/delay. It reports a
+// failure with zedozo::raiseFailure() (EngineInternal.h); the core then runs
+// the rest of the cycle drawing nothing.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zedozo {
+
+struct EngineState;
+
+// Device families by code range: below 101 screen windows, 101-200
+// terminals, 201-300 metafiles, 301-400 Kyocera, 401-500 HPGL, 501-600
+// PostScript family and PDF (511), 601-700 raster images, 701 applet text,
+// 801 SVG.
+enum class DeviceFamily {
+    None, Screen, Terminal, Metafile, Kyocera, Hpgl, PostScript, Pdf, Raster, Applet, Svg
+};
+DeviceFamily familyOf(int devcode);
+
+// One converted vector. Screen and raster: integral pixel coordinates
+// (already rounded, origin top-left). PostScript family and PDF: unrounded
+// device units with the portrait/landscape mapping applied (PostScript
+// rounds in its writer, PDF writes two decimals). pen: 3 move, 2 draw,
+// 5 close and fill (PDF polygons), 9 end path, 0 open, 999 flush/release.
+struct DevVec {
+    float x, y;
+    int pen;
+};
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// What a hardware-font character needs besides code, origin and advance;
+// filled by the text code from its settings.
+struct CharParams {
+    float angle = 0;      // text angle, degrees counter-clockwise
+    float sinA = 0;       // sine and cosine of the angle
+    float cosA = 1;
+    float vOffset = 0;    // vertical offset of the character, plot units
+    float height = 0;     // character height, plot units
+    int fontIndex = 0;    // standard PostScript font index 0..34 (PDF resource /F<index+1>)
+    int refHeight = 683;  // reference height of that font, 1/1000 em
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+    virtual DeviceFamily family() const = 0;
+
+    // Device set-up at disini. File devices: st.cycle.devscl is computed and
+    // st.cycle.out is open on the plot file before this runs. Screen:
+    // sets st.cycle.devRect (client size + 1) and st.cycle.colourDepth; the
+    // core then computes devscl. Returns false after raiseFailure().
+    virtual bool open(EngineState& st) = 0;
+
+    // A batch of n vectors in device coordinates (see DevVec).
+    virtual void vectors(EngineState& st, const DevVec* v, int n) = 0;
+
+    // devcol: value as given (index or 0x01BBGGRR), rgb resolved by the core
+    // (explicit colour, or table entry when the colour depth exceeds 8).
+    virtual void colour(EngineState& st, int value, Rgb rgb) = 0;
+
+    // devpol: n points in device coordinates (pen fields unused).
+    virtual void polygon(EngineState& st, const DevVec* pts, int n) = 0;
+
+    // devrec: corners in device coordinates, already clipped; screen and
+    // raster get integral pixels, PostScript/PDF unrounded device units
+    // (landscape: x and y exchanged).
+    virtual void rect(EngineState& st, float x1, float y1, float x2, float y2, int value, Rgb rgb) = 0;
+
+    // devchr: character code, origin (plot units), advance (plot units).
+    virtual void character(EngineState& st, int code, float x, float y, float width, const CharParams& p) = 0;
+
+    // devfnt: select (select == true: psfont/winfnt) or resize (height) the
+    // hardware font. height in plot units, refHeight in 1/1000 em.
+    virtual void font(EngineState& st, const char* name, float height, int refHeight, bool select) = 0;
+
+    // devvlt: the 256-entry colour table (0xRRGGBB) after it was loaded or changed.
+    virtual void palette(EngineState& st, const std::uint32_t* table) = 0;
+
+    // devbox: pixel clip rectangle (screen and raster).
+    virtual void box(EngineState& st, int x1, int y1, int x2, int y2) = 0;
+
+    // erase: clear the page (screen, raster); no effect on PostScript/PDF.
+    virtual void erase(EngineState& st) = 0;
+
+    // Window update (sendbf/winupd): screen only.
+    virtual void update(EngineState&) {}
+
+    // Device finish at disfin: complete the output into st.cycle.out (file
+    // devices); the core then commits and closes the file.
+    virtual void finish(EngineState& st) = 0;
+};
+
+// Writers, one per family. The stubs of the ones not written yet report
+// "not supported yet" from open().
+std::unique_ptr<Device> createPsWriter(EngineState& st);      // PsWriter.cpp
+std::unique_ptr<Device> createPdfWriter(EngineState& st);     // PdfWriter.cpp
+std::unique_ptr<Device> createRasterWriter(EngineState& st);  // RasterPage.cpp
+std::unique_ptr<Device> createScreenWriter(EngineState& st);  // ScreenWriter.cpp
+// Draws to nothing: failed cycles and devices this system does not support.
+std::unique_ptr<Device> createNullDevice(DeviceFamily family = DeviceFamily::None);  // NullDevice.cpp
+// Draws to nothing; its open() raises warning 101 with the given text and
+// fails, so the cycle runs on without output.
+std::unique_ptr<Device> createUnsupportedDevice(DeviceFamily family, const char* text);
+
+} // namespace zedozo
