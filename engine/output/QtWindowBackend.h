@@ -1,0 +1,115 @@
+#pragma once
+// The screen window on Qt Widgets: a top-level widget that paints itself
+// from a QImage of its client size, into which all drawing goes.
+//
+// Needs a QApplication on the calling thread. Create the backend after the
+// QApplication and install it with zedozo::setWindowBackend(); remove it
+// (setWindowBackend(nullptr)) before the backend is destroyed. Destroying the
+// backend also deletes the widgets of any windows still alive, so it must
+// happen before the QApplication goes.
+
+#include "engine/output/WindowBackend.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
+
+namespace zedozo {
+
+class QtWindowBackend;
+class QtBackendWindow;
+
+// The top-level widget; paints the image of its owner.
+class QtScreenWidget final : public QWidget {
+public:
+    explicit QtScreenWidget(QtBackendWindow* owner);
+    void detach() { owner_ = nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QtBackendWindow* owner_;
+};
+
+class QtBackendWindow final : public BackendWindow {
+public:
+    ~QtBackendWindow() override;
+
+    int clientWidth() const override;
+    int clientHeight() const override;
+    bool createImage(int width, int height, std::uint32_t fill) override;
+    int imageWidth() const override { return image_.width(); }
+    int imageHeight() const override { return image_.height(); }
+    void setColour(std::uint32_t rgb) override;
+    void polyline(const PixelPoint* points, int n) override;
+    void setPixel(int x, int y) override;
+    void fillRect(int x, int y, int width, int height, std::uint32_t rgb) override;
+    void fillPolygon(const PixelPoint* points, int n) override;
+    bool selectFont(const WindowFontRequest& request) override;
+    double advanceWidth(char32_t ch) const override;
+    int fontLeading() const override { return leading_; }
+    void drawChar(int x, int y, char32_t ch) override;
+    void present() override;
+    void setTitle(const std::string& title) override;
+    std::string title() const override;
+    void setCloseEnabled(bool enabled) override { closeEnabled_ = enabled; }
+    bool isOpen() const override { return open_; }
+
+    // The off-screen image, with every drawing call so far in it.
+    const QImage& image();
+    QWidget* widget() const { return widget_; }
+
+private:
+    friend class QtWindowBackend;
+    friend class QtScreenWidget;
+    QtBackendWindow(QtWindowBackend* backend, QtScreenWidget* widget);
+    QPainter* painter();
+    void endPainting();
+    void paintInto(QPainter& p);
+    bool userClose();   // false while closing is disabled
+    void dropWidget();
+
+    QtWindowBackend* backend_;
+    QPointer<QtScreenWidget> widget_;
+    QImage image_;
+    QPainter painter_;
+    QColor colour_{Qt::white};
+    std::vector<QPoint> points_;
+    bool hasFont_ = false;
+    QFont font_;
+    int escapement_ = 0;
+    double ascent_ = 0;
+    int leading_ = 0;
+    bool closeEnabled_ = true;
+    bool open_ = true;
+};
+
+class QtWindowBackend final : public WindowBackend {
+public:
+    QtWindowBackend();
+    ~QtWindowBackend() override;
+
+    bool desktop(DesktopInfo& info) override;
+    std::unique_ptr<BackendWindow> createWindow(int x, int y, int clientWidth, int clientHeight,
+                                                const std::string& title) override;
+    bool dispatchEvents() override;
+    std::string lastError() const override { return error_; }
+
+    // Windows alive now, oldest first (for screenshots and tests).
+    const std::vector<QtBackendWindow*>& windows() const { return live_; }
+
+private:
+    friend class QtBackendWindow;
+    friend class QtScreenWidget;
+    std::vector<QtBackendWindow*> live_;
+    long long paints_ = 0;
+    std::string error_;
+};
+
+}  // namespace zedozo
