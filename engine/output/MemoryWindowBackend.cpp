@@ -138,6 +138,13 @@ bool MemoryWindow::userClose() {
     return true;
 }
 
+WindowInput MemoryWindow::takeInput() {
+    if (inputs_.empty()) return WindowInput::None;
+    WindowInput in = inputs_.front();
+    inputs_.erase(inputs_.begin());
+    return in;
+}
+
 std::uint32_t MemoryWindow::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= imageW_ || y >= imageH_) return 0xFFFFFFFFu;
     return pixels_[static_cast<std::size_t>(y) * imageW_ + x];

@@ -46,10 +46,13 @@ public:
     std::string title() const override { return title_; }
     void setCloseEnabled(bool enabled) override { closeEnabled_ = enabled; }
     bool isOpen() const override { return open_; }
+    WindowInput takeInput() override;
 
     // The user clicks the window's close button; refused (false) while
     // closing is disabled.
     bool userClose();
+    // The user clicks or presses a key on the window.
+    void userInput(WindowInput input) { inputs_.push_back(input); }
 
     int id() const { return id_; }
     int x() const { return x_; }
@@ -91,6 +94,7 @@ private:
     bool hasFont_ = false;
     int fontSelections_ = 0;
     std::vector<MemoryChar> chars_;
+    std::vector<WindowInput> inputs_;
 };
 
 class MemoryWindowBackend final : public WindowBackend {

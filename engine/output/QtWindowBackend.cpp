@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -36,6 +38,25 @@ void QtScreenWidget::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+void QtScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (owner_ && event->button() == Qt::RightButton) owner_->inputs_.push_back(WindowInput::RightButton);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void QtScreenWidget::keyPressEvent(QKeyEvent* event) {
+    if (owner_) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            owner_->inputs_.push_back(WindowInput::Return);
+            return;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            owner_->inputs_.push_back(WindowInput::Escape);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---- window -------------------------------------------------------------------
@@ -205,6 +226,13 @@ bool QtBackendWindow::userClose() {
     if (!closeEnabled_) return false;
     open_ = false;
     return true;
+}
+
+WindowInput QtBackendWindow::takeInput() {
+    if (inputs_.empty()) return WindowInput::None;
+    WindowInput in = inputs_.front();
+    inputs_.erase(inputs_.begin());
+    return in;
 }
 
 const QImage& QtBackendWindow::image() {

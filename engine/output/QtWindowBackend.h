@@ -32,6 +32,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QtBackendWindow* owner_;
@@ -60,6 +62,7 @@ public:
     std::string title() const override;
     void setCloseEnabled(bool enabled) override { closeEnabled_ = enabled; }
     bool isOpen() const override { return open_; }
+    WindowInput takeInput() override;
 
     // The off-screen image, with every drawing call so far in it.
     const QImage& image();
@@ -88,6 +91,7 @@ private:
     int leading_ = 0;
     bool closeEnabled_ = true;
     bool open_ = true;
+    std::vector<WindowInput> inputs_;
 };
 
 class QtWindowBackend final : public WindowBackend {

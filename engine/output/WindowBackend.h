@@ -15,6 +15,9 @@ struct PixelPoint {
     std::int32_t y = 0;
 };
 
+// User input that can end a wait after the page is finished.
+enum class WindowInput { None, RightButton, Return, Escape };
+
 struct DesktopInfo {
     int width = 0;         // pixels
     int height = 0;        // pixels
@@ -79,6 +82,8 @@ public:
     virtual void setCloseEnabled(bool enabled) = 0;
     // False once the user has closed the window.
     virtual bool isOpen() const = 0;
+    // The oldest right click, Return or Escape on the window not taken yet.
+    virtual WindowInput takeInput() = 0;
 };
 
 class WindowBackend {
