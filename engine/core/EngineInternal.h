@@ -60,6 +60,15 @@ void errorVPrintf(const char* fmt, std::va_list ap);
 // rest of the cycle draw nothing.
 void raiseFailure(int number, std::string_view customTextOrEmpty, std::string_view reason);
 
+// Existing-file policy of the file mode (0 count versions, 1 delete, 2 stop)
+// for a file about to be written. Returns 0 (name possibly replaced by a
+// free version name) or the warning number 168..170 with its text in text.
+int chkfil(std::string& name, int fileMode, std::string& text);
+
+// Summary banner at disfin; closes the error file.
+void writeBanner(EngineState& st);
+void closeErrorFile(EngineState& st);
+
 // ---- clock ------------------------------------------------------------------
 struct EngineTime {
     int year, month, day, hour, minute, second;
@@ -69,6 +78,7 @@ EngineTime engineNow();
 
 // ---- defaults run by disini -------------------------------------------------
 void coreDefaults(EngineState& st);   // warnings, colours, curves; calls the three below
+void colourDefaults(EngineState& st); // colour table, named colours, devvlt, devcol(foreground)
 void axisDefaults(EngineState& st);   // Axis.cpp
 void titleDefaults(EngineState& st);  // Title.cpp
 void textDefaults(EngineState& st);   // Text.cpp
@@ -82,6 +92,9 @@ void devchr(int code, float x, float y, float width, const CharParams& p);
 void devfnt(const char* name, float height, int refHeight, bool select);
 void devvlt(const std::uint32_t* table);
 void devbox(float left, float top, float right, float bottom);
+// Converts a batch of plot-unit vectors to device coordinates in place,
+// counts them and hands them to the device in one call.
+void sendVectors(DevVec* v, int n);
 // r, g, b of a colour value as the writers see it.
 Rgb colourRgb(const EngineState& st, int colour);
 // Nearest table index of an explicit colour (also used by the raster page).

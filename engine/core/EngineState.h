@@ -82,6 +82,7 @@ struct CycleState {
     int continueKey = 0;
     int delay = 10;
     bool fileWritten = false;    // this cycle writes a plot file (banner "Metafile:")
+    bool errFileWasOpen = false; // the error file was opened in this cycle (banner "Err-file:")
     long long vectorCount = 0;   // devvec calls in this cycle
     int cycleFinished = 0;
     bool drawNothing = false;    // the cycle failed: everything goes to the null device
@@ -114,6 +115,7 @@ struct PolylineBuffer {
     float y[kCapacity];
     int count = 0;
     float penX = 0, penY = 0;    // pen position (unshifted)
+    bool continued = false;      // point 1 was already sent (continuation of a sent buffer)
     bool pendingMove = false;    // a move recorded while a line shift is active
     bool flushing = false;       // devcol must not flush recursively
 };
@@ -157,7 +159,11 @@ struct EngineState {
     AxisState axis;
     TitleState title;
     TextState text;
-    std::unique_ptr<Device> device;   // writer of the open cycle
+    Device* device = nullptr;         // writer of the current cycle (null: draws nothing)
+    // Writers by DeviceFamily, kept between cycles: the screen window stays
+    // up while a file is plotted, the PDF writer keeps its record.
+    std::unique_ptr<Device> writers[12];
+    std::unique_ptr<Device> unsupported; // stand-in for a device this system does not write
     EngineFailure failure;
     ~EngineState();
 };

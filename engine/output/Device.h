@@ -11,7 +11,11 @@
 // st.cycle.windowRequest, st.cycle.devRect, st.cycle.out (the open plot file
 // for file devices), st.cycle.windowMode/continueKey/delay. It reports a
 // failure with zedozo::raiseFailure() (EngineInternal.h); the core then runs
-// the rest of the cycle drawing nothing.
+// the rest of the cycle drawing nothing (no further calls reach the writer
+// in that cycle, and the plot file is discarded).
+//
+// One writer object per family is created on first use and kept for later
+// cycles (st.writers); open() starts each cycle anew.
 
 #include <cstdint>
 #include <memory>

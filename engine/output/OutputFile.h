@@ -29,8 +29,12 @@ public:
     void write(std::string_view s) { write(s.data(), s.size()); }
     void put(char c)
     {
-        if (fill_ < kBufferSize) buf_[fill_++] = c;
-        else write(&c, 1);
+        if (buf_ && fill_ < kBufferSize) {
+            buf_[fill_++] = c;
+            ++written_;
+        } else {
+            write(&c, 1);
+        }
     }
     // printf-style formatted write (short texts: header lines, tokens).
     void printf(const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,320 @@
+// Drawing core: pen with line shift, the 100-point polyline buffer with
+// Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv and curve.
+#include "engine/core/Engine.h"
+#include "engine/core/EngineInternal.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zedozo {
+
+namespace {
+
+constexpr float kClipTolerance = 0.001f;
+constexpr float kCoordLimit = 1.0e6f;
+
+inline float clampCoord(float v)
+{
+    return v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v;
+}
+
+inline int regionCode(const ClipWindow& w, double x, double y)
+{
+    int c = 0;
+    if (x < w.left - kClipTolerance) c |= 1;
+    else if (x > w.right + kClipTolerance) c |= 2;
+    if (y < w.top - kClipTolerance) c |= 4;
+    else if (y > w.bottom + kClipTolerance) c |= 8;
+    return c;
+}
+
+// Cohen-Sutherland: clips the segment to the window. False when nothing is
+// visible; startCut tells whether the start point was moved.
+bool clipSegment(const ClipWindow& w, double& x0, double& y0, double& x1, double& y1, bool& startCut)
+{
+    startCut = false;
+    int c0 = regionCode(w, x0, y0);
+    int c1 = regionCode(w, x1, y1);
+    for (int guard = 0; guard < 16; ++guard) {
+        if ((c0 | c1) == 0) return true;
+        if (c0 & c1) return false;
+        int c = c0 ? c0 : c1;
+        double x, y;
+        if (c & 1) {
+            x = w.left;
+            y = y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+        } else if (c & 2) {
+            x = w.right;
+            y = y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+        } else if (c & 4) {
+            y = w.top;
+            x = x0 + (x1 - x0) * (y - y0) / (y1 - y0);
+        } else {
+            y = w.bottom;
+            x = x0 + (x1 - x0) * (y - y0) / (y1 - y0);
+        }
+        if (c == c0) {
+            x0 = x;
+            y0 = y;
+            c0 = regionCode(w, x0, y0);
+            startCut = true;
+        } else {
+            x1 = x;
+            y1 = y;
+            c1 = regionCode(w, x1, y1);
+        }
+    }
+    return false;
+}
+
+inline bool inside(const ClipWindow& w, float x, float y)
+{
+    return x >= w.left - kClipTolerance && x <= w.right + kClipTolerance && y >= w.top - kClipTolerance &&
+           y <= w.bottom + kClipTolerance;
+}
+
+inline void polyMove(EngineState& st, float x, float y)
+{
+    PolylineBuffer& b = st.poly;
+    if (b.count > 1 || (b.count == 1 && !b.continued)) flushPolyline();
+    b.x[0] = x;
+    b.y[0] = y;
+    b.count = 1;
+    b.continued = false;
+}
+
+inline void polyDraw(EngineState& st, float x, float y)
+{
+    PolylineBuffer& b = st.poly;
+    if (b.count == 0) {
+        b.x[0] = b.penX;
+        b.y[0] = b.penY;
+        b.count = 1;
+        b.continued = false;
+    }
+    b.x[b.count] = x;
+    b.y[b.count] = y;
+    if (++b.count == PolylineBuffer::kCapacity) flushPolyline();
+}
+
+} // namespace
+
+void flushPolyline()
+{
+    EngineState& st = engineState();
+    PolylineBuffer& b = st.poly;
+    if (b.flushing || b.count == 0 || (b.count == 1 && b.continued)) return;
+    b.flushing = true;
+    DevVec out[2 * PolylineBuffer::kCapacity + 2];
+    int m = 0;
+    const ClipWindow& w = st.clip;
+    bool clipping = !inside(w, b.x[0], b.y[0]);
+    if (!clipping && !b.continued) out[m++] = {b.x[0], b.y[0], 3};
+    for (int i = 1; i < b.count; ++i) {
+        if (!clipping) {
+            if (inside(w, b.x[i], b.y[i])) {
+                out[m++] = {b.x[i], b.y[i], 2};
+                continue;
+            }
+            clipping = true;
+        }
+        double x0 = b.x[i - 1], y0 = b.y[i - 1], x1 = b.x[i], y1 = b.y[i];
+        bool startCut = false;
+        if (!clipSegment(w, x0, y0, x1, y1, startCut)) continue;
+        if (startCut) out[m++] = {float(x0), float(y0), 3};
+        out[m++] = {float(x1), float(y1), 2};
+    }
+    b.x[0] = b.x[b.count - 1];
+    b.y[0] = b.y[b.count - 1];
+    b.count = 1;
+    b.continued = true;
+    if (m > 0) sendVectors(out, m);
+    b.flushing = false;
+}
+
+void penMove(float x, float y)
+{
+    EngineState& st = engineState();
+    PolylineBuffer& b = st.poly;
+    if (st.curve.lineShift != 0.0f) b.pendingMove = true;
+    else polyMove(st, x, y);
+    b.penX = x;
+    b.penY = y;
+}
+
+void penDraw(float x, float y)
+{
+    EngineState& st = engineState();
+    PolylineBuffer& b = st.poly;
+    const float s = st.curve.lineShift;
+    if (s == 0.0f) {
+        polyDraw(st, x, y);
+    } else {
+        const float x0 = b.penX, y0 = b.penY;
+        double theta;
+        if (std::fabs(x - x0) < 1e-6f) theta = (y0 - y) >= 0 ? M_PI / 2 : -M_PI / 2;
+        else theta = std::atan2(double(y0 - y), double(x - x0));
+        const float dx = float(-std::sin(theta) * s);
+        const float dy = float(-std::cos(theta) * s);
+        if (b.pendingMove) {
+            polyMove(st, x0 + dx, y0 + dy);
+            b.pendingMove = false;
+        } else {
+            polyDraw(st, x0 + dx, y0 + dy);
+        }
+        polyDraw(st, x + dx, y + dy);
+    }
+    b.penX = x;
+    b.penY = y;
+}
+
+void drawLine(float x1, float y1, float x2, float y2)
+{
+    penMove(x1, y1);
+    penDraw(x2, y2);
+}
+
+void setClipWindow(const ClipWindow& w)
+{
+    EngineState& st = engineState();
+    st.clip = w;
+    DeviceFamily f = familyOf(st.cycle.devcode);
+    if (st.level >= 1 && (f == DeviceFamily::Screen || f == DeviceFamily::Raster))
+        devbox(w.left, w.top, w.right, w.bottom);
+}
+
+void mapPoint(const EngineState& st, float x, float y, float& px, float& py)
+{
+    const UserMapping& m = st.map;
+    if (m.xLog) x = std::log10(x);
+    if (m.yLog) y = std::log10(y);
+    px = clampCoord((x - m.xa) * m.xFactor + m.xOrigin);
+    py = clampCoord(m.yOrigin - (y - m.ya) * m.yFactor);
+}
+
+void thkcrv(int n)
+{
+    EngineState& st = settingsCheck("thkcrv");
+    if (rangeCheck(n, 1, 10000)) st.curve.thickness = n;
+}
+
+namespace {
+
+void formatScaled(char* buf, std::size_t size, float v, bool first)
+{
+    double a = std::fabs(double(v));
+    bool plain = v == 0.0f || (a >= 1e-6 && a <= 1e6);
+    if (first) std::snprintf(buf, size, plain ? "%f /" : "%12.4e /", double(v));
+    else std::snprintf(buf, size, plain ? " %f) out of axis scaling!\n" : "%12.4e) out of axis scaling!\n", double(v));
+}
+
+void reportOutOfScaling(const EngineState& st, const float* x, const float* y, int n)
+{
+    const UserMapping& m = st.map;
+    for (int i = 0; i < n; ++i) {
+        if (x[i] >= m.xRange[0] && x[i] <= m.xRange[1] && y[i] >= m.yRange[0] && y[i] <= m.yRange[1]) continue;
+        char a[64], b[96];
+        formatScaled(a, sizeof a, x[i], true);
+        formatScaled(b, sizeof b, y[i], false);
+        errorPrintf(" <<<< (%s%s", a, b);
+    }
+}
+
+} // namespace
+
+void curve(const float* x, const float* y, int n)
+{
+    EngineState* stp = levelCheck(2, 3, "curve");
+    if (!stp) return;
+    EngineState& st = *stp;
+    if (n < 1 || (n == 1 && st.curve.symbolMode == 0) || !x || !y) {
+        warnPlain(2);
+        return;
+    }
+    if (st.map.xLog || st.map.yLog) {
+        for (int i = 0; i < n; ++i) {
+            if ((st.map.xLog && !(x[i] > 0)) || (st.map.yLog && !(y[i] > 0))) {
+                warnPlain(27);
+                return;
+            }
+        }
+    }
+    const int savedCheck = st.warn.checkOn;
+    if (savedCheck && st.warn.warnOn) reportOutOfScaling(st, x, y, n);
+    st.warn.checkOn = 0;
+
+    const ClipWindow savedClip = st.clip;
+    ClipWindow w = savedClip;
+    w.left = std::max(w.left, float(st.map.clipRect[0]));
+    w.top = std::max(w.top, float(st.map.clipRect[1]));
+    w.right = std::min(w.right, float(st.map.clipRect[2]));
+    w.bottom = std::min(w.bottom, float(st.map.clipRect[3]));
+    setClipWindow(w);
+
+    int passes = int(float(st.curve.thickness) * st.page.pageScale + 0.5f);
+    if (passes < 1) passes = 1;
+    for (int k = 1; k <= passes; ++k) {
+        const int step = (k % 2 == 0) ? k / 2 : -(k / 2);
+        st.curve.lineShift = float(step) / st.page.pageScale;
+        float px, py;
+        mapPoint(st, x[0], y[0], px, py);
+        penMove(px, py);
+        if (st.curve.lineShift == 0.0f && !st.map.xLog && !st.map.yLog) {
+            // Hot path: straight into the polyline buffer.
+            const UserMapping& m = st.map;
+            PolylineBuffer& b = st.poly;
+            for (int i = 1; i < n; ++i) {
+                px = clampCoord((x[i] - m.xa) * m.xFactor + m.xOrigin);
+                py = clampCoord(m.yOrigin - (y[i] - m.ya) * m.yFactor);
+                polyDraw(st, px, py);
+            }
+            b.penX = px;
+            b.penY = py;
+        } else {
+            for (int i = 1; i < n; ++i) {
+                mapPoint(st, x[i], y[i], px, py);
+                penDraw(px, py);
+            }
+        }
+    }
+    st.curve.lineShift = 0.0f;
+    st.poly.pendingMove = false;
+
+    // The tail of the curve must be clipped to the axis system, not the page.
+    flushPolyline();
+    setClipWindow(savedClip);
+    st.warn.checkOn = savedCheck;
+    ++st.curve.curveNumber;
+}
+
+void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny)
+{
+    EngineState& st = engineState();
+    UserMapping& m = st.map;
+    m.xa = xa;
+    m.xe = xe;
+    m.xorg = xa;
+    m.ya = ya;
+    m.ye = ye;
+    m.yorg = ya;
+    m.xFactor = float((long double)(nx - 1) / ((long double)xe - xa));
+    m.yFactor = float((long double)(ny - 1) / ((long double)ye - ya));
+    m.xOrigin = float(xp);
+    m.yOrigin = float(yp);
+    m.xRange[0] = std::min(xa, xe);
+    m.xRange[1] = std::max(xa, xe);
+    m.yRange[0] = std::min(ya, ye);
+    m.yRange[1] = std::max(ya, ye);
+    m.xLog = m.yLog = false;
+    int margin = -1;
+    DeviceFamily f = familyOf(st.cycle.devcode);
+    if (f == DeviceFamily::Screen || f == DeviceFamily::Raster)
+        margin = -1 - int(std::lround(0.99 / double(st.cycle.devscl)));
+    m.clipRect[0] = std::max(0, xp - margin);
+    m.clipRect[1] = std::max(0, yp - ny + 1 - margin);
+    m.clipRect[2] = std::min(st.page.npagx, xp + nx - 1 + margin);
+    m.clipRect[3] = std::min(st.page.npagy, yp + margin);
+    st.level = 2;
+}
+
+} // namespace zedozo

@@ -1,0 +1,55 @@
+// Creation and reset of the engine's single state record.
+#include "engine/core/EngineState.h"
+
+#include <cstdlib>
+
+namespace zedozo {
+
+namespace {
+
+EngineState* g_state = nullptr;
+
+// The record is never destroyed (writers may hold window-system objects that
+// must not be torn down after the toolkit is gone), but a plot file still
+// open when the process ends must not leave its temporary file behind.
+void abandonAtExit()
+{
+    if (g_state) {
+        g_state->cycle.out.abandon();
+        if (g_state->warn.errFile) std::fclose(g_state->warn.errFile);
+        g_state->warn.errFile = nullptr;
+    }
+}
+
+} // namespace
+
+EngineState::~EngineState()
+{
+    if (warn.errFile) std::fclose(warn.errFile);
+}
+
+EngineState& engineState()
+{
+    if (!g_state) {
+        static bool registered = false;
+        if (!registered) {
+            std::atexit(abandonAtExit);
+            registered = true;
+        }
+        g_state = new EngineState();
+    }
+    return *g_state;
+}
+
+void resetEngineForTests()
+{
+    delete g_state;   // OutputFile's destructor removes an uncommitted temporary file
+    g_state = nullptr;
+}
+
+const EngineFailure& lastFailure()
+{
+    return engineState().failure;
+}
+
+} // namespace zedozo
