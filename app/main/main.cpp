@@ -1,2 +1,22 @@
-#include <cstdio>
-int main() { std::puts("quorva"); return 0; }
+// The quorva program: a command (`quorva stats FILE`, see --help), or,
+// without one, the desktop program.
+
+#include "app/Cli.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv, argv + argc);
+    quorva::CommandIo io{std::cout, std::cerr};
+    const int status = quorva::runCommandLine(arguments, io);
+    if (status != quorva::kRunDesktop)
+        return status;
+
+    // The desktop program (main window) starts here once it is built.
+    std::cerr << "quorva: the desktop program is not available in this build; give a command\n\n"
+              << quorva::usageText();
+    return quorva::kExitUsage;
+}

@@ -1,0 +1,177 @@
+#include "app/RePlot.h"
+
+#include "app/TextFormat.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace quorva {
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Cut toward zero; -0 becomes 0 as it would through an integer.
+double whole(double v) noexcept
+{
+    return std::trunc(v) + 0.0;
+}
+
+// The y range and label step: start and end cut to integers, the step
+// their difference over 10 in integer division. A step of 0 for a range
+// that is not empty (under 10 units) would leave the page without axes and
+// curves, so such a range gets a tenth of itself as a fractional step.
+void yAxis(float bottom, float top, float& start, float& end, float& step) noexcept
+{
+    constexpr double kLimit = 4.0e18; // integers well inside int64
+    const double s = whole(bottom);
+    const double e = whole(top);
+    double integerStep;
+    if (std::isfinite(s) && std::isfinite(e) && std::fabs(s) < kLimit && std::fabs(e) < kLimit) {
+        const std::int64_t si = static_cast<std::int64_t>(s);
+        const std::int64_t ei = static_cast<std::int64_t>(e);
+        integerStep = static_cast<double>((ei - si) / 10);
+    } else {
+        integerStep = whole((e - s) / 10.0);
+    }
+    start = static_cast<float>(s);
+    end = static_cast<float>(e);
+    step = static_cast<float>(integerStep);
+    if (step == 0.0f && e > s)
+        step = static_cast<float>((e - s) / 10.0);
+}
+
+} // namespace
+
+OutputDevice outputDevice(OutputChoice choice) noexcept
+{
+    switch (choice) {
+    case OutputChoice::Pdf:
+        return {"PDF", "PDF"};
+    case OutputChoice::Eps:
+        return {"EPS", "EPS"};
+    case OutputChoice::Png:
+        return {"PNG", "PNG"};
+    case OutputChoice::Screen:
+        break;
+    }
+    return {"XWIN", "PNG"};
+}
+
+std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept
+{
+    if (equalsIgnoringCase(name, "Screen"))
+        return OutputChoice::Screen;
+    if (equalsIgnoringCase(name, "PDF"))
+        return OutputChoice::Pdf;
+    if (equalsIgnoringCase(name, "EPS"))
+        return OutputChoice::Eps;
+    if (equalsIgnoringCase(name, "PNG"))
+        return OutputChoice::Png;
+    return std::nullopt;
+}
+
+std::int32_t integerFromText(std::string_view text) noexcept
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    constexpr std::int64_t kCap = std::int64_t{1} << 40; // far past int32, no overflow
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < kCap)
+            value = value * 10 + (text[i] - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+RePlot::Result RePlot::run(const RePlotRequest& request)
+{
+    Result result;
+    if (running_) {
+        result.skipped = true;
+        return result;
+    }
+    struct RunningScope {
+        bool& flag;
+        explicit RunningScope(bool& f) : flag(f) { flag = true; }
+        ~RunningScope() { flag = false; }
+    } scope(running_);
+
+    result.read = lightCurve_.read(request.selectedPath); // 1
+    if (refresh_)                                         // 2
+        refresh_();
+    fill(request);                                        // 3 to 14
+    if (plot_) {                                          // 15
+        plot_(description_, geometry_);
+        result.plotted = true;
+    }
+    return result;
+}
+
+void RePlot::fill(const RePlotRequest& request)
+{
+    const LightCurve& lc = lightCurve_;
+    PlotDescription& d = description_;
+
+    // 3: the description refers to the light-curve arrays.
+    d.setPointCount(lc.sampleCount);
+    d.setXValues(lc.times.data());
+    d.setY1Values(lc.values1.data());
+    d.setY2Values(lc.values2.data());
+    d.setY3Values(lc.values3.data());
+
+    // 4: whole hours around the data.
+    const float xStart = static_cast<float>(whole(static_cast<double>(lc.timeMin)));
+    const float xEnd = static_cast<float>(whole(static_cast<double>(lc.timeMax)) + 1.0);
+
+    // 5 to 7: title and axis names.
+    const std::string fileName(fileNamePart(request.selectedPath));
+    d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", fileName.c_str(),
+                          static_cast<double>(lc.freq1), static_cast<double>(lc.freq2),
+                          static_cast<double>(lc.freq3)));
+    d.setXName("Time [UT]");
+    d.setYName("[" + request.unitText + "]");
+
+    // 8 to 10: extension, y range, output file name "%sPlot_%s.%s".
+    const OutputDevice device = outputDevice(request.output);
+    float yStart, yEnd, yStep;
+    yAxis(lc.yBottom, lc.yTop, yStart, yEnd, yStep);
+    std::string outputName(folderPart(request.outputFolder));
+    outputName += "Plot_";
+    outputName += fileName;
+    outputName += '.';
+    outputName += device.extension;
+    d.setFileName(outputName);
+
+    // 11 to 14.
+    d.setCurveThickness(integerFromText(request.thicknessText));
+    d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
+    d.setYAxis(yStart, yEnd, yStep);
+    d.setDevice(device.device);
+}
+
+} // namespace quorva

@@ -1,0 +1,105 @@
+#pragma once
+// The re-plot: read the selected light-curve file, refresh the statistics,
+// fill the plot description, plot. The main window ("RePlot", auto-plot
+// ticks, size and position changes, a click in the file dialog) and the
+// command line all run it through this one class, which owns the light
+// curve, the plot description and the plot geometry for the whole run.
+//
+// Typical use:
+//   quorva::RePlot rePlot;
+//   rePlot.setRefreshStep([&] { statisticsWindow.RefreshValues(); });
+//   rePlot.setPlotStep([](const quorva::PlotDescription& d, const quorva::PlotGeometry& g) {
+//       quorva::plot(d, g);   // the plot sequence
+//   });
+//   rePlot.description().reset(desktopWidth, rePlot.geometry());
+//   ...
+//   rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = "/data/out/",
+//               .output = quorva::OutputChoice::Pdf, .thicknessText = "2"});
+
+#include "lightcurve/LightCurve.h"
+#include "plotjob/PlotDescription.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorva {
+
+// The main window's output buttons.
+enum class OutputChoice { Screen, Pdf, Eps, Png };
+
+struct OutputDevice {
+    const char* device;    // for setDevice: "XWIN", "PDF", "EPS", "PNG"
+    const char* extension; // of the output file name; "PNG" for the screen
+};
+OutputDevice outputDevice(OutputChoice choice) noexcept;
+
+// "Screen", "PDF", "EPS" or "PNG" (any case); nothing for other texts.
+std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept;
+
+// Reads a number as atoi does: leading white space, optional sign, decimal
+// digits up to the first other character; no digits give 0. Beyond 32 bits
+// it is held at the nearer end of the range.
+std::int32_t integerFromText(std::string_view text) noexcept;
+
+// What the main window hands to a re-plot: the state of its controls and of
+// the file selection dialog at that moment.
+struct RePlotRequest {
+    std::string selectedPath;  // full path of the selected file; empty when none
+    std::string unitText = "ADU"; // "SFU" or "ADU"
+    std::string outputFolder;  // only its folder part (up to the last '/') is used
+    OutputChoice output = OutputChoice::Screen;
+    std::string thicknessText = "2"; // the thickness field's text
+};
+
+class RePlot {
+public:
+    // Step 2: refresh the statistics window (also while it is hidden).
+    using RefreshStep = std::function<void()>;
+    // Step 15: run the plot sequence on the filled description; the
+    // geometry carries plotLeft/plotTop for the screen window.
+    using PlotStep = std::function<void(const PlotDescription&, const PlotGeometry&)>;
+
+    struct Result {
+        ReadResult read;      // what the file system said (the plot runs anyway)
+        bool plotted = false; // the plot step ran
+        bool skipped = false; // dropped: asked for while a re-plot was running
+    };
+
+    RePlot() = default;
+    RePlot(const RePlot&) = delete;
+    RePlot& operator=(const RePlot&) = delete;
+
+    LightCurve& lightCurve() noexcept { return lightCurve_; }
+    const LightCurve& lightCurve() const noexcept { return lightCurve_; }
+    PlotDescription& description() noexcept { return description_; }
+    const PlotDescription& description() const noexcept { return description_; }
+    PlotGeometry& geometry() noexcept { return geometry_; }
+    const PlotGeometry& geometry() const noexcept { return geometry_; }
+
+    void setRefreshStep(RefreshStep step) { refresh_ = std::move(step); }
+    void setPlotStep(PlotStep step) { plot_ = std::move(step); }
+
+    // The whole re-plot, steps 1 to 15: read, refresh, fill, plot. A request
+    // that arrives while one runs (the screen output hands on waiting window
+    // messages during a plot) is dropped and reported as skipped.
+    Result run(const RePlotRequest& request);
+
+    // Steps 3 to 14 only: fill the description from the light curve as it
+    // stands (no read, no refresh, no plot).
+    void fill(const RePlotRequest& request);
+
+    bool running() const noexcept { return running_; }
+
+private:
+    LightCurve lightCurve_;
+    PlotDescription description_;
+    PlotGeometry geometry_;
+    RefreshStep refresh_;
+    PlotStep plot_;
+    bool running_ = false;
+};
+
+} // namespace quorva

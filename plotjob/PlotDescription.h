@@ -1,0 +1,85 @@
+#pragma once
+// The record one plot is made from. The main window keeps one for the whole
+// run and fills it before every plot (RePlot); the plot sequence reads it.
+// Texts are held whole, whatever their length.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorva {
+
+// Where and how large the screen window is: the plot position (top-left
+// corner in screen pixels) and the plot-size divisors of the desktop width.
+// Main-window state, read at every plot.
+struct PlotGeometry {
+    std::int32_t plotLeft = 0;
+    std::int32_t plotTop = 0;
+    float widthDivisor = 2.0f;                                  // "Medium"
+    float heightDivisor = static_cast<float>(1.414 * 2.0);      // always 1.414 x widthDivisor
+};
+
+class PlotDescription {
+public:
+    PlotDescription() = default;
+
+    // Window size from the desktop width (both sides from the width):
+    // trunc(desktopWidth / widthDivisor) by trunc(desktopWidth /
+    // heightDivisor); text height back to 50. Changes nothing else.
+    void reset(int desktopWidth, float widthDivisor, float heightDivisor) noexcept;
+    void reset(int desktopWidth, const PlotGeometry& geometry) noexcept
+    {
+        reset(desktopWidth, geometry.widthDivisor, geometry.heightDivisor);
+    }
+
+    // Texts are copied unchanged; a '%' is an ordinary character.
+    void setTitle(std::string_view text) { title.assign(text); }
+    void setFileName(std::string_view text) { fileName.assign(text); }
+    void setXName(std::string_view text) { xName.assign(text); }
+    void setYName(std::string_view text) { yName.assign(text); }
+    void setDevice(std::string_view text) { device.assign(text); }
+
+    void setXAxis(float from, float to, float step) noexcept
+    {
+        xFrom = from;
+        xTo = to;
+        xStep = step;
+    }
+    void setYAxis(float from, float to, float step) noexcept
+    {
+        yFrom = from;
+        yTo = to;
+        yStep = step;
+    }
+
+    // The arrays are the light-curve arrays; nothing is copied.
+    void setXValues(const float* values) noexcept { xValues = values; }
+    void setY1Values(const float* values) noexcept { y1Values = values; }
+    void setY2Values(const float* values) noexcept { y2Values = values; }
+    void setY3Values(const float* values) noexcept { y3Values = values; }
+
+    void setCurveThickness(std::int32_t n) noexcept { curveThickness = n; }
+    void setPointCount(std::int32_t n) noexcept { pointCount = n; }
+    // Written by the plot sequence (page background by device).
+    void setPageFill(std::int32_t colour) noexcept { pageFill = colour; }
+
+    std::string title;
+    std::string fileName; // output file for file devices
+    std::string xName;
+    std::string yName;
+    std::string device; // "XWIN", "PDF", "EPS" or "PNG"
+    std::int32_t winWidth = 0;
+    std::int32_t winHeight = 0;
+    std::int32_t pageFill = 0;
+    std::int32_t textHeight = 0;
+    float xFrom = 0.0f, xTo = 0.0f, xStep = 0.0f;
+    float yFrom = 0.0f, yTo = 0.0f, yStep = 0.0f;
+    const float* xValues = nullptr;
+    const float* y1Values = nullptr;
+    const float* y2Values = nullptr;
+    const float* y3Values = nullptr;
+    std::int32_t curveThickness = 0;
+    std::int32_t pointCount = 0;
+};
+
+} // namespace quorva
