@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace zedozo {
 
@@ -129,18 +130,37 @@ void QtBackendWindow::setColour(std::uint32_t rgb) {
     }
 }
 
+// Solid one-pixel lines go straight into the image's rows: a full-day curve
+// is a million short segments, too many for a painter call each.
 void QtBackendWindow::polyline(const PixelPoint* points, int n) {
-    if (n < 2) return;
-    QPainter* p = painter();
-    if (!p) return;
-    points_.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) points_[i] = QPoint(points[i].x, points[i].y);
-    p->drawPolyline(points_.data(), n);
+    if (n < 2 || image_.isNull()) return;
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    const int w = image_.width(), h = image_.height();
+    const QRgb c = 0xFF000000u | (colour_.rgb() & 0xFFFFFFu);
+    auto plot = [&](int x, int y) {
+        if (static_cast<unsigned>(x) < static_cast<unsigned>(w) && static_cast<unsigned>(y) < static_cast<unsigned>(h))
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = c;
+    };
+    for (int i = 1; i < n; ++i) {
+        int x0 = points[i - 1].x, y0 = points[i - 1].y;
+        const int x1 = points[i].x, y1 = points[i].y;
+        const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+        const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+        int err = dx + dy;
+        for (;;) {
+            plot(x0, y0);
+            if (x0 == x1 && y0 == y1) break;
+            const int e2 = 2 * err;
+            if (e2 >= dy) { err += dy; x0 += sx; }
+            if (e2 <= dx) { err += dx; y0 += sy; }
+        }
+    }
 }
 
 void QtBackendWindow::setPixel(int x, int y) {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    if (QPainter* p = painter()) p->drawPoint(x, y);
+    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = 0xFF000000u | (colour_.rgb() & 0xFFFFFFu);
 }
 
 void QtBackendWindow::fillRect(int x, int y, int width, int height, std::uint32_t rgb) {

@@ -417,6 +417,13 @@ WindowBackendScope::WindowBackendScope(WindowBackend* backend) : previous_(g_bac
 
 WindowBackendScope::~WindowBackendScope() { setWindowBackend(previous_); }
 
+void resetScreenForTests() {
+    if (!g_driver) return;
+    destroyAllWindows(*g_driver);
+    delete g_driver;
+    g_driver = nullptr;
+}
+
 BackendWindow* screenWindow(int slot) {
     if (!g_driver || slot < 1 || slot > kSlots) return nullptr;
     return g_driver->slots[slot - 1].window.get();

@@ -31,6 +31,10 @@ private:
     WindowBackend* previous_;
 };
 
+// Test seam: destroys the windows and forgets the driver record, so that
+// the next screen disini starts afresh (colour model chosen again).
+void resetScreenForTests();
+
 // The window of a slot (1..8), null when the slot is empty.
 BackendWindow* screenWindow(int slot = 1);
 
