@@ -42,18 +42,18 @@ void QtScreenWidget::closeEvent(QCloseEvent* event) {
 }
 
 void QtScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (owner_ && event->button() == Qt::RightButton) owner_->inputs_.push_back(WindowInput::RightButton);
+    if (owner_ && event->button() == Qt::RightButton) owner_->addInput(WindowInput::RightButton);
     QWidget::mouseReleaseEvent(event);
 }
 
 void QtScreenWidget::keyPressEvent(QKeyEvent* event) {
     if (owner_) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            owner_->inputs_.push_back(WindowInput::Return);
+            owner_->addInput(WindowInput::Return);
             return;
         }
         if (event->key() == Qt::Key_Escape) {
-            owner_->inputs_.push_back(WindowInput::Escape);
+            owner_->addInput(WindowInput::Escape);
             return;
         }
     }
@@ -246,6 +246,11 @@ bool QtBackendWindow::userClose() {
     if (!closeEnabled_) return false;
     open_ = false;
     return true;
+}
+
+// Nobody takes input from a window left open under NONE; keep only a few.
+void QtBackendWindow::addInput(WindowInput input) {
+    if (inputs_.size() < 16) inputs_.push_back(input);
 }
 
 WindowInput QtBackendWindow::takeInput() {

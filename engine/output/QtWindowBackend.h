@@ -76,6 +76,7 @@ private:
     void endPainting();
     void paintInto(QPainter& p);
     bool userClose();   // false while closing is disabled
+    void addInput(WindowInput input);
     void dropWidget();
 
     QtWindowBackend* backend_;

@@ -254,6 +254,7 @@ public:
     }
 
     void vectors(EngineState&, const DevVec* v, int n) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
         for (int i = 0; i < n; ++i)
@@ -261,6 +262,7 @@ public:
     }
 
     void colour(EngineState&, int value, Rgb) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
         if (d.colourModel == NoColours) return;
@@ -269,6 +271,7 @@ public:
     }
 
     void polygon(EngineState&, const DevVec* pts, int n) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
         BackendWindow* w = currentWindow(d);
@@ -280,6 +283,7 @@ public:
     }
 
     void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         // Keep the drawing order: what was collected before comes first.
         flushPoints(d);
@@ -291,6 +295,7 @@ public:
     }
 
     void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
         if (!w || !d.fontSelected) return;
@@ -307,11 +312,13 @@ public:
     void font(EngineState&, const char*, float, int, bool) override {}
 
     void palette(EngineState&, const std::uint32_t* table) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         for (int i = 0; i < 256; ++i) d.table[i] = table[i] & 0xFFFFFFu;
     }
 
     void box(EngineState&, int x1, int y1, int x2, int y2) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         d.clip[0] = x1;
         d.clip[1] = y1;
@@ -320,6 +327,7 @@ public:
     }
 
     void erase(EngineState&) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
         Slot& s = d.slots[d.current];
@@ -329,6 +337,7 @@ public:
     // The window update of sendbf/winupd: show what is drawn so far and let
     // the waiting events of the thread run.
     void update(EngineState&) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
         if (!currentWindow(d) || !g_backend) return;
@@ -340,6 +349,7 @@ public:
     }
 
     void finish(EngineState& st) override {
+        if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
         int mode = st.cycle.windowMode;
@@ -356,6 +366,9 @@ public:
         w->setCloseEnabled(true);
         w->setTitle(finishTitle(d.current + 1, mode, key, delay));
         if (mode == 2) return;
+        // Only input given while waiting continues.
+        while (w->takeInput() != WindowInput::None) {
+        }
         waitAfterFinish(d, mode, delay);
     }
 

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,30 @@ TEST_F(QtScreenTest, TheNextPlotReplacesTheWindowAndAClosedOneIsMadeAnew) {
     drawLine(100, 100, 2000, 100);
     disfin();
     EXPECT_EQ(at(current()->image(), 300, int(100 * engineState().cycle.devscl + 0.5f)), kGreen);
+}
+
+TEST_F(QtScreenTest, AWaitingWindowContinuesOnARightClick) {
+    begin();
+    winmod("NOERASE");  // wait for the right mouse button, keep the window
+    QWidget* widget = current()->widget();
+    int clicks = 0;
+    QTimer::singleShot(30, widget, [&] {
+        QTest::mouseClick(widget, Qt::LeftButton);  // not the continue button
+        QTest::keyClick(widget, Qt::Key_Return);    // nor the continue key
+        ++clicks;
+    });
+    QTimer::singleShot(80, widget, [&] {
+        QTest::mouseClick(widget, Qt::RightButton);
+        ++clicks;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    disfin();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_GE(timer.elapsed(), 70);
+    ASSERT_NE(current(), nullptr);
+    EXPECT_EQ(current()->widget(), widget);
+    EXPECT_EQ(widget->windowTitle(), "ZEDOZO 1 / Click MB2 to continue ...");
 }
 
 TEST_F(QtScreenTest, TimesNewRomanIsMeasuredAndDrawn) {
