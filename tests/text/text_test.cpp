@@ -1,0 +1,592 @@
+// Text and fonts: the generated glyph and metric tables, font choice by
+// device, measuring and drawing at height and angle, warnings.
+#include "engine/core/Engine.h"
+#include "engine/core/EngineInternal.h"
+#include "engine/core/PsFontMetrics.h"
+#include "engine/core/StrokeFontData.h"
+#include "engine/core/Text.h"
+#include "engine/output/MemoryWindowBackend.h"
+#include "engine/output/ScreenWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zedozo;
+
+// ---- the tables -------------------------------------------------------------
+
+struct Stroke {
+    int n = 0, start = 0;
+    float dx = 0, dy = 0;
+    bool shifted = false;
+    std::vector<std::pair<float, float>> points;
+};
+
+// Decodes glyph index i (>= 2) of an alphabet, checking every word it reads.
+std::vector<Stroke> glyphStrokes(const StrokeAlphabet& a, int glyphIndex)
+{
+    int pos = 0;
+    for (int k = 2; k < glyphIndex; ++k) pos += a.index[pos];
+    std::vector<Stroke> out;
+    const int end = pos + a.index[pos];
+    for (int i = pos + 1; i < end;) {
+        Stroke s;
+        int n = static_cast<std::int16_t>(a.index[i]);
+        s.start = a.index[i + 1];
+        if (n < 0) {
+            s.shifted = true;
+            s.dx = static_cast<std::int8_t>(a.index[i + 2] & 0xFF) / 2.0f;
+            s.dy = static_cast<std::int8_t>(a.index[i + 2] >> 8) / 2.0f;
+            n = -n;
+            i += 3;
+        } else {
+            i += 2;
+        }
+        s.n = n;
+        for (int j = 0; j < n; ++j) {
+            const std::uint16_t w = a.coords[s.start - 1 + j];
+            s.points.emplace_back(static_cast<std::int8_t>(w & 0xFF) + s.dx,
+                                  static_cast<std::int8_t>(w >> 8) + s.dy);
+        }
+        out.push_back(s);
+    }
+    return out;
+}
+
+void bounds(const std::vector<Stroke>& g, float& minX, float& minY, float& maxX, float& maxY)
+{
+    minX = minY = 1e9f;
+    maxX = maxY = -1e9f;
+    for (const Stroke& s : g)
+        for (auto [x, y] : s.points) {
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+}
+
+TEST(StrokeFontTables, RecordsAndStrokesStayInsideTheirTables)
+{
+    const int counts[6] = {231, 95, 95, 102, 102, 95};
+    for (const StrokeAlphabet* font : {kComplexFont, kDefaultFont}) {
+        for (int a = 0; a < kStrokeAlphabets; ++a) {
+            const StrokeAlphabet& alph = font[a];
+            SCOPED_TRACE("font " + std::string(font == kComplexFont ? "3" : "1") + " alphabet " +
+                         std::to_string(a + 1));
+            EXPECT_EQ(alph.glyphCount, counts[a]);
+            int pos = 0, records = 0;
+            while (pos < alph.indexCount) {
+                const int length = alph.index[pos];
+                ASSERT_GE(length, 1);
+                ASSERT_LE(pos + length, alph.indexCount);
+                for (int i = pos + 1; i < pos + length;) {
+                    int n = static_cast<std::int16_t>(alph.index[i]);
+                    const int step = n < 0 ? 3 : 2;
+                    ASSERT_LE(i + step, pos + length) << "stroke runs past record " << records;
+                    n = std::abs(n);
+                    const int start = alph.index[i + 1];
+                    ASSERT_GE(n, 1);
+                    ASSERT_GE(start, 1);
+                    ASSERT_LE(start + n - 1, alph.coordCount);
+                    i += step;
+                }
+                pos += length;
+                ++records;
+            }
+            EXPECT_EQ(pos, alph.indexCount);
+            EXPECT_EQ(records, alph.glyphCount - 1);  // glyph index 1, the blank, has no record
+            // Every printable ASCII character has ink (the Greek and symbol
+            // faces leave some positions empty).
+            if (a == 0) {
+                for (int code = 33; code <= 126; ++code)
+                    EXPECT_FALSE(glyphStrokes(alph, code - 31).empty()) << "code " << code;
+            }
+        }
+    }
+    for (int a = 0; a < kStrokeAlphabets; ++a) {
+        EXPECT_EQ(kComplexFont[a].unitsX, 20);
+        EXPECT_EQ(kComplexFont[a].unitsY, 21);
+        EXPECT_FLOAT_EQ(kComplexFont[a].gapFactor, 0.25f);
+        EXPECT_EQ(kComplexFont[a].blankWidth, 9);
+    }
+    for (int a : {0, 1, 3}) {
+        EXPECT_EQ(kDefaultFont[a].unitsX, 6);
+        EXPECT_EQ(kDefaultFont[a].unitsY, 7);
+        EXPECT_FLOAT_EQ(kDefaultFont[a].gapFactor, 0.0f);
+        EXPECT_EQ(kDefaultFont[a].blankWidth, 6);
+    }
+    for (int a : {2, 4, 5}) EXPECT_EQ(kDefaultFont[a].coords, kComplexFont[a].coords);
+
+    // Capitals stand on the baseline and reach the top line (y = 21), the
+    // glyph's left edge at x = 0; every code up to 262 has ink.
+    const StrokeAlphabet& latin = kComplexFont[0];
+    for (char c : std::string("AHMTZ")) {
+        float minX, minY, maxX, maxY;
+        bounds(glyphStrokes(latin, c - 31), minX, minY, maxX, maxY);
+        EXPECT_EQ(minX, 0) << c;
+        EXPECT_EQ(minY, 0) << c;
+        EXPECT_EQ(maxY, 21) << c;
+    }
+    for (int code = 127; code <= 262; ++code)
+        EXPECT_FALSE(glyphStrokes(latin, code - 31).empty()) << "code " << code;
+}
+
+bool containsStroke(const std::vector<Stroke>& g, const Stroke& s)
+{
+    return std::any_of(g.begin(), g.end(), [&](const Stroke& t) { return t.points == s.points; });
+}
+
+TEST(StrokeFontTables, AccentedLettersAreBuiltFromTheirBaseLetters)
+{
+    const StrokeAlphabet& latin = kComplexFont[0];
+    auto glyph = [&](int code) { return glyphStrokes(latin, code - 31); };
+    struct Case { int code; char base; bool above; };
+    // Ä Ö Ü ä ö ü Å Ø Ñ ñ Ç é à ô ã Ý ÿ
+    const Case cases[] = {{127, 'A', true}, {128, 'O', true}, {129, 'U', true}, {130, 'a', true},
+                          {131, 'o', true}, {132, 'u', true}, {134, 'A', true}, {135, 'O', false},
+                          {140, 'N', true}, {141, 'n', true}, {142, 'C', false}, {154, 'e', true},
+                          {163, 'a', true}, {176, 'o', true}, {179, 'a', true}, {182, 'Y', true},
+                          {184, 'y', true}};
+    for (const Case& c : cases) {
+        const auto accented = glyph(c.code);
+        const auto base = glyph(c.base);
+        for (const Stroke& s : base) EXPECT_TRUE(containsStroke(accented, s)) << "code " << c.code;
+        EXPECT_GT(accented.size(), base.size()) << "code " << c.code;
+        float bx0, by0, bx1, by1, ax0, ay0, ax1, ay1;
+        bounds(base, bx0, by0, bx1, by1);
+        bounds(accented, ax0, ay0, ax1, ay1);
+        if (c.above) {
+            EXPECT_GT(ay1, by1) << "accent of code " << c.code << " not above the letter";
+        }
+    }
+    // The cedilla hangs below the C.
+    float x0, y0, x1, y1;
+    bounds(glyph(142), x0, y0, x1, y1);
+    EXPECT_LT(y0, 0);
+    // The two dots of a dieresis are one stroke, the second moved.
+    const auto umlaut = glyph(130);
+    const auto plain = glyph('a');
+    std::vector<Stroke> dots;
+    for (const Stroke& s : umlaut)
+        if (!containsStroke(plain, s)) dots.push_back(s);
+    ASSERT_EQ(dots.size(), 2u);
+    EXPECT_EQ(dots[0].start, dots[1].start);
+    EXPECT_TRUE(dots[0].shifted || dots[1].shifted);
+    // The accented i's lose the dot of the i: they share its stem, not its dot.
+    const auto i = glyph('i');
+    const auto iAcute = glyph(155);
+    int shared = 0;
+    for (const Stroke& s : i) shared += containsStroke(iAcute, s);
+    EXPECT_EQ(shared, static_cast<int>(i.size()) - 1);
+    // The second mark of the double quote repeats the first, moved.
+    const auto quote = glyph('"');
+    EXPECT_TRUE(std::any_of(quote.begin(), quote.end(), [](const Stroke& s) { return s.shifted; }));
+    // Inverted marks hang below the baseline.
+    for (int code : {185, 186}) {
+        bounds(glyph(code), x0, y0, x1, y1);
+        EXPECT_LT(y0, 0) << code;
+    }
+}
+
+TEST(PsFontMetricsTables, NamesHeightsAndWidthBytes)
+{
+    const char* names[] = {"Times-Roman", "Helvetica", "Helvetica-Narrow-BoldOblique",
+                           "ZapfDingbats", "Courier", "Symbol"};
+    const int positions[] = {0, 4, 11, 17, 18, 34};
+    for (int k = 0; k < 6; ++k) EXPECT_STREQ(kPsFonts[positions[k]].name, names[k]);
+    const int heights[kPsFontCount] = {683, 676, 683, 699, 718, 718, 718, 718, 718, 718, 718, 718,
+                                       737, 737, 737, 737, 748, 685, 629, 626, 629, 626, 740, 740,
+                                       740, 740, 717, 717, 725, 732, 726, 733, 720, 726, 685};
+    int sets = 0;
+    for (int i = 0; i < kPsFontCount; ++i) {
+        EXPECT_EQ(kPsFonts[i].refHeight, heights[i]) << kPsFonts[i].name;
+        sets = std::max(sets, kPsFonts[i].metricSet + 1);
+    }
+    EXPECT_EQ(sets, kPsMetricSetCount);
+    for (int i = 18; i <= 21; ++i) EXPECT_EQ(kPsFonts[i].metricSet, -1) << kPsFonts[i].name;
+    EXPECT_EQ(kPsFonts[6].metricSet, kPsFonts[4].metricSet);    // Helvetica-Oblique
+    EXPECT_EQ(kPsFonts[24].metricSet, kPsFonts[22].metricSet);  // AvantGarde-BookOblique
+    const std::uint8_t* times = kPsMetricSets[kPsFonts[0].metricSet];
+    EXPECT_EQ(times['A' - 32], 102);
+    EXPECT_EQ(times[' ' - 32], 35);
+    EXPECT_EQ(times[127 - 32], 102);  // Adieresis is as wide as A
+    EXPECT_EQ(times[133 - 32], 71);   // germandbls, 500 / 7.0866
+}
+
+// ---- engine fixture ---------------------------------------------------------
+
+struct Char {
+    int code;
+    float x, y, width;
+    CharParams p;
+};
+
+struct Font {
+    std::string name;
+    float height;
+    int refHeight;
+    bool select;
+};
+
+class Recorder final : public Device {
+public:
+    explicit Recorder(DeviceFamily f) : family_(f) {}
+    DeviceFamily family() const override { return family_; }
+    bool open(EngineState&) override { return true; }
+    void vectors(EngineState&, const DevVec* v, int n) override { vecs.insert(vecs.end(), v, v + n); }
+    void colour(EngineState&, int, Rgb) override {}
+    void polygon(EngineState&, const DevVec*, int) override {}
+    void rect(EngineState&, float, float, float, float, int, Rgb) override {}
+    void character(EngineState&, int code, float x, float y, float w, const CharParams& p) override
+    {
+        chars.push_back({code, x, y, w, p});
+    }
+    void font(EngineState&, const char* name, float h, int ref, bool select) override
+    {
+        fonts.push_back({name ? name : "", h, ref, select});
+    }
+    void palette(EngineState&, const std::uint32_t*) override {}
+    void box(EngineState&, int, int, int, int) override {}
+    void erase(EngineState&) override {}
+    void finish(EngineState&) override {}
+
+    std::vector<DevVec> vecs;
+    std::vector<Char> chars;
+    std::vector<Font> fonts;
+
+private:
+    DeviceFamily family_;
+};
+
+class TextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetEngineForTests();
+        char templ[] = "/tmp/quorva-text-XXXXXX";
+        ASSERT_NE(::mkdtemp(templ), nullptr);
+        dir_ = templ;
+    }
+    void TearDown() override
+    {
+        resetEngineForTests();
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    // Opens a cycle on the device and hands the primitives to a recorder;
+    // device units equal plot units so that positions can be compared.
+    void open(const char* device, DeviceFamily family)
+    {
+        rec = std::make_unique<Recorder>(family);
+        metafl(device);
+        setfil((dir_ / "out").string());
+        filmod("DELETE");
+        disini();
+        EngineState& st = engineState();
+        st.device = rec.get();
+        st.cycle.drawNothing = false;
+        st.cycle.devscl = 1.0f;
+    }
+
+    EngineState& st() { return engineState(); }
+    std::unique_ptr<Recorder> rec;
+    fs::path dir_;
+};
+
+std::string captured(const std::function<void()>& f)
+{
+    ::testing::internal::CaptureStdout();
+    f();
+    std::fflush(stdout);
+    return ::testing::internal::GetCapturedStdout();
+}
+
+void extent(const std::vector<DevVec>& v, float& minX, float& minY, float& maxX, float& maxY)
+{
+    minX = minY = 1e9f;
+    maxX = maxY = -1e9f;
+    for (const DevVec& d : v) {
+        minX = std::min(minX, d.x);
+        maxX = std::max(maxX, d.x);
+        minY = std::min(minY, d.y);
+        maxY = std::max(maxY, d.y);
+    }
+}
+
+TEST_F(TextTest, DefaultsAfterDisiniUseTheFixedPitchFont)
+{
+    open("PNG", DeviceFamily::Raster);
+    EXPECT_EQ(st().text.height, 36);
+    EXPECT_EQ(st().text.fontNumber, 1);
+    EXPECT_EQ(st().text.fontKind, kStrokeFontKind);
+    // Every glyph of font 1 is 6 units of 35/6 plot units wide.
+    EXPECT_EQ(textWidth("i"), 35);
+    EXPECT_EQ(textWidth("W"), 35);
+    EXPECT_EQ(textWidth("iii"), 105);
+}
+
+TEST_F(TextTest, StrokeFontOnPngReachesTheDeviceAsVectors)
+{
+    open("PNG", DeviceFamily::Raster);
+    hwfont();
+    EXPECT_EQ(st().text.fontKind, kStrokeFontKind);
+    EXPECT_EQ(st().text.fontNumber, 3);
+    height(50);
+    // Blank: 9 units of 49/20 = 22.05, the gap of 12.5 after it not counted.
+    EXPECT_EQ(textWidth(" "), 22);
+    EXPECT_EQ(textWidth(""), 0);
+    drawText(" ", 100, 100);
+    EXPECT_FLOAT_EQ(st().text.penX, 100 + 22.05f + 12.5f);
+    EXPECT_TRUE(rec->vecs.empty());
+
+    drawText("A", 100, 200);
+    flushPolyline();
+    ASSERT_GE(rec->vecs.size(), 2u);
+    EXPECT_EQ(rec->vecs.front().pen, 3);
+    EXPECT_TRUE(std::any_of(rec->vecs.begin(), rec->vecs.end(), [](const DevVec& v) { return v.pen == 2; }));
+    float x0, y0, x1, y1;
+    extent(rec->vecs, x0, y0, x1, y1);
+    EXPECT_EQ(y0, 200);       // the capital's top on the text's upper edge
+    EXPECT_EQ(y1, 249);       // its foot on the baseline, h - 1 below
+    EXPECT_EQ(x0, 100);
+    EXPECT_EQ(x1, textWidth("A") + 100);
+    // A string is as wide as its characters with the gaps between them.
+    EXPECT_NEAR(textWidth("AB"), textWidth("A") + 12.5 + textWidth("B"), 1.0);
+    // Characters 1 to 31 are blanks; only 256 characters count.
+    EXPECT_EQ(textWidth("\x01"), textWidth(" "));
+    EXPECT_EQ(textWidth(std::string(300, 'x')), textWidth(std::string(256, 'x')));
+}
+
+TEST_F(TextTest, AccentedCodesDrawTheirBaseLetterAndAnAccent)
+{
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    height(50);
+    drawText("a", 100, 300);
+    flushPolyline();
+    const std::vector<DevVec> plain = rec->vecs;
+    rec->vecs.clear();
+    drawText("\x82", 100, 300);  // engine code 130: a with dieresis
+    flushPolyline();
+    for (const DevVec& v : plain) {
+        const bool found = std::any_of(rec->vecs.begin(), rec->vecs.end(),
+                                       [&](const DevVec& w) { return w.x == v.x && w.y == v.y; });
+        EXPECT_TRUE(found) << v.x << "," << v.y;
+    }
+    float px0, py0, px1, py1, ax0, ay0, ax1, ay1;
+    extent(plain, px0, py0, px1, py1);
+    extent(rec->vecs, ax0, ay0, ax1, ay1);
+    EXPECT_LT(ay0, py0);  // the dots sit above the letter
+    EXPECT_GT(rec->vecs.size(), plain.size());
+}
+
+TEST_F(TextTest, AngleNinetyReadsUpward)
+{
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    height(50);
+    angle(90);
+    drawText("AB", 500, 1000);
+    flushPolyline();
+    float x0, y0, x1, y1;
+    extent(rec->vecs, x0, y0, x1, y1);
+    EXPECT_EQ(x0, 500);           // the tops on the line x = nx
+    EXPECT_EQ(x1, 549);           // the baseline h - 1 to its right
+    EXPECT_LE(y1, 1000);
+    EXPECT_FLOAT_EQ(st().text.penX, 549);
+    EXPECT_LT(st().text.penY, 1000 - textWidth("AB"));  // the pen moved up
+    const int upward = textWidth("AB");
+    angle(0);
+    EXPECT_EQ(upward, textWidth("AB"));
+}
+
+TEST_F(TextTest, TemporaryHeightAndAngleAndContinuation)
+{
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    height(50);
+    drawText("Name", 100, 500, 90, 55);
+    EXPECT_EQ(st().text.height, 50);
+    EXPECT_EQ(st().text.angle, 0);
+    EXPECT_FLOAT_EQ(st().text.sinA, 0.0f);
+    // The temporary form never continues: (999, 999) is drawn at (1000, 999).
+    drawText("x", 999, 999, 0, 50);
+    const float expectedX = 1000 + textWidth("x") + 0.0f;
+    EXPECT_NEAR(st().text.penX - st().text.lastGap, expectedX, 0.5);
+    // The plain form at (999, 999) continues where the last text ended.
+    drawText("A", 100, 100);
+    drawText("B", 999, 999);
+    const float continued = st().text.penX;
+    drawText("AB", 100, 100);
+    EXPECT_FLOAT_EQ(st().text.penX, continued);
+}
+
+TEST_F(TextTest, PostScriptFontWidthsAndCharacters)
+{
+    open("PDF", DeviceFamily::Pdf);
+    hwfont();
+    EXPECT_EQ(st().text.fontKind, kPostScriptFontKind);
+    EXPECT_EQ(st().text.fontName, "Times-Roman");
+    EXPECT_EQ(st().text.refHeight, 683);
+    EXPECT_TRUE(rec->fonts.empty());  // PDF takes the font from each character
+    height(50);
+    // One width unit: 0.025 * 1000 / 683 * 50 * 0.28346458 = 0.518785 plot units.
+    EXPECT_EQ(textWidth("A"), 53);    // 102 units
+    EXPECT_EQ(textWidth(" "), 18);    // 35 units
+    EXPECT_EQ(textWidth("AB"), 107);  // 102 + gap 5 + 94
+    EXPECT_EQ(textWidth("\x88"), 71); // AE: half of A (51) plus E (86)
+    EXPECT_EQ(textWidth("\x8b"), 54); // ae: two thirds of a (42) plus e (63)
+    EXPECT_EQ(textWidth("\x86"), 53); // A with ring: as wide as A
+    EXPECT_EQ(textWidth("\xc8"), 18); // beyond the accented letters: a blank
+
+    drawText("A\xc8", 100, 200);
+    ASSERT_EQ(rec->chars.size(), 2u);
+    EXPECT_EQ(rec->chars[0].code, 'A');
+    EXPECT_FLOAT_EQ(rec->chars[0].x, 100);
+    EXPECT_FLOAT_EQ(rec->chars[0].y, 249);
+    EXPECT_NEAR(rec->chars[0].width, 52.916, 0.01);
+    EXPECT_EQ(rec->chars[0].p.fontIndex, 0);
+    EXPECT_EQ(rec->chars[0].p.refHeight, 683);
+    EXPECT_EQ(rec->chars[1].code, 32);
+    EXPECT_NEAR(rec->chars[1].x, 100 + 52.916 + 5, 0.01);
+    EXPECT_TRUE(rec->vecs.empty());
+}
+
+TEST_F(TextTest, PostScriptFontSelectionOnEpsAndUnknownNames)
+{
+    open("EPS", DeviceFamily::PostScript);
+    hwfont();
+    ASSERT_EQ(rec->fonts.size(), 1u);
+    EXPECT_EQ(rec->fonts[0].name, "Times-Roman");
+    EXPECT_TRUE(rec->fonts[0].select);
+    EXPECT_EQ(rec->fonts[0].refHeight, 683);
+    height(50);
+    ASSERT_EQ(rec->fonts.size(), 2u);  // the size follows the height at once
+    EXPECT_FALSE(rec->fonts[1].select);
+    EXPECT_EQ(rec->fonts[1].height, 50);
+
+    const std::string out = captured([] { psfont("Arial"); });
+    EXPECT_EQ(out, " <<<< Warning: Arial is not a standard font!\n");
+    EXPECT_EQ(st().text.fontName, "Times-Roman");
+    psfont("Courier-Bold");
+    EXPECT_EQ(st().text.refHeight, 626);
+    EXPECT_EQ(st().text.widths['A' - 31], 84);
+    EXPECT_EQ(st().text.widths[136 - 31], 84);
+}
+
+TEST_F(TextTest, HeightRangeAndWarnings)
+{
+    open("PNG", DeviceFamily::Raster);
+    height(50);
+    const int before = st().warn.warningCount;
+    const std::string out = captured([] { height(0); height(10001); });
+    EXPECT_EQ(st().text.height, 50);
+    EXPECT_EQ(st().warn.warningCount, before + 2);
+    EXPECT_NE(out.find("Warning   2: Incorrect parameter in height!"), std::string::npos) << out;
+    height(1);
+    EXPECT_EQ(st().text.height, 1);
+    height(10000);
+    EXPECT_EQ(st().text.height, 10000);
+
+    // Window fonts are refused off the screen.
+    const std::string refused = captured([] { winfnt("Arial"); });
+    EXPECT_EQ(refused, " <<<< Warning 101: Window fonts cannot be used in winfnt!\n");
+    EXPECT_EQ(st().text.fontKind, kStrokeFontKind);
+    EXPECT_EQ(st().text.fontNumber, 1);
+}
+
+TEST_F(TextTest, OutOfPageWarningsOnlyWhenWarningsAreOn)
+{
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    height(50);
+    const std::string start = captured([] { drawText("Hello world", -5, 100); });
+    EXPECT_EQ(start, " <<<< Warning: Startpoint (   -5/  100) in MESSAG out of page - (Hello wo).\n");
+    EXPECT_FALSE(rec->vecs.empty());  // drawn all the same
+    const std::string end = captured([] { drawText("ABCDEF", 2900, 100); });
+    EXPECT_EQ(end.rfind(" <<<< Warning: Endpoint   (", 0), 0u) << end;
+    EXPECT_NE(end.find("in MESSAG out of page - (ABCDEF).\n"), std::string::npos) << end;
+    EXPECT_EQ(st().text.outOfPage, 2);
+
+    errmod("ALL", "OFF");
+    const std::string silent = captured([] { drawText("Hello", -5, 100); });
+    EXPECT_EQ(silent, "");
+    EXPECT_EQ(st().text.outOfPage, 3);
+}
+
+TEST_F(TextTest, MessagNeedsAnOpenOutput)
+{
+    const std::string out = captured([] { messag("text", 10, 10); });
+    EXPECT_NE(out.find("Warning   3: Incorrect level in messag!"), std::string::npos) << out;
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    messag("text", 10, 10);
+    flushPolyline();
+    EXPECT_FALSE(rec->vecs.empty());
+}
+
+TEST_F(TextTest, CharacterMappingOfLatin1Input)
+{
+    open("PNG", DeviceFamily::Raster);
+    complx();
+    const int direct = textWidth("\x82");  // engine code of a with dieresis
+    st().text.charMapping = 1;
+    EXPECT_EQ(textWidth("\xe4"), direct);  // ISO 8859-1 a with dieresis
+    EXPECT_EQ(textWidth("\x80"), textWidth(" "));  // no letter there
+    EXPECT_EQ(winAnsiCode(127), 196);
+    EXPECT_EQ(winAnsiCode(186), 191);
+    EXPECT_EQ(winAnsiCode(187), 32);
+}
+
+TEST_F(TextTest, ScreenFontThroughTheWindowBackend)
+{
+    MemoryWindowBackend backend;
+    WindowBackendScope scope(&backend);
+    metafl("XWIN");
+    window(10, 10, 961, 681);
+    disini();
+    hwfont();
+    ASSERT_EQ(st().text.fontKind, kScreenFontKind);
+    EXPECT_EQ(st().text.fontName, "Times New Roman");
+    MemoryWindow* w = backend.window();
+    ASSERT_NE(w, nullptr);
+    const float s = st().cycle.devscl;
+    ASSERT_GT(s, 0.25f);
+    EXPECT_EQ(w->font().face, "Times New Roman");
+    EXPECT_EQ(w->font().cellHeight, static_cast<int>(13 * 36 * s * 0.125 + 0.5));
+    height(50);
+    const int cell = static_cast<int>(13 * 50 * s * 0.125 + 0.5);
+    EXPECT_EQ(w->font().cellHeight, cell);
+    // The memory window makes capitals 0.7 of the cell wide.
+    const int units = static_cast<int>(cell * 0.7 * 10);
+    EXPECT_EQ(st().text.widths['A' - 31], units);
+    EXPECT_EQ(textWidth("A"), std::lround(units / (s * 10)));
+    // Accented engine codes are measured and set as their window letters.
+    EXPECT_EQ(st().text.widths[127 - 31], static_cast<int>(w->advanceWidth(U'\u00c4') * 10));
+    drawText("\x7f", 100, 100);
+    ASSERT_EQ(w->chars().size(), 1u);
+    EXPECT_EQ(w->chars()[0].ch, U'\u00c4');
+    angle(90);
+    EXPECT_EQ(w->font().escapement, 900);
+    winmod("NONE");
+    disfin();
+}
+
+} // namespace
