@@ -150,8 +150,13 @@ int findKeyword(std::string_view table, int nfields, std::string_view keyword)
     for (int n = 0; n < nfields; ++n) {
         std::size_t at = std::size_t(n) * 5;
         if (at + 4 > table.size()) break;
-        bool equal = true;
-        for (int i = 0; i < 4 && equal; ++i) {
+        // A field shorter than four characters is padded with blanks; the
+        // padding accepts whatever follows in the keyword, so LOGARITHMIC
+        // still selects "LOG " while LI selects nothing.
+        int fieldLen = 4;
+        while (fieldLen > 0 && table[at + fieldLen - 1] == ' ') --fieldLen;
+        bool equal = fieldLen > 0;
+        for (int i = 0; i < fieldLen && equal; ++i) {
             char c = table[at + i];
             if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
             equal = c == key[i];
