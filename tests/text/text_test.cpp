@@ -589,4 +589,47 @@ TEST_F(TextTest, ScreenFontThroughTheWindowBackend)
     disfin();
 }
 
+// Text extracted by Ghostscript from a landscape EPS page, turned back so
+// that upright text reads as lines.
+std::string ghostscriptText(const std::string& file)
+{
+    const std::string cmd = "gs -q -dBATCH -dNOPAUSE -dSAFER -sPAPERSIZE=a4 -dFIXEDMEDIA "
+                            "-sDEVICE=txtwrite -sOutputFile=- -c "
+                            "'<</Install {-90 rotate -842 0 translate}>> setpagedevice' -f '" +
+                            file + "' 2>&1";
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return "popen failed";
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    if (::pclose(p) != 0) out += "\n(gs failed)";
+    return out;
+}
+
+TEST_F(TextTest, EpsTextIsSetInTimesRomanAndReadsBack)
+{
+    const std::string file = (dir_ / "text.eps").string();
+    metafl("EPS");
+    setfil(file);
+    filmod("DELETE");
+    disini();
+    errmod("ALL", "OFF");
+    hwfont();
+    height(50);
+    messag("Quorva 12:34, r=1.5MHz", 300, 300);
+    messag("\x7f\x82\x85 Tr", 300, 600);  // A and a with dieresis, sharp s
+    disfin();
+    std::ifstream in(file);
+    std::stringstream ps;
+    ps << in.rdbuf();
+    EXPECT_NE(ps.str().find("(Times-Roman) (Times-Roman-German) GermanVec ReEncodeSmall"), std::string::npos);
+    // Landscape page: each character at angle 0 + 90.
+    EXPECT_TRUE(std::regex_search(ps.str(), std::regex(R"(81\s+\d+\s+\d+\s+90\s+c\s+117\s+\d+\s+\d+\s+90\s+c)")));
+
+    const std::string text = ghostscriptText(file);
+    EXPECT_NE(text.find("Quorva 12:34, r=1.5MHz"), std::string::npos) << text;
+    EXPECT_NE(text.find("\u00c4\u00e4\u00df Tr"), std::string::npos) << text;
+    EXPECT_EQ(text.find("gs failed"), std::string::npos) << text;
+}
+
 } // namespace
