@@ -5,7 +5,7 @@ Reads the AFM files of Debian's fonts-urw-base35 package (metric-compatible
 clones of the 35 standard fonts) and writes engine/core/PsFontMetrics.h and
 engine/core/PsFontMetrics.cpp.
 
-Run from the repository root:
+Run (from anywhere; the output goes next to the engine sources):
 
     python3 tools/gen_ps_metrics.py [--afm-dir DIR] [--out-dir DIR]
 
@@ -170,7 +170,8 @@ extern const std::uint8_t kPsMetricSets[kPsMetricSetCount][kPsMetricCodes];
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--afm-dir", default=DEFAULT_AFM_DIR)
-    parser.add_argument("--out-dir", default=os.path.join("engine", "core"))
+    parser.add_argument("--out-dir", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), os.pardir, "engine", "core"))
     args = parser.parse_args()
 
     if len(FONTS) != 35:

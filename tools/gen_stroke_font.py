@@ -5,7 +5,7 @@ Reads the public-domain Hershey fonts in James Hurt's .jhf format, as shipped
 by Debian's hershey-fonts-data package, and writes
 engine/core/StrokeFontData.h and engine/core/StrokeFontData.cpp.
 
-Run from the repository root:
+Run (from anywhere; the output goes next to the engine sources):
 
     python3 tools/gen_stroke_font.py [--hershey-dir DIR] [--out-dir DIR]
 
@@ -555,7 +555,8 @@ def source(alphabets, complex_labels, default_labels):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--hershey-dir", default=DEFAULT_HERSHEY_DIR)
-    parser.add_argument("--out-dir", default=os.path.join("engine", "core"))
+    parser.add_argument("--out-dir", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), os.pardir, "engine", "core"))
     args = parser.parse_args()
 
     def face(name):
