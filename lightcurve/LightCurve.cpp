@@ -43,11 +43,27 @@ const char* literal(const char* p, const char* end, const char* text, std::size_
     return p + length;
 }
 
-// One float field; nullptr when no number starts at p.
+// One "%f" field; nullptr when no number starts at p. Like scanf, and
+// unlike strtof, it also takes an exponent mark with no digits after it
+// ("1e," or "1e+,") when the number has no exponent yet, so that the next
+// field is still read.
 const char* field(const char* p, const char* end, float& out) noexcept
 {
     const char* next = parseFloat(p, end, out);
-    return next == p ? nullptr : next;
+    if (next == p)
+        return nullptr;
+    if (next < end && (*next | 0x20) == 'e') {
+        const char lastChar = next[-1];
+        bool decimal = (lastChar >= '0' && lastChar <= '9') || lastChar == '.';
+        for (const char* c = p; decimal && c < next; ++c)
+            decimal = (*c | 0x20) != 'e' && (*c | 0x20) != 'x';
+        if (decimal) {
+            ++next;
+            if (next < end && (*next == '+' || *next == '-'))
+                ++next;
+        }
+    }
+    return next;
 }
 
 // The header pattern "Time_UT,%fMHz,%fMHz,%fMHz": each frequency is taken

@@ -138,6 +138,16 @@ TEST_F(LightCurveTest, PartialLinesCarryThePrecedingValues)
     EXPECT_EQ(lc.last3, -35.0f);
     EXPECT_EQ(lc.yBottom, -35.0f);
     EXPECT_EQ(lc.yTop, 15.0f);
+
+    // As with scanf's "%f", an exponent mark without digits is passed over
+    // when the number has no exponent yet; after one it ends the line.
+    lc.read(write("exponent.txt", "t\nh\n10.6,1e,2E+,3e-\n10.7,4e1e,5,6\n"));
+    EXPECT_EQ(lc.times[2], 10.6f);
+    EXPECT_EQ(lc.values1[2], 1.0f);
+    EXPECT_EQ(lc.values2[2], 2.0f);
+    EXPECT_EQ(lc.values3[2], 3.0f);
+    EXPECT_EQ(lc.values1[3], 40.0f);
+    EXPECT_EQ(lc.values2[3], 2.0f);
 }
 
 TEST_F(LightCurveTest, HeaderLinesAnywhereAndPartialHeaders)
