@@ -151,11 +151,20 @@ void penDraw(float x, float y)
         polyDraw(st, x, y);
     } else {
         const float x0 = b.penX, y0 = b.penY;
-        double theta;
-        if (std::fabs(x - x0) < 1e-6f) theta = (y0 - y) >= 0 ? M_PI / 2 : -M_PI / 2;
-        else theta = std::atan2(double(y0 - y), double(x - x0));
-        const float dx = float(-std::sin(theta) * s);
-        const float dy = float(-std::cos(theta) * s);
+        // Direction angle t = atan2(y0 - y, x - x0), taken as its sine and
+        // cosine straight from the segment (no trigonometry per point).
+        double sinT, cosT;
+        if (std::fabs(x - x0) < 1e-6f) {
+            sinT = (y0 - y) >= 0 ? 1.0 : -1.0;
+            cosT = 0.0;
+        } else {
+            const double ex = double(x) - x0, ey = double(y0) - y;
+            const double len = std::sqrt(ex * ex + ey * ey);
+            sinT = ey / len;
+            cosT = ex / len;
+        }
+        const float dx = float(-sinT * s);
+        const float dy = float(-cosT * s);
         if (b.pendingMove) {
             polyMove(st, x0 + dx, y0 + dy);
             b.pendingMove = false;

@@ -261,15 +261,46 @@ private:
         }
     }
 
+    // One run of the token buffer (text ending with its blank).
+    void run(const char* text, int len)
+    {
+        if (fill_ + len > 80) {
+            out_->write(line_, std::size_t(fill_));
+            out_->put('\n');
+            fill_ = 0;
+        }
+        std::memcpy(line_ + fill_, text, std::size_t(len));
+        fill_ += len;
+    }
+
+    // "%5d " through the token buffer: the padding blanks vanish there, so
+    // the run is the digits and one blank.
+    void number(int v)
+    {
+        char t[16];
+        char* e = t + sizeof t;
+        char* p = e;
+        *--p = ' ';
+        unsigned u = v < 0 ? 0u - unsigned(v) : unsigned(v);
+        do {
+            *--p = char('0' + u % 10);
+            u /= 10;
+        } while (u);
+        if (v < 0) *--p = '-';
+        run(p, int(e - p));
+    }
+
+    // The path's tokens: "%5d %5d u " for point 1, "%5d %5d d " for the
+    // others, then "p ".
     void flushPath()
     {
         if (count_ == 0) return;
-        char t[48];
         for (int i = 0; i < count_; ++i) {
-            int n = std::snprintf(t, sizeof t, i == 0 ? "%5d %5d u " : "%5d %5d d ", px_[i], py_[i]);
-            token(t, n);
+            number(px_[i]);
+            number(py_[i]);
+            run(i == 0 ? "u " : "d ", 2);
         }
-        token("p ", 2);
+        run("p ", 2);
     }
 
     // The 50-point path.
