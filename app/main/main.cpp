@@ -2,6 +2,7 @@
 // without one, the desktop program.
 
 #include "app/Cli.h"
+#include "app/forms/DesktopProgram.h"
 
 #include <iostream>
 #include <string>
@@ -15,8 +16,5 @@ int main(int argc, char** argv)
     if (status != quorva::kRunDesktop)
         return status;
 
-    // The desktop program (main window) starts here once it is built.
-    std::cerr << "quorva: the desktop program is not available in this build; give a command\n\n"
-              << quorva::usageText();
-    return quorva::kExitUsage;
+    return quorva::runDesktopProgram(argc, argv, {});
 }

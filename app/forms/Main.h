@@ -1,0 +1,142 @@
+#pragma once
+// The main window (TForm1): owner of the light curve, the plot description,
+// the plot position and the plot-size divisors for the whole run. Every plot
+// request ("RePlot", an auto-plot tick, a move, a size change, a click in
+// the file dialog) becomes one re-plot through the toolkit-free RePlot, the
+// same path the command line uses. The rules of auto-plot, size and
+// position live in app/AutoPlot.h; the handlers here only read and write
+// the controls.
+
+#include "app/AutoPlot.h"
+#include "app/RePlot.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zedozo {
+struct EngineFailure;
+}
+
+namespace quorva {
+
+class TForm2;
+class TForm3;
+
+class TForm1 : public QWidget {
+public:
+    static constexpr const char* kCaption = "Quorva             KORB/VAXO/V1.2";
+
+    struct Options {
+        // The desktop size, read at each use; by default the screen's.
+        std::function<DesktopSize()> desktop;
+        // The plot sequence run at the end of every re-plot; none plots nothing.
+        RePlot::PlotStep plotStep;
+        // The configuration file, read once by FormCreate.
+        std::string configurationPath = "Quorva.cfg";
+        // Where the reason of a plot that could not be written goes (besides
+        // the window); by default the error stream.
+        std::function<void(const std::string&)> reportFailure;
+    };
+
+    // Runs FormCreate, then creates the file selection dialog and the
+    // statistics window, both hidden.
+    explicit TForm1(Options options);
+    ~TForm1() override;
+
+    // Handlers.
+    void FormCreate();
+    void Button1Click(); // "RePlot"
+    void Button2Click(); // "Open..."
+    void Button3Click(); // "Run" / "Stop"
+    void Button4Click(); // "Statistics"
+    void Button5Click(); // "Exit"
+    void CSpinEdit1Change();
+    void Timer1Timer();
+    void ComboBox1Change(); // plot size
+    void SpeedButton1Click(); // up
+    void SpeedButton2Click(); // down
+    void SpeedButton3Click(); // right
+    void SpeedButton4Click(); // left
+    void CheckBox1Click();    // "Coarse"
+
+    TForm2& form2() const { return *Form2; }
+    TForm3& form3() const { return *Form3; }
+    RePlot& rePlot() { return rePlot_; }
+    const PlotGeometry& geometry() const { return rePlot_.geometry(); }
+    std::int32_t positionStep() const { return positionStep_; }
+    const AutoPlot& autoPlot() const { return autoPlot_; }
+    const RePlotGate& rePlotGate() const { return gate_; }
+    bool firstOpen() const { return firstOpen_; }
+    // Why the last plot could not be written; empty after a good one.
+    const std::string& plotFailure() const { return plotFailure_; }
+
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button5;
+    QGroupBox* GroupOutput;
+    QRadioButton* RadioButton1; // "Screen"
+    QRadioButton* RadioButton2; // "PDF"
+    QRadioButton* RadioButton3; // "EPS"
+    QRadioButton* RadioButton4; // "PNG"
+    QGroupBox* GroupAutoPlot;
+    QLabel* LabelInterval;
+    QSpinBox* CSpinEdit1;
+    QLabel* LabelSec;
+    QGroupBox* GroupPlotSize;
+    QComboBox* ComboBox1;
+    QLabel* Label4; // "h=..."
+    QLabel* Label5; // "w=..."
+    QGroupBox* GroupPosition;
+    QToolButton* SpeedButton1; // up
+    QToolButton* SpeedButton2; // down
+    QToolButton* SpeedButton3; // right
+    QToolButton* SpeedButton4; // left
+    QCheckBox* CheckBox1;
+    QTimer* Timer1;
+    QLineEdit* Edit2;
+    QLabel* Label1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void runRePlot();
+    void notePlotResult();
+    void showWindowSize();
+    void moved(Move move);
+    OutputChoice outputChoice() const;
+    DesktopSize desktop() const;
+
+    Options options_;
+    RePlot rePlot_;
+    AutoPlot autoPlot_;
+    RePlotGate gate_;
+    std::int32_t positionStep_ = 0;
+    bool firstOpen_ = true;
+    std::string inputFolder_;  // from the configuration, for the dialog
+    std::string outputFolder_;
+    std::string plotFailure_;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm3> Form3;
+};
+
+// What the main window and the error stream say about a plot that could not
+// be written, e.g. "cannot write /out/Plot_x.PDF: Permission denied".
+std::string plotFailureMessage(const zedozo::EngineFailure& failure);
+
+} // namespace quorva
