@@ -28,9 +28,10 @@ inline int rnd(float v)
     return int(v + 0.5f);
 }
 
+// Only an open, healthy cycle reaches the writer.
 inline bool active(const EngineState& st)
 {
-    return st.device && !st.cycle.drawNothing;
+    return st.device && !st.cycle.drawNothing && st.level >= 1;
 }
 
 inline bool pixelFamily(DeviceFamily f)

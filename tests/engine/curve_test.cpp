@@ -285,3 +285,19 @@ TEST_F(Curves, AnEpsPageWithClippedColouredCurvesOfSeveralThicknesses)
     }
     expectGhostscriptAccepts(f);
 }
+
+TEST_F(Curves, NothingReachesAFinishedWriter)
+{
+    const std::string f = dir.file("done.eps");
+    openEps(f);
+    drawLine(10, 10, 20, 20);
+    disfin();
+    const std::string text = readFile(f);
+    // Internal drawing after disfin (level 0) must neither crash nor write.
+    drawLine(100, 100, 200, 200);
+    flushPolyline();
+    devcol(3);
+    devrec(0, 0, 10, 10, 1);
+    EXPECT_EQ(readFile(f), text);
+    expectGhostscriptAccepts(f);
+}
