@@ -1,0 +1,407 @@
+// Titles and page decoration, and the whole page of the plot sequence on
+// EPS (rendered by Ghostscript) and on the PNG device code (stroke font).
+#include "AxisTestSupport.h"
+
+#include "engine/core/AxisInternal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace zedozo;
+using namespace axistest;
+
+// Date and time of SOURCE_DATE_EPOCH=1700000000 (UTC).
+const char* const kHeader = "VAXO 14.11.2023, 22:13:20, ZEDOZO 9.1 Tervasol";
+
+class PageTest : public EngineFixture {};
+
+bool hasSegment(const std::vector<Segment>& segs, float x0, float y0, float x1, float y1)
+{
+    return std::any_of(segs.begin(), segs.end(), [&](const Segment& s) {
+        return std::fabs(s.x0 - x0) < 0.01f && std::fabs(s.y0 - y0) < 0.01f && std::fabs(s.x1 - x1) < 0.01f &&
+               std::fabs(s.y1 - y1) < 0.01f;
+    });
+}
+
+// ---- titles -----------------------------------------------------------------------
+
+TEST_F(PageTest, TitleLineFourAboveTheAxisSystem)
+{
+    open("EPS", DeviceFamily::PostScript);
+    programAxisSettings("Time", "Flux");
+    const std::string line = "LC20231114_SFU.txt:r= 45.00MHz, g= 90.00MHz, b=180.00MHz";
+    titlin(line, 4);
+    graf(0, 24, 0, 2, 0, 100, 0, 20);
+    const int w = textWidth(line);
+    rec->clear();
+    title();
+    const std::vector<RecString> got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 1u);   // lines 1 to 3 are empty and take no room
+    EXPECT_EQ(got[0].text, line);
+    // Upper edge at 1800 - 1600 - 150 = 50, baseline 49 below it.
+    EXPECT_EQ(got[0].y, 50 + 49);
+    EXPECT_EQ(got[0].x, 350 + (2200 - w) / 2);
+    // Centred over 350 to 2549.
+    EXPECT_NEAR(got[0].x - 350, 2549 - got[0].endX, 1.5);
+    for (const RecChar& c : rec->chars) EXPECT_EQ(c.p.height, 50.0f);
+}
+
+TEST_F(PageTest, TitleLinesSpacingUnderlineAndChecks)
+{
+    open("EPS", DeviceFamily::PostScript);
+    programAxisSettings("", "");
+    axslen(2200, 1400);   // top of the axis system at 400
+    std::string out = captureStdout([] {
+        titlin("never", 5);
+        titlin("never", 0);
+        titlin("never", -5);
+    });
+    EXPECT_NE(out.find(" <<<< Warning   2: Incorrect parameter in titlin!   (   5)"), std::string::npos) << out;
+    EXPECT_NE(out.find(" <<<< Warning   2: Incorrect parameter in titlin!   (   0)"), std::string::npos) << out;
+    for (const std::string& l : st().title.lines) EXPECT_TRUE(l.empty());
+
+    titlin("Line two", -2);
+    titlin("Line four", 4);
+    titlin(std::string(200, 't'), 1);
+    EXPECT_EQ(st().title.lines[0].size(), 132u);
+    titlin("", 1);
+    EXPECT_EQ(st().title.underline[1], '1');
+    EXPECT_EQ(st().title.underline[3], '0');
+    graf(0, 24, 0, 2, 0, 100, 0, 20);
+    const int w2 = textWidth("Line two");
+    flushPolyline();   // the frame
+    rec->clear();
+    title();
+    flushPolyline();
+    const std::vector<RecString> got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].text, "Line two");
+    EXPECT_EQ(got[1].text, "Line four");
+    // Line 4 three heights above the axis system, line 2 two spacings of
+    // 1.5 heights higher.
+    EXPECT_EQ(got[1].y, 400 - 150 + 49);
+    EXPECT_EQ(got[0].y, 400 - 150 - 150 + 49);
+    // Underline 1.2 heights below the upper edge, half a height beyond the text.
+    const float x2 = got[0].x;
+    const std::vector<Segment> segs = segments(rec->vecs);
+    ASSERT_EQ(segs.size(), 1u);
+    EXPECT_EQ(segs[0].y0, 160);
+    EXPECT_EQ(segs[0].y1, 160);
+    EXPECT_EQ(segs[0].x0, x2 - 25);
+    EXPECT_EQ(segs[0].x1, x2 + w2 + 25);
+}
+
+// ---- page decoration ---------------------------------------------------------------
+
+TEST_F(PageTest, BorderAndFill)
+{
+    open("EPS", DeviceFamily::PostScript);
+    const int colourBefore = st().colour.current;
+    pagera();
+    pagfll(255);
+    const std::vector<Segment> segs = segments(rec->vecs);
+    ASSERT_EQ(segs.size(), 4u);
+    EXPECT_TRUE(hasSegment(segs, 0, 0, 0, 2099));
+    EXPECT_TRUE(hasSegment(segs, 0, 2099, 2969, 2099));
+    EXPECT_TRUE(hasSegment(segs, 2969, 2099, 2969, 0));
+    EXPECT_TRUE(hasSegment(segs, 2969, 0, 0, 0));
+    ASSERT_EQ(rec->rects.size(), 1u);
+    const RecRect& r = rec->rects[0];
+    EXPECT_EQ(r.x1, 0);
+    EXPECT_EQ(r.y1, 0);
+    EXPECT_EQ(r.x2, 2969);
+    EXPECT_EQ(r.y2, 2099);
+    EXPECT_EQ(r.colour, 255);
+    // The border reached the device before the fill that covers it.
+    EXPECT_EQ(r.vecsBefore, rec->vecs.size());
+    EXPECT_EQ(st().colour.current, colourBefore);
+    ASSERT_FALSE(rec->colours.empty());
+    EXPECT_EQ(rec->colours.back(), colourBefore);
+
+    // An explicit colour is passed on as such; a negative one is refused.
+    pagfll(0x010000FF);
+    ASSERT_EQ(rec->rects.size(), 2u);
+    EXPECT_EQ(rec->rects[1].colour, 0x010000FF);
+    const std::string out = captureStdout([] { pagfll(-1); });
+    EXPECT_NE(out.find(" <<<< Warning   2: Incorrect parameter in pagfll!   (  -1)"), std::string::npos) << out;
+    EXPECT_EQ(rec->rects.size(), 2u);
+
+    // Not before disini.
+    captureStdout([] { disfin(); });
+    const std::string late = captureStdout([] {
+        pagera();
+        pagfll(0);
+        paghdr("a", "b", 1, 1);
+    });
+    EXPECT_NE(late.find("Incorrect level in pagera!"), std::string::npos) << late;
+    EXPECT_NE(late.find("Incorrect level in pagfll!"), std::string::npos) << late;
+    EXPECT_NE(late.find("Incorrect level in paghdr!"), std::string::npos) << late;
+}
+
+TEST_F(PageTest, HeaderTextAndPlacement)
+{
+    EXPECT_EQ(pageHeaderText("VAXO", "Tervasol"), kHeader);
+    EXPECT_EQ(pageHeaderText("", ""), " 14.11.2023, 22:13:20, ZEDOZO 9.1 ");
+    const std::string longer = pageHeaderText(std::string(150, 'a'), "after");
+    EXPECT_EQ(longer.size(), 132u);
+    EXPECT_EQ(longer.substr(0, 102), std::string(100, 'a') + " 1");
+    EXPECT_EQ(pageHeaderText(std::string(95, 'b'), "after"),
+              std::string(95, 'b') + " 14.11.2023, 22:13:20, ZEDOZO 9.1 aft");
+
+    open("EPS", DeviceFamily::PostScript);
+    hwfont();
+    height(50);
+    rec->clear();
+    // The program's call: upwards along the left edge, 100 above the bottom.
+    paghdr("VAXO", "Tervasol", 1, 1);
+    std::vector<RecString> got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].text, kHeader);
+    EXPECT_EQ(got[0].angle, 90);
+    EXPECT_EQ(got[0].x, 15 + 29);   // top of the text on x = 15, 30 high
+    EXPECT_EQ(got[0].y, 2099 - 100);
+    EXPECT_LT(got[0].endY, got[0].y);
+    for (const RecChar& c : rec->chars) EXPECT_EQ(c.p.height, 30.0f);
+    EXPECT_EQ(st().text.height, 50);
+    EXPECT_EQ(st().text.angle, 0);
+    ASSERT_GE(rec->fontHeights.size(), 2u);
+    EXPECT_EQ(rec->fontHeights.front(), 30.0f);
+    EXPECT_EQ(rec->fontHeights.back(), 50.0f);
+
+    // Upper right, horizontal; an empty text before leaves the blank.
+    height(30);
+    const int w = textWidth(pageHeaderText("", "x"));
+    height(50);
+    rec->clear();
+    paghdr("", "x", 3, 0);
+    got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].text[0], ' ');
+    EXPECT_EQ(got[0].angle, 0);
+    EXPECT_EQ(got[0].x, 2969 - 100 - w);
+    EXPECT_EQ(got[0].y, 15 + 29);
+
+    // Right edge from the bottom, reading downwards.
+    height(30);
+    const int wh = textWidth(kHeader);
+    height(50);
+    rec->clear();
+    paghdr("VAXO", "Tervasol", 2, 1);
+    got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].angle, 270);
+    EXPECT_EQ(got[0].x, 2969 - 15 - 29);
+    EXPECT_EQ(got[0].y, 2099 - wh - 100);
+    EXPECT_GT(got[0].endY, got[0].y);
+
+    // Bad position and direction: warnings, then position 1 upwards.
+    rec->clear();
+    const std::string out = captureStdout([] { paghdr("VAXO", "Tervasol", 5, 2); });
+    EXPECT_NE(out.find(" <<<< Warning   2: Incorrect parameter in paghdr!   (   5)"), std::string::npos) << out;
+    EXPECT_NE(out.find(" <<<< Warning   2: Incorrect parameter in paghdr!   (   2)"), std::string::npos) << out;
+    got = strings(rec->chars);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].angle, 90);
+    EXPECT_EQ(got[0].x, 44);
+    EXPECT_EQ(got[0].y, 1999);
+}
+
+// ---- the plot sequence ---------------------------------------------------------------
+
+struct PageData {
+    std::vector<float> t, c1, c2, c3;
+    PageData()
+    {
+        for (int i = 0; i <= 240; ++i) {
+            const float x = i * 0.1f;
+            t.push_back(x);
+            c1.push_back(50 + 40 * std::sin(x / 3));
+            c2.push_back(50 + 30 * std::cos(x / 2));
+            c3.push_back(10 + 3.5f * x);
+        }
+    }
+};
+
+const char* const kTitle = "LC20231114_SFU.txt:r= 45.00MHz, g= 90.00MHz, b=180.00MHz";
+
+// The 34 calls of the plot sequence with the program's fixed arguments.
+void plotSequence(const char* device, const std::string& file, const PageData& d, float yStep)
+{
+    const bool pixels = std::string("XWIN").find(device) != std::string::npos ||
+                        std::string("PNG").find(device) != std::string::npos;
+    metafl(device);
+    window(10, 10, 853, 603);
+    setfil(file);
+    filmod("DELETE");
+    disini();
+    winmod("NONE");
+    errmod("ALL", "OFF");
+    pagera();
+    pagfll(pixels ? 255 : 0);
+    hwfont();
+    height(50);
+    paghdr("VAXO", "Tervasol", 1, 1);
+    axspos(350, 1800);
+    axslen(2200, 1600);
+    name("Time [UT]", "x");
+    name("Flux [SFU]", "y");
+    titlin(kTitle, 4);
+    color(pixels ? "black" : "white");
+    labdig(1, "x");
+    axsscl("LIN", "y");
+    labdig(1, "y");
+    hname(55);
+    labels("FLOAT", "y");
+    thkcrv(2);
+    graf(0, 24, 0, 2, 0, 100, 0, yStep);
+    title();
+    const int n = int(d.t.size());
+    color("red");
+    curve(d.t.data(), d.c1.data(), n);
+    color("green");
+    curve(d.t.data(), d.c2.data(), n);
+    color("blue");
+    curve(d.t.data(), d.c3.data(), n);
+    endgrf();
+    disfin();
+}
+
+std::string readFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string run(const std::string& cmd)
+{
+    std::FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
+    if (!p) return "popen failed";
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    if (::pclose(p) != 0) out += "\n(command failed)";
+    return out;
+}
+
+// The characters of the "c" tokens of a PostScript body, in file order.
+std::string characterTokens(const std::string& ps)
+{
+    std::istringstream in(ps);
+    std::vector<std::string> tok;
+    std::string t, text;
+    while (in >> t) {
+        tok.push_back(t);
+        if (t == "c" && tok.size() >= 5) text += static_cast<char>(std::stoi(tok[tok.size() - 5]));
+    }
+    return text;
+}
+
+TEST_F(PageTest, EpsPageOfThePlotSequenceRendersWithItsText)
+{
+    const std::string file = (dir_ / "LCPlot_test.eps").string();
+    PageData d;
+    plotSequence("EPS", file, d, 20);
+    ASSERT_FALSE(lastFailure().failed()) << lastFailure().text;
+    const std::string ps = readFile(file);
+    ASSERT_FALSE(ps.empty());
+
+    const std::string gs = run("gs -dBATCH -dNOPAUSE -dSAFER -dQUIET -sDEVICE=nullpage '" + file + "'");
+    EXPECT_EQ(gs.find("failed"), std::string::npos) << gs;
+    EXPECT_EQ(gs.find("Error"), std::string::npos) << gs;
+
+    // Every character in drawing order: header, x labels, x name, y labels,
+    // y name, title.
+    std::string want = kHeader;
+    for (int v = 0; v <= 24; v += 2) want += std::to_string(v) + ".0";
+    want += "Time [UT]";
+    for (int v = 0; v <= 100; v += 20) want += std::to_string(v) + ".0";
+    want += "Flux [SFU]";
+    want += kTitle;
+    EXPECT_EQ(characterTokens(ps), want);
+
+    // Times-Roman, the white fill before everything, the curves in red,
+    // green and blue after the text, and the page closed.
+    EXPECT_NE(ps.find("(Times-Roman) (Times-Roman-German) GermanVec ReEncodeSmall"), std::string::npos);
+    const std::size_t fill = ps.find(" 255 255 255 e ");
+    const std::size_t red = ps.find("255 0 0 f");
+    const std::size_t green = ps.find("0 255 0 f");
+    const std::size_t blue = ps.find("0 0 255 f");
+    const std::size_t lastChar = ps.rfind(" c ");
+    ASSERT_NE(fill, std::string::npos);
+    ASSERT_NE(red, std::string::npos);
+    EXPECT_LT(fill, ps.find(" c "));
+    EXPECT_LT(lastChar, red);
+    EXPECT_LT(red, green);
+    EXPECT_LT(green, blue);
+    EXPECT_NE(ps.find("showpage"), std::string::npos);
+
+    // Ghostscript reads the upright text back as lines once the landscape
+    // page is turned back.
+    const std::string txt = run("gs -q -dBATCH -dNOPAUSE -dSAFER -sPAPERSIZE=a4 -dFIXEDMEDIA -sDEVICE=txtwrite "
+                                "-sOutputFile=- -c '<</Install {-90 rotate -842 0 translate}>> setpagedevice' -f '" +
+                                file + "'");
+    EXPECT_NE(txt.find(kTitle), std::string::npos) << txt;
+    EXPECT_NE(txt.find("Time [UT]"), std::string::npos) << txt;
+    EXPECT_TRUE(std::regex_search(txt, std::regex(R"(0\.0\s+2\.0\s+4\.0\s+6\.0)"))) << txt;
+    EXPECT_NE(txt.find("100.0"), std::string::npos) << txt;
+}
+
+TEST_F(PageTest, RefusedAxisSystemLeavesBorderFillAndHeader)
+{
+    const std::string file = (dir_ / "LCPlot_flat.eps").string();
+    PageData d;
+    plotSequence("EPS", file, d, 0);
+    ASSERT_FALSE(lastFailure().failed()) << lastFailure().text;
+    const std::string ps = readFile(file);
+    // No labels, names or title: only the header's characters.
+    EXPECT_EQ(characterTokens(ps), kHeader);
+    EXPECT_NE(ps.find(" 255 255 255 e "), std::string::npos);
+    const std::string gs = run("gs -dBATCH -dNOPAUSE -dSAFER -dQUIET -sDEVICE=nullpage '" + file + "'");
+    EXPECT_EQ(gs.find("failed"), std::string::npos) << gs;
+}
+
+TEST_F(PageTest, PngDeviceDrawsTextWithTheStrokeFont)
+{
+    open("PNG", DeviceFamily::Raster);
+    programAxisSettings("Time [UT]", "Flux [SFU]");
+    EXPECT_EQ(st().text.fontKind, kStrokeFontKind);
+    EXPECT_EQ(st().text.fontNumber, 3);
+    titlin(kTitle, 4);
+    rec->clear();
+    graf(0, 24, 0, 2, 0, 100, 0, 20);
+    flushPolyline();
+    const std::size_t axisVectors = rec->vecs.size();
+    title();
+    flushPolyline();
+    EXPECT_TRUE(rec->chars.empty());
+
+    // Label strokes in the band under the x axis, name strokes below them,
+    // y labels and the upward y name left of the axis, the title on top.
+    auto count = [&](std::size_t from, std::size_t to, float x0, float x1, float y0, float y1) {
+        int n = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            const RecVec& v = rec->vecs[i];
+            if (v.x >= x0 && v.x <= x1 && v.y >= y0 && v.y <= y1) ++n;
+        }
+        return n;
+    };
+    EXPECT_GT(count(0, axisVectors, 300, 2600, 1848, 1897), 100);
+    EXPECT_GT(count(0, axisVectors, 1000, 1900, 1928, 1982 + 20), 30);
+    EXPECT_GT(count(0, axisVectors, 200, 302, 201, 1830), 50);
+    EXPECT_GT(count(0, axisVectors, 0, 200, 500, 1500), 30);
+    const std::size_t all = rec->vecs.size();
+    EXPECT_GT(count(axisVectors, all, 350, 2549, 50, 99 + 15), 200);
+    // Nothing of the title above its upper edge.
+    for (std::size_t i = axisVectors; i < all; ++i) EXPECT_GE(rec->vecs[i].y, 50) << i;
+}
+
+} // namespace
