@@ -1,0 +1,19 @@
+#pragma once
+// Settings of the PDF writer that tests (and a later tuning) may change.
+// Read at every disini.
+
+namespace zedozo {
+
+struct PdfWriterOptions {
+    // Worker threads that deflate finished content streams while drawing
+    // goes on: -1 chooses from the processor count, 0 deflates every stream
+    // on the drawing thread. The file is byte-identical either way.
+    int deflateThreads = -1;
+    // false: behave as if the 300000-byte content buffer could not be
+    // allocated (content written uncompressed with a separate length object).
+    bool contentBuffer = true;
+};
+
+PdfWriterOptions& pdfWriterOptions();
+
+} // namespace zedozo
