@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace quorva {
 namespace {
 
@@ -91,6 +93,13 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     Label2 = label(this, "-", 24, 224);
     Label7 = label(this, "Out:", 0, 240);
     Label5 = label(this, "-", 24, 240);
+
+    // Captions keep clear of their neighbours whatever the font's widths.
+    ComboBox1->move(std::max(ComboBox1->x(), Label1->x() + Label1->width() + 4), ComboBox1->y());
+    Label4->move(std::min(Label4->x(), ComboBox2->x() - Label4->width() - 4), Label4->y());
+    const int valueLeft = std::max(24, std::max(Label6->width(), Label7->width()) + 4);
+    Label2->move(valueLeft, Label2->y());
+    Label5->move(valueLeft, Label5->y());
 
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
     connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });

@@ -94,13 +94,13 @@ TForm1::TForm1(Options options)
 
     GroupAutoPlot = new QGroupBox(QStringLiteral("AutoPlot"), this);
     GroupAutoPlot->setGeometry(166, 2, 141, 72);
-    LabelInterval = label(GroupAutoPlot, "Plot Interval", 8, 20);
+    LabelInterval = label(GroupAutoPlot, "Plot Interval", 8, 19);
     CSpinEdit1 = new QSpinBox(GroupAutoPlot);
     CSpinEdit1->setRange(kMinimumInterval, kMaximumInterval);
     CSpinEdit1->setValue(10);
-    CSpinEdit1->setGeometry(70, 16, 44, 21);
-    LabelSec = label(GroupAutoPlot, "sec.", 117, 20);
-    Button3 = button(GroupAutoPlot, "Run", 8, 44, 75, 21);
+    CSpinEdit1->setGeometry(8, 40, 46, 21);
+    LabelSec = label(GroupAutoPlot, "sec.", 58, 44);
+    Button3 = button(GroupAutoPlot, "Run", 86, 40, 48, 21);
 
     GroupPlotSize = new QGroupBox(QStringLiteral("Plot Size"), this);
     GroupPlotSize->setGeometry(8, 102, 152, 66);

@@ -439,6 +439,37 @@ TEST_F(DesktopForms, FileDialogModesUnitMasksAndFolderLists)
     EXPECT_TRUE(plots.empty()); // nothing of this plots
 }
 
+TEST_F(DesktopForms, AMouseClickOrAKeyInTheFileListPlotsOnce)
+{
+    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    config("[path]=" + in.toStdString() + "\n");
+    auto form = makeForm();
+    form->Button2Click();
+    TForm2& dialog = form->form2();
+    QListWidget* files = dialog.FileListBox1;
+    ASSERT_EQ(files->count(), 2);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+
+    const QPoint first = files->visualItemRect(files->item(0)).center();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(dialog.selectedFile(), in + "/LC_a_ADU.txt");
+    EXPECT_EQ(plots[0].description.title.rfind("LC_a_ADU.txt:", 0), 0u);
+
+    // The same file again plots again (the file grows between clicks).
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+    EXPECT_EQ(plots.size(), 2u);
+
+    // Down to the next file by keyboard.
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Down);
+    ASSERT_EQ(plots.size(), 3u);
+    EXPECT_EQ(dialog.selectedFile(), in + "/LC_b_ADU.txt");
+    EXPECT_EQ(dialog.Label2->text(), in + "/LC_b_ADU.txt");
+    dialog.hide();
+}
+
 TEST_F(DesktopForms, FileDialogWithFoldersThatDoNotExist)
 {
     const QString gone = root + "/gone";
