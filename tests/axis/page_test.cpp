@@ -3,6 +3,8 @@
 #include "AxisTestSupport.h"
 
 #include "engine/core/AxisInternal.h"
+#include "engine/output/MemoryWindowBackend.h"
+#include "engine/output/ScreenWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -402,6 +404,40 @@ TEST_F(PageTest, PngDeviceDrawsTextWithTheStrokeFont)
     EXPECT_GT(count(axisVectors, all, 350, 2549, 50, 99 + 15), 200);
     // Nothing of the title above its upper edge.
     for (std::size_t i = axisVectors; i < all; ++i) EXPECT_GE(rec->vecs[i].y, 50) << i;
+}
+
+TEST_F(PageTest, ScreenPageSetsNamesAndHeaderInTurnedWindowFonts)
+{
+    MemoryWindowBackend backend;
+    WindowBackendScope scope(&backend);
+    PageData d;
+    plotSequence("XWIN", "", d, 20);
+    MemoryWindow* w = backend.window();
+    ASSERT_NE(w, nullptr);
+    std::u32string upward, level;
+    int levelCell = 0, nameCell = 0;
+    for (const MemoryChar& c : w->chars()) {
+        if (c.escapement == 900) upward += c.ch;
+        else if (c.escapement == 0) level += c.ch;
+        if (c.ch == U'2' && c.escapement == 0) levelCell = std::max(levelCell, c.cellHeight);
+        if (c.ch == U'F' && c.escapement == 900) nameCell = std::max(nameCell, c.cellHeight);
+    }
+    // Header and y name read upwards; labels, x name and title are level.
+    std::u32string header;
+    for (const char* p = kHeader; *p; ++p) header += char32_t(*p);
+    EXPECT_EQ(upward, header + U"Flux [SFU]");
+    EXPECT_NE(level.find(U"Time [UT]"), std::u32string::npos);
+    EXPECT_NE(level.find(U"0.02.04.0"), std::u32string::npos);
+    std::u32string title;
+    for (const char* p = kTitle; *p; ++p) title += char32_t(*p);
+    EXPECT_NE(level.find(title), std::u32string::npos);
+    // The name is set 55 high, the rest 50: a larger cell for the name.
+    EXPECT_GT(levelCell, 0);
+    EXPECT_GT(nameCell, levelCell);
+    EXPECT_EQ(st().text.angle, 0);
+    EXPECT_EQ(st().text.height, 50);
+    // endgrf showed the page.
+    EXPECT_GE(w->presents(), 1);
 }
 
 } // namespace
