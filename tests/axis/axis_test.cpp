@@ -363,19 +363,21 @@ TEST_F(AxisTest, ZeroTo24By2Has13LabelsAnd25Ticks)
     // Upper x axis: the same ticks pointing up; left and right y axes: 11.
     const std::vector<Tick> upper = ticksOf(segs, true, 201);
     ASSERT_EQ(upper.size(), 25u);
-    for (const Segment& s : segs)
-        if (s.x0 == s.x1 && (s.y0 == 201 || s.y1 == 201) && s.x0 != 350 && s.x0 != 2549)
+    for (const Segment& s : segs) {
+        if (s.x0 == s.x1 && (s.y0 == 201 || s.y1 == 201) && s.x0 != 350 && s.x0 != 2549) {
             EXPECT_LE(std::max(s.y0, s.y1), 201);
+        }
+    }
     EXPECT_EQ(ticksOf(segs, false, 350).size(), 11u);
     EXPECT_EQ(ticksOf(segs, false, 2549).size(), 11u);
-    for (const Segment& s : segs)
-        if (s.y0 == s.y1 && (s.x0 == 350 || s.x1 == 350) && std::fabs(s.x1 - s.x0) <= 24)
+    for (const Segment& s : segs) {
+        if (s.y0 == s.y1 && (s.x0 == 350 || s.x1 == 350) && std::fabs(s.x1 - s.x0) <= 24) {
             EXPECT_LE(std::max(s.x0, s.x1), 350);
+        }
+    }
 
     // Successive tick lines alternate their direction.
-    std::vector<Tick> all = lower;
     const std::vector<Tick> left = ticksOf(segs, false, 350);
-    all.insert(all.end(), left.begin(), left.end());
     for (std::size_t i = 1; i < lower.size(); ++i) EXPECT_NE(lower[i].fromBase, lower[i - 1].fromBase) << i;
     EXPECT_NE(left.front().fromBase, lower.back().fromBase);
 
@@ -465,8 +467,11 @@ TEST_F(AxisTest, AxisNamesAndLabelExtent)
     EXPECT_EQ(xName->angle, 0);
     EXPECT_EQ(xName->y, 1800 + 128 + 54);
     EXPECT_EQ(xName->x, 350 + int((2200 - wx) * 0.5));
-    for (const RecChar& c : rec->chars)
-        if (std::fabs(c.y - xName->y) < 0.01f) EXPECT_EQ(c.p.height, 55.0f);
+    for (const RecChar& c : rec->chars) {
+        if (std::fabs(c.y - xName->y) < 0.01f) {
+            EXPECT_EQ(c.p.height, 55.0f);
+        }
+    }
 
     // y name: reads upwards, its top edge 78 plus the widest label left of
     // the axis, centred along the axis.
