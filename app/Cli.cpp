@@ -1,5 +1,6 @@
 #include "app/Cli.h"
 
+#include "app/PlotCommand.h"
 #include "app/StatisticsTexts.h"
 #include "lightcurve/LightCurve.h"
 
@@ -27,6 +28,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"stats", "Print the statistics of a light-curve file", &runStats},
+    {"plot", "Write plots of light-curve files as PDF, EPS or PNG", &runPlot},
 };
 
 const char kStatsUsage[] =

@@ -8,9 +8,7 @@
 // Typical use:
 //   quorva::RePlot rePlot;
 //   rePlot.setRefreshStep([&] { statisticsWindow.RefreshValues(); });
-//   rePlot.setPlotStep([](const quorva::PlotDescription& d, const quorva::PlotGeometry& g) {
-//       quorva::plot(d, g);   // the plot sequence
-//   });
+//   rePlot.setPlotStep(quorva::plot);   // the plot sequence (plotjob/PlotSequence.h)
 //   rePlot.description().reset(desktopWidth, rePlot.geometry());
 //   ...
 //   rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = "/data/out/",
@@ -59,8 +57,9 @@ public:
     // Step 2: refresh the statistics window (also while it is hidden).
     using RefreshStep = std::function<void()>;
     // Step 15: run the plot sequence on the filled description; the
-    // geometry carries plotLeft/plotTop for the screen window.
-    using PlotStep = std::function<void(const PlotDescription&, const PlotGeometry&)>;
+    // geometry carries plotLeft/plotTop for the screen window. The
+    // description is not const: the sequence writes its pageFill.
+    using PlotStep = std::function<void(PlotDescription&, const PlotGeometry&)>;
 
     struct Result {
         ReadResult read;      // what the file system said (the plot runs anyway)
