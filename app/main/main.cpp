@@ -3,6 +3,7 @@
 
 #include "app/Cli.h"
 #include "app/forms/DesktopProgram.h"
+#include "plotjob/PlotSequence.h"
 
 #include <iostream>
 #include <string>
@@ -16,5 +17,5 @@ int main(int argc, char** argv)
     if (status != quorva::kRunDesktop)
         return status;
 
-    return quorva::runDesktopProgram(argc, argv, {});
+    return quorva::runDesktopProgram(argc, argv, &quorva::plot);
 }
