@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,26 @@ TEST_F(DesktopPlot, TheScreenWindowShowsTheCurvesInsideTheFrame)
     ASSERT_NE(moved->widget(), nullptr);
     EXPECT_EQ(moved->title(), "ZEDOZO 1");
     EXPECT_EQ(backend.windows().size(), 1u); // the old one is gone
+}
+
+TEST_F(DesktopPlot, AClickHandedOnByTheScreenWindowPlotsAfterTheRunningPlot)
+{
+    zedozo::QtWindowBackend backend;
+    zedozo::WindowBackendScope scope(&backend);
+    // Waiting when the plot starts; the screen window's update at endgrf
+    // dispatches it, inside the running plot.
+    int dispatchedDuringPlot = 0;
+    QTimer::singleShot(0, form.get(), [&] {
+        dispatchedDuringPlot += form->rePlotGate().running();
+        form->Button1Click();
+    });
+    ASSERT_TRUE(form->form2().clickFile("LC20261206_SFU.txt"));
+    EXPECT_EQ(dispatchedDuringPlot, 1);
+    EXPECT_EQ(form->rePlotGate().runs(), 2u); // the click's plot, after the first
+    EXPECT_FALSE(form->rePlotGate().pending());
+    EXPECT_TRUE(form->plotFailure().empty()) << form->plotFailure();
+    ASSERT_NE(zedozo::screenWindow(1), nullptr);
+    EXPECT_EQ(zedozo::screenWindow(1)->title(), "ZEDOZO 1");
 }
 
 } // namespace
