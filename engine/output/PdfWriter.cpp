@@ -82,22 +82,22 @@ public:
         for (std::thread& t : threads_) t.join();
     }
 
-    // Queues the job when a worker is free (starting workers up to the given
-    // number on demand). False: the caller deflates it itself.
+    // Queues the job unless every worker already has one waiting (starting
+    // the workers on first use). False: the caller deflates it itself, so
+    // the drawing thread helps instead of piling up buffers.
     bool submit(StreamJob* job, int maxThreads)
     {
         std::lock_guard<std::mutex> lk(m_);
-        if (inFlight_ >= int(threads_.size()) && int(threads_.size()) < maxThreads) {
+        while (int(threads_.size()) < maxThreads) {
             try {
                 threads_.emplace_back([this] { run(); });
             } catch (...) {
-                // No thread to be had: the stream is deflated in place.
+                break;   // no thread to be had: fewer workers, or none
             }
         }
-        if (inFlight_ >= int(threads_.size())) return false;
+        if (queue_.size() >= threads_.size()) return false;
         job->done = false;
         queue_.push_back(job);
-        ++inFlight_;
         work_.notify_one();
         return true;
     }
@@ -128,7 +128,6 @@ private:
             lk.lock();
             job->status = status;
             job->done = true;
-            --inFlight_;
             done_.notify_all();
         }
     }
@@ -137,7 +136,6 @@ private:
     std::condition_variable work_, done_;
     std::deque<StreamJob*> queue_;
     std::vector<std::thread> threads_;
-    int inFlight_ = 0;
     bool stop_ = false;
 };
 
@@ -152,11 +150,22 @@ struct PdfObject {
     int type = kPlainObject;
 };
 
-// "%.2f" of a float, as printf writes it (to_chars rounds the exact binary
-// value just as printf does).
+// "%.2f" of a float, exactly as printf writes it. A float times 100 is exact
+// in a double (24 + 5 significant bits), so rounding that product to an
+// integer, ties to even like printf, gives printf's digits without its cost.
 inline char* fixed2(char* p, char* end, float v)
 {
-    return std::to_chars(p, end, double(v), std::chars_format::fixed, 2).ptr;
+    if (end - p < 48) return p;   // callers leave room; never write past it
+    const double t = double(v) * 100.0;
+    if (!(std::fabs(t) < 9.0e15)) return std::to_chars(p, end, double(v), std::chars_format::fixed, 2).ptr;
+    if (std::signbit(v)) *p++ = '-';
+    const auto n = static_cast<unsigned long long>(std::nearbyint(std::fabs(t)));
+    p = std::to_chars(p, end, n / 100).ptr;
+    const unsigned f = unsigned(n % 100);
+    p[0] = '.';
+    p[1] = char('0' + f / 10);
+    p[2] = char('0' + f % 10);
+    return p + 3;
 }
 
 class PdfWriter final : public Device {
@@ -419,9 +428,10 @@ private:
             if (last || threads_ <= 0 || !pool_.submit(j, threads_)) j->status = deflateBuffer(j->raw.get(), j->n, j->packed);
             pending_.push_back(j);
             // Write out what is finished, in order; never hold more than a
-            // few buffers.
-            while (!pending_.empty() && (pending_.size() > std::size_t(threads_) + 1 || pool_.isDone(pending_.front())))
-                retireFront();
+            // few buffers (one running and one waiting per worker, and the
+            // ones deflated here meanwhile).
+            const std::size_t most = 2 * std::size_t(threads_ > 0 ? threads_ : 0) + 2;
+            while (!pending_.empty() && (pending_.size() > most || pool_.isDone(pending_.front()))) retireFront();
             return;
         }
         // The length counts the stream data only, not the keywords after it.
@@ -694,6 +704,11 @@ private:
 };
 
 } // namespace
+
+char* formatFixed2(char* p, char* end, float v)
+{
+    return fixed2(p, end, v);
+}
 
 std::unique_ptr<Device> createPdfWriter(EngineState&)
 {

@@ -16,4 +16,8 @@ struct PdfWriterOptions {
 
 PdfWriterOptions& pdfWriterOptions();
 
+// The writer's "%.2f" of a float (the same text as printf), written at p;
+// returns the end. Needs 48 bytes of room, else writes nothing.
+char* formatFixed2(char* p, char* end, float v);
+
 } // namespace zedozo

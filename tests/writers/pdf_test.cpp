@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <random>
 
 using namespace zedozo;
 using namespace writertest;
@@ -461,4 +463,34 @@ TEST_F(Pdf, FullDayOfVectorsStaysWithinBudget)
     expectQpdfAccepts(f);
     EXPECT_LT(ms, 2000.0);
     std::printf("[ timing ] 345600 vectors to PDF: %.1f ms, %zu bytes\n", ms, std::size_t(fs::file_size(f)));
+}
+
+TEST(PdfNumbers, TwoDecimalsAreExactlyPrintfs)
+{
+    auto check = [](float v) {
+        char a[64], b[64];
+        std::snprintf(a, sizeof a, "%.2f", double(v));
+        char* e = formatFixed2(b, b + sizeof b, v);
+        *e = '\0';
+        ASSERT_STREQ(b, a) << "value " << double(v);
+    };
+    // Exact ties round to even as printf does; negative values that round
+    // to zero keep their sign.
+    for (float v : {0.0f, -0.0f, 0.125f, 0.375f, 0.625f, 2.875f, -0.125f, -0.004f, 0.005f, 1.005f, 0.995f,
+                    552.755f, 781.865f, 99.995f, 1e7f, 3.4e38f, -3.4e38f, 1e16f, 9e13f, 1.0e-30f})
+        check(v);
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> page(-10.0f, 800.0f);
+    std::uniform_int_distribution<int> cents(-100000, 100000);
+    for (int i = 0; i < 1000000; ++i) {
+        check(page(rng));
+        check(float(cents(rng)) / 100.0f + 0.005f);   // near the rounding boundary
+        check(float(cents(rng)) / 8.0f);              // exact binary ties
+    }
+    for (std::uint32_t bits = 0; bits < 0xFF800000u; bits += 0x10001u) {   // every exponent, sparse mantissas
+        float v;
+        std::memcpy(&v, &bits, 4);
+        check(v);
+        check(-v);
+    }
 }
