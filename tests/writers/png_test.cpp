@@ -4,6 +4,7 @@
 #include "WriterTestSupport.h"
 
 #include "engine/output/Crc32.h"
+#include "engine/output/OutputFile.h"
 #include "engine/output/PngWriter.h"
 #include "engine/output/RasterPage.h"
 
@@ -429,4 +430,33 @@ TEST_F(PngCycle, ManyShortVectorsStayCheap)
     // Generous bound for a shared test machine; the budget is far below it.
     EXPECT_LT(ms, 1000.0);
     std::printf("[ timing ] 345600 vectors to PNG: %.1f ms\n", ms);
+}
+
+TEST(PngFile, RgbPageIsColourType2WithoutPalette)
+{
+    TempDir dir;
+    RasterPage page;
+    ASSERT_TRUE(page.init(7, 5, true, 2));   // white paper
+    page.setColour(0x0100FF00);             // green
+    page.line(0, 4, 6, 4);
+    OutputFile out;
+    const std::string f = dir.file("rgb.png");
+    ASSERT_TRUE(out.open(f));
+    std::vector<std::uint8_t> scratch;
+    ASSERT_EQ(writePng(out, page, scratch), kPngOk);
+    ASSERT_TRUE(out.commit());
+    const std::string png = readFile(f);
+    const auto chunks = pngChunks(png);
+    ASSERT_EQ(chunks.size(), 3u);   // IHDR, IDAT, IEND
+    EXPECT_EQ(hex(chunks[0].data), "00 00 00 07 00 00 00 05 08 02 00 00 00 ");
+    EXPECT_EQ(chunks[1].type, "IDAT");
+    bool ok = false;
+    const std::string rows = inflateAll(chunks[1].data, ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(rows.size(), 5u * 22);
+    EXPECT_EQ(hex(rows.substr(0, 4)), "00 FF FF FF ");
+    EXPECT_EQ(hex(rows.substr(4 * 22, 7)), "00 00 FF 00 00 FF 00 ");
+    const RunResult check = run("pngcheck " + shellQuoted(f));
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("7x5, 24-bit RGB"), std::string::npos) << check.out;
 }
