@@ -47,8 +47,11 @@ struct Page {
 
 // The axis frame is the rectangle of dark lines that span between 40 and
 // 90 per cent of the picture; the page border spans all of it, ticks and
-// text much less.
-inline Page analyse(const QImage& source)
+// text much less. A curve that ends on the frame may cover a few of its
+// pixels: coloured pixels do not break a line, they only do not count.
+// Coloured pixels within `margin` pixels of the frame count as inside (a
+// stroke at the clip edge reaches half a line width past it).
+inline Page analyse(const QImage& source, int margin = 0)
 {
     const QImage img = source.convertToFormat(QImage::Format_RGB32);
     Page page;
@@ -57,7 +60,11 @@ inline Page analyse(const QImage& source)
     auto longestRun = [&](int count, const std::function<QRgb(int)>& at) {
         int best = 0, run = 0;
         for (int i = 0; i < count; ++i) {
-            run = dark(at(i)) ? run + 1 : 0;
+            const QRgb p = at(i);
+            if (dark(p))
+                ++run;
+            else if (!(red(p) || green(p) || blue(p)))
+                run = 0;
             best = std::max(best, run);
         }
         return best;
@@ -94,7 +101,7 @@ inline Page analyse(const QImage& source)
             const bool r = red(p), g = green(p), b = blue(p);
             if (!(r || g || b))
                 continue;
-            if (page.frameFound && page.frame.contains(x, y)) {
+            if (page.frameFound && page.frame.adjusted(-margin, -margin, margin, margin).contains(x, y)) {
                 page.redInside += r;
                 page.greenInside += g;
                 page.blueInside += b;
