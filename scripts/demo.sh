@@ -26,11 +26,6 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "demo: no display (DISPLAY and WAYLAND_DISPLAY are not set): writing the example plots to out/"
-if ./build/quorva plot --help >/dev/null 2>&1; then
-  for format in pdf eps png; do
-    ./build/quorva plot --format "$format" --output out examples/LC*.txt
-  done
-else
-  echo "demo: this build has no 'quorva plot' yet; the statistics of an example instead:"
-  ./build/quorva stats examples/LC20261206_SFU.txt
-fi
+for format in pdf eps png; do
+  ./build/quorva plot --format "$format" --output out examples/LC*.txt
+done
