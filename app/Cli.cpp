@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -277,6 +278,12 @@ int runStats(const QStringList& arguments, const std::vector<std::string>& raw, 
 
     LightCurve lightCurve;
     const ReadResult r = readLightCurve(lightCurve, path);
+    if (!r.opened && r.openError == EINVAL) {
+        // The reader takes regular files only: a FIFO or a device could
+        // block or never end.
+        io.err << "quorva: cannot open " << path << ": not a regular file\n";
+        return kExitCannotOpen;
+    }
     if (!r.opened) {
         io.err << "quorva: cannot open " << path << ": " << std::strerror(r.openError) << "\n";
         return kExitCannotOpen;

@@ -130,17 +130,20 @@ ReadResult LightCurve::read(std::string_view path)
     } else if (path.find('\0') != std::string_view::npos) {
         result.openError = EINVAL; // no such name can exist; never cut it
     } else {
+        // O_NONBLOCK: opening a FIFO must not wait for a writer. Only a
+        // regular file is read; a FIFO or a device could block or never end.
         do {
-            fd = ::open(inputPath.c_str(), O_RDONLY | O_CLOEXEC);
+            fd = ::open(inputPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
             result.openError = errno;
         } else {
             struct stat info {};
-            if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            const int statError = ::fstat(fd, &info) == 0 ? 0 : errno;
+            if (statError != 0 || !S_ISREG(info.st_mode)) {
                 ::close(fd);
                 fd = -1;
-                result.openError = EISDIR;
+                result.openError = statError != 0 ? statError : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
             }
         }
     }

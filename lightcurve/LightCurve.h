@@ -36,8 +36,8 @@ private:
 // What the file system said about a read. The reader's results do not
 // depend on it; callers that must tell a user use it for the message.
 struct ReadResult {
-    bool opened = false; // the file could be opened (a folder cannot)
-    int openError = 0;   // errno of the failed open, else 0
+    bool opened = false; // the file could be opened (only a regular file can)
+    int openError = 0;   // errno of the failed open (EISDIR a folder, EINVAL another non-regular file), else 0
     int readError = 0;   // errno of a read that failed part-way, else 0
 };
 

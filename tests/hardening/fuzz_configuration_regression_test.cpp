@@ -1,0 +1,4 @@
+// The fuzz target fuzz_configuration under another name, for fuzz_regression_test.cpp.
+#define LLVMFuzzerTestOneInput fuzzConfigurationOneInput
+#define LLVMFuzzerInitialize fuzzConfigurationInitialize
+#include "fuzz/fuzz_configuration.cpp"
