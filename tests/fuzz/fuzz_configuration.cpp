@@ -1,0 +1,114 @@
+// The configuration reader on arbitrary file content, read through the
+// stream interface and through the file interface (the same bytes on disk).
+//
+// The result is compared with a reference made of the C library's own
+// scanning ("[path]=%239s", "[size]=%lli" held to 32 bits) over lines cut
+// the way a 240-byte line buffer cuts them.
+
+#include "FuzzSupport.h"
+
+#include "app/Configuration.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+namespace {
+
+quorva::Configuration reference(const char* data, std::size_t size)
+{
+    quorva::Configuration c;
+    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]="};
+    std::size_t pos = 0;
+    while (pos < size) {
+        // At most 239 characters up to the next line feed; a longer line is
+        // taken up to there and ends the reading.
+        std::size_t len = 0;
+        while (pos + len < size && len < 239 && data[pos + len] != '\n')
+            ++len;
+        const bool lineFeed = pos + len < size && data[pos + len] == '\n';
+        const bool overlong = !lineFeed && pos + len < size;
+        char line[240];
+        std::memcpy(line, data + pos, len);
+        line[len] = '\0';
+        pos += len + (lineFeed ? 1 : 0);
+
+        if (line[0] == '[') {
+            char lower[240];
+            std::size_t i = 0;
+            for (; line[i]; ++i)
+                lower[i] = (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] + 32) : line[i];
+            lower[i] = '\0';
+            char text[240];
+            long long number = 0;
+            if (std::strstr(lower, kKeys[0]) && std::sscanf(line, "[path]=%239s", text) == 1)
+                c.inputFolder = text;
+            if (std::strstr(lower, kKeys[1]) && std::sscanf(line, "[output]=%239s", text) == 1)
+                c.outputFolder = text;
+            if (std::strstr(lower, kKeys[2]) && std::sscanf(line, "[size]=%lli", &number) == 1)
+                c.sizeIndex = static_cast<std::int32_t>(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+            if (std::strstr(lower, kKeys[3]) && std::sscanf(line, "[update]=%lli", &number) == 1)
+                c.updateInterval = static_cast<std::int32_t>(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+        }
+        if (overlong)
+            break;
+    }
+    std::replace(c.inputFolder.begin(), c.inputFolder.end(), '|', ' ');
+    std::replace(c.outputFolder.begin(), c.outputFolder.end(), '|', ' ');
+    return c;
+}
+
+// scanf's "%i" consumes "0x" even when no hexadecimal digit follows and
+// then fails, where strtoll takes the "0"; a value written that way is not
+// compared.
+bool hasBareHexPrefix(const char* data, std::size_t size)
+{
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+        if (data[i] == '0' && (data[i + 1] | 0x20) == 'x') {
+            const char next = i + 2 < size ? data[i + 2] : '\0';
+            const bool hexDigit = (next >= '0' && next <= '9') || ((next | 0x20) >= 'a' && (next | 0x20) <= 'f');
+            if (!hexDigit)
+                return true;
+        }
+    }
+    return false;
+}
+
+void checkFolder(const std::string& folder)
+{
+    fuzz::check(folder.size() <= 239, "a folder holds at most 239 characters");
+    for (char ch : folder) {
+        fuzz::check(ch != '|' && ch != '\0' && ch != '\n' && ch != '\t' && ch != '\r', "a folder is one run");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(bytes);
+    const quorva::Configuration c = quorva::readConfiguration(in);
+    checkFolder(c.inputFolder);
+    checkFolder(c.outputFolder);
+
+    static const std::string path = fuzz::scratchFolder() + "Quorva.cfg";
+    fuzz::writeFile(path, data, size);
+    const quorva::Configuration fromFile = quorva::readConfiguration(path);
+    fuzz::check(fromFile.inputFolder == c.inputFolder && fromFile.outputFolder == c.outputFolder
+                    && fromFile.sizeIndex == c.sizeIndex && fromFile.updateInterval == c.updateInterval,
+                "file and stream give the same settings");
+
+    const quorva::Configuration ref = reference(bytes.data(), bytes.size());
+    if (c.inputFolder != ref.inputFolder || c.outputFolder != ref.outputFolder)
+        fuzz::fail("folders differ: reader '" + c.inputFolder + "' '" + c.outputFolder + "', sscanf '"
+                   + ref.inputFolder + "' '" + ref.outputFolder + "'");
+    if (!hasBareHexPrefix(bytes.data(), bytes.size())
+        && (c.sizeIndex != ref.sizeIndex || c.updateInterval != ref.updateInterval))
+        fuzz::fail("numbers differ: reader " + std::to_string(c.sizeIndex) + " " + std::to_string(c.updateInterval)
+                   + ", sscanf " + std::to_string(ref.sizeIndex) + " " + std::to_string(ref.updateInterval));
+    return 0;
+}
