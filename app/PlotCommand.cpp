@@ -429,6 +429,11 @@ int runPlot(const QStringList& arguments, const std::vector<std::string>& raw, C
         io.out << d.fileName << "\n" << std::flush;
     }
     progress.clear();
+    if (!io.out.good()) {
+        // The plots are written, but the user did not get their paths.
+        io.err << "quorva: cannot write the paths of the plots to the standard output" << std::endl;
+        failed = true;
+    }
     if (failed)
         return kExitPlotFailed;
     if (unreadable)

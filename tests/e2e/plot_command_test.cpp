@@ -299,6 +299,13 @@ TEST_F(PlotCommandTest, FailedPlotsAreToldAndLeaveThePreviousFile)
     EXPECT_EQ(readAll(previous), "previous plot");
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"Plot_LC20261206_SFU.txt.PDF"});
 
+    // Paths that cannot reach stdout are a failure too.
+    r = execute("sh", {"-c", "exec \"$0\" \"$@\" > /dev/full", QUORVA_BINARY, "plot", "--output", path("out"), kAdu});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("standard output")) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(path("out/Plot_LC20261207_ADU.txt.PNG")));
+    QFile::remove(path("out/Plot_LC20261207_ADU.txt.PNG"));
+
     // The same file name twice would overwrite the first plot.
     r = quorva({"--output", path("out"), kSfu, kSfu});
     EXPECT_EQ(r.status, 1);
