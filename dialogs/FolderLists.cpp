@@ -129,9 +129,10 @@ void DriveComboBox::refresh()
               [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
     const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
     for (const QStorageInfo& v : volumes) {
-        if (!v.isValid() || !v.isReady())
-            continue;
         const QString root = v.rootPath();
+        // Containers bind-mount single files (/etc/hosts): not a drive.
+        if (!v.isValid() || !v.isReady() || !QFileInfo(root).isDir())
+            continue;
         if (findData(root, kRootRole) >= 0)
             continue; // the same root mounted twice: one entry
         QString text = root;
