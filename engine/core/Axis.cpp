@@ -126,17 +126,19 @@ void drawLogTicks(EngineState& st, const AxisSettings& ax, const Side& s, int k,
     }
 }
 
-// Axis value of label i (an exponent on a logarithmic axis).
-float labelPosition(const Side& s, long i)
+// Axis value of label i (an exponent on a logarithmic axis). Worked in
+// double: on an axis near the ends of the float range, i x step alone can
+// pass them although the label itself lies on the axis.
+double labelPosition(const Side& s, long i)
 {
-    return static_cast<float>(s.o) + static_cast<float>(i) * static_cast<float>(s.step);
+    return s.o + static_cast<double>(i) * s.step;
 }
 
 // Value shown by label i.
 float labelValue(const Side& s, long i)
 {
-    const float v = labelPosition(s, i);
-    return s.log ? static_cast<float>(std::pow(10.0, double(v))) : v;
+    const double v = labelPosition(s, i);
+    return static_cast<float>(s.log ? std::pow(10.0, v) : v);
 }
 
 // The labels of one side; returns the label extent handed to the name

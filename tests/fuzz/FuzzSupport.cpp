@@ -34,7 +34,10 @@ void removeScratch()
 const std::string& scratchFolder()
 {
     if (g_folder.empty()) {
-        std::string pattern = "/tmp/quorva-fuzz-" + std::to_string(::getpid()) + "-XXXXXX";
+        // Memory-backed when there is one: rewriting a file thousands of
+        // times a second on a disk file system costs a flush each time.
+        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string pattern = std::string(base) + "/quorva-fuzz-" + std::to_string(::getpid()) + "-XXXXXX";
         if (!::mkdtemp(pattern.data())) {
             std::fprintf(stderr, "fuzz: cannot create a scratch folder: %s\n", std::strerror(errno));
             std::abort();

@@ -8,7 +8,7 @@
 namespace fuzz {
 
 // A private folder for this fuzzing process, created on first use and
-// removed at exit ("/tmp/quorva-fuzz-PID-XXXXXX/").
+// removed at exit ("/dev/shm/quorva-fuzz-PID-XXXXXX/", or under /tmp).
 const std::string& scratchFolder();
 
 // Replaces the file at `path` with exactly these bytes. Aborts when the

@@ -140,7 +140,7 @@ struct ProcessResult {
 // not root. Kills it after `timeout`.
 inline ProcessResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
                                 const std::string& workDir = {}, std::chrono::seconds timeout = std::chrono::seconds(120),
-                                uid_t uid = 0)
+                                uid_t uid = 0, const std::function<bool()>& setUp = {})
 {
     ProcessResult r;
     int outPipe[2], errPipe[2];
@@ -158,6 +158,8 @@ inline ProcessResult runProgram(const std::vector<std::string>& argv, const std:
         for (const std::string& e : extraEnv)
             ::putenv(const_cast<char*>(e.c_str()));
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0)
+            ::_exit(125);
+        if (setUp && !setUp())
             ::_exit(125);
         if (uid != 0) {
             const gid_t groups[1] = {uid};
@@ -216,11 +218,46 @@ inline ProcessResult runProgram(const std::vector<std::string>& argv, const std:
 
 inline ProcessResult runQuorva(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv = {},
                                const std::string& workDir = {}, uid_t uid = 0,
-                               std::chrono::seconds timeout = std::chrono::seconds(120))
+                               std::chrono::seconds timeout = std::chrono::seconds(120),
+                               const std::function<bool()>& setUp = {})
 {
     std::vector<std::string> argv{QUORVA_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return runProgram(argv, extraEnv, workDir, timeout, uid);
+    return runProgram(argv, extraEnv, workDir, timeout, uid, setUp);
+}
+
+// Checks a plot file with the format's own tool: qpdf for PDF, Ghostscript
+// for EPS, pngcheck for PNG. Returns the tool's complaint, empty when the
+// file passes.
+inline std::string validatePlot(const std::string& path)
+{
+    const std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    if (path.size() > 1000) {
+        // Ghostscript takes no command line argument of that length; it
+        // reads the file through a short link.
+        ScratchFolder shortFolder;
+        const std::string link = shortFolder / ("plot" + ext);
+        if (::symlink(path.c_str(), link.c_str()) != 0)
+            return "cannot link to " + path;
+        return validatePlot(link);
+    }
+    std::vector<std::string> argv;
+    if (ext == ".PDF" || ext == ".pdf")
+        argv = {"/usr/bin/qpdf", "--check", path};
+    else if (ext == ".EPS" || ext == ".eps")
+        argv = {"/usr/bin/gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path};
+    else if (ext == ".PNG" || ext == ".png")
+        argv = {"/usr/bin/pngcheck", "-q", path};
+    else
+        return "unknown plot format: " + path;
+    const ProcessResult r = runProgram(argv, {}, {}, std::chrono::seconds(120));
+    if (!r.started || r.timedOut || r.status != 0)
+        return argv[0] + " failed (" + std::to_string(r.status) + "): " + r.out + r.err;
+    if (argv[0] == "/usr/bin/qpdf" && r.out.find("No syntax or stream encoding errors found") == std::string::npos)
+        return "qpdf: " + r.out + r.err;
+    if (argv[0] == "/usr/bin/gs" && (r.out.find("Error") != std::string::npos || r.err.find("Error") != std::string::npos))
+        return "gs: " + r.out + r.err;
+    return {};
 }
 
 // Runs `body` in a forked child and returns its result (0..255), -1 when

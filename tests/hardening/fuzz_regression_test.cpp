@@ -24,6 +24,7 @@
 extern "C" int fuzzLightCurveOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzzConfigurationOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzzKeywordsOneInput(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzzReplotOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace fuzz {
 
@@ -111,6 +112,16 @@ TEST(FuzzRegression, KeywordMatching)
     testing::internal::CaptureStdout();
     runAll("fuzz_keywords", fuzzKeywordsOneInput, 3);
     testing::internal::GetCapturedStdout();
+}
+
+// The whole re-plot to PDF, EPS and PNG. axis_label_beyond_float_range:
+// values from -1e38 to 3e38 put the y labels' positions beyond the float
+// range part-way through their computation (found under
+// UndefinedBehaviorSanitizer, which the sanitizer build enables for
+// float-to-integer conversions).
+TEST(FuzzRegression, WholeRePlot)
+{
+    runAll("fuzz_replot", fuzzReplotOneInput, 5);
 }
 
 } // namespace

@@ -1,0 +1,118 @@
+// The whole re-plot of arbitrary light-curve file content to every file
+// device: read, fill the plot description, run the plot sequence to PDF,
+// EPS and PNG. Every plot must succeed and leave a complete file (header
+// and trailer of its format) and nothing else in the output folder.
+
+#include "FuzzSupport.h"
+
+#include "app/AutoPlot.h"
+#include "app/RePlot.h"
+#include "engine/core/EngineState.h"
+#include "plotjob/PlotSequence.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> listFolder(const std::string& path)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(path.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.emplace_back(e->d_name);
+        }
+        ::closedir(d);
+    }
+    return names;
+}
+
+bool endsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void checkPlot(const std::string& path, quorva::OutputChoice choice)
+{
+    const std::string bytes = readAll(path);
+    switch (choice) {
+    case quorva::OutputChoice::Pdf:
+        fuzz::check(bytes.rfind("%PDF-", 0) == 0, "a PDF begins with %PDF-");
+        fuzz::check(endsWith(bytes, "%%EOF\n") || endsWith(bytes, "%%EOF"), "a PDF ends with %%EOF");
+        break;
+    case quorva::OutputChoice::Eps:
+        fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0, "an EPS begins with %!PS-Adobe-");
+        fuzz::check(bytes.find("showpage", bytes.size() > 200 ? bytes.size() - 200 : 0) != std::string::npos,
+                    "an EPS ends with its page");
+        break;
+    case quorva::OutputChoice::Png: {
+        static const std::string signature("\x89PNG\r\n\x1a\n", 8);
+        static const std::string iend("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+        fuzz::check(bytes.rfind(signature, 0) == 0, "a PNG begins with its signature");
+        fuzz::check(endsWith(bytes, iend), "a PNG ends with IEND");
+        break;
+    }
+    case quorva::OutputChoice::Screen:
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::silenceStandardOutput();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string input = fuzz::scratchFolder() + "LC20261206_SFU.txt";
+    static const std::string out = [] {
+        const std::string folder = fuzz::scratchFolder() + "out/";
+        ::mkdir(folder.c_str(), 0755);
+        return folder;
+    }();
+    static quorva::RePlot* rePlot = [] {
+        auto* r = new quorva::RePlot;
+        r->setPlotStep(&quorva::plot);
+        return r;
+    }();
+    fuzz::writeFile(input, data, size);
+
+    // The plot size (and so the PNG page) and the curve thickness vary with
+    // the input; a small desktop keeps the raster page quick.
+    const int sizeIndex = static_cast<int>(size % 5);
+    quorva::applyPlotSize(sizeIndex, rePlot->geometry());
+    rePlot->description().reset(640, rePlot->geometry());
+    const std::string thickness = std::to_string(1 + (size > 0 ? data[0] % 12 : 0));
+
+    static const quorva::OutputChoice kChoices[] = {quorva::OutputChoice::Pdf, quorva::OutputChoice::Eps,
+                                                    quorva::OutputChoice::Png};
+    for (quorva::OutputChoice choice : kChoices) {
+        const quorva::RePlot::Result r = rePlot->run({.selectedPath = input, .unitText = "SFU", .outputFolder = out,
+                                                      .output = choice, .thicknessText = thickness});
+        fuzz::check(r.read.opened && r.plotted, "the re-plot reads and plots");
+        const zedozo::EngineFailure& f = zedozo::lastFailure();
+        if (f.failed())
+            fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);
+        checkPlot(rePlot->description().fileName, choice);
+    }
+    const std::vector<std::string> left = listFolder(out);
+    fuzz::check(left.size() == 3, "the output folder holds the three plots and nothing else");
+    return 0;
+}
