@@ -21,8 +21,9 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   cp examples/Quorva.cfg "$work/Quorva.cfg"
   echo "demo: starting the desktop program: press Open..., choose the unit and click a file;"
   echo "demo: PDF, EPS and PNG plots go to $repo/out/"
-  cd "$work"
-  exec "$repo/build/quorva"
+  status=0
+  (cd "$work" && "$repo/build/quorva") || status=$?
+  exit "$status" # the trap removes the working folder
 fi
 
 echo "demo: no display (DISPLAY and WAYLAND_DISPLAY are not set): writing the example plots to out/"
