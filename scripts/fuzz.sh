@@ -63,8 +63,12 @@ for t in "${targets[@]}"; do
   rc=0
   rm -f fuzz-*.log
   if ((smoke)); then
-    # Seeds are only read: nothing is added to the source tree.
-    "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "$seeds" >"$dir/$t.log" 2>&1 || rc=$?
+    # libFuzzer adds new inputs to its first folder: a fresh one, so that
+    # the seeds in the source tree are only read.
+    corpus="$dir/smoke/$t"
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "$corpus" "$seeds" >"$dir/$t.log" 2>&1 || rc=$?
   else
     corpus="$dir/corpus/$t"
     mkdir -p "$corpus"
