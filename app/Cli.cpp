@@ -2,6 +2,7 @@
 
 #include "app/PlotCommand.h"
 #include "app/StatisticsTexts.h"
+#include "app/WatchCommand.h"
 #include "lightcurve/LightCurve.h"
 
 #include <QCommandLineOption>
@@ -30,6 +31,7 @@ struct Command {
 const Command kCommands[] = {
     {"stats", "Print the statistics of a light-curve file", &runStats},
     {"plot", "Write plots of light-curve files as PDF, EPS or PNG", &runPlot},
+    {"watch", "Re-plot a light-curve file (or a folder's newest) when it changes", &runWatch},
 };
 
 const char kStatsUsage[] =

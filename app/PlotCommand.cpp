@@ -25,14 +25,28 @@ namespace {
 
 DesktopQuery g_desktopQuery = nullptr;
 
-const char kPlotUsage[] =
+const char kPlotUsageHead[] =
     "Usage: quorva plot [OPTIONS] FILE...\n"
     "\n"
     "Plots each light-curve FILE as the main window's re-plot does and writes\n"
     "Plot_NAME.EXT into the output folder (NAME the file name of FILE with its\n"
     "extension, EXT PDF, EPS or PNG). Prints the path of each file written.\n"
     "\n"
-    "Options:\n"
+    "Options:\n";
+
+const char kPlotUsageTail[] =
+    "  -h, --help            show this help\n"
+    "\n"
+    "Dates on the page follow SOURCE_DATE_EPOCH when it is set (seconds since\n"
+    "1970, UTC), so that the same input gives the same file.\n"
+    "\n"
+    "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
+    "others are still plotted); 2 a FILE could not be read (it is skipped);\n"
+    "64 bad usage.\n";
+
+} // namespace
+
+const char kPlotOptionsText[] =
     "  --format pdf|eps|png  output format (default png)\n"
     "  --output DIR          output folder (default: [output]= of Quorva.cfg in\n"
     "                        the working directory, else the working directory)\n"
@@ -44,15 +58,11 @@ const char kPlotUsage[] =
     "                        (default: the display's desktop, without a display\n"
     "                        1920x1080); a PNG is as large as the screen window\n"
     "                        of the plot size would be: Medium on 1920 is 960x678\n"
-    "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n"
-    "  -h, --help            show this help\n"
-    "\n"
-    "Dates on the page follow SOURCE_DATE_EPOCH when it is set (seconds since\n"
-    "1970, UTC), so that the same input gives the same file.\n"
-    "\n"
-    "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
-    "others are still plotted); 2 a FILE could not be read (it is skipped);\n"
-    "64 bad usage.\n";
+    "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n";
+
+namespace {
+
+const std::string kPlotUsage = std::string(kPlotUsageHead) + kPlotOptionsText + kPlotUsageTail;
 
 constexpr int kMinimumDesktopSide = 100;
 constexpr int kMaximumThickness = 10000;
@@ -93,9 +103,8 @@ int usageError(CommandIo& io, const std::string& message)
     return kExitUsage;
 }
 
-// The command's own arguments as the bytes the system passed: they are the
-// last ones of the program's arguments, since everything after the command
-// name is handed on unchanged.
+} // namespace
+
 std::vector<std::string> ownArguments(const QStringList& arguments, const std::vector<std::string>& raw)
 {
     const std::size_t n = arguments.isEmpty() ? 0 : static_cast<std::size_t>(arguments.size() - 1);
@@ -106,6 +115,8 @@ std::vector<std::string> ownArguments(const QStringList& arguments, const std::v
         args.push_back(QFile::encodeName(arguments[i]).toStdString());
     return args;
 }
+
+namespace {
 
 struct ParsedOptions {
     std::optional<std::string> format, output, unit, size, desktop, thickness;
@@ -335,27 +346,27 @@ std::optional<int> configuredSizeIndex(const std::string& configurationText)
     return index;
 }
 
-int runPlot(const QStringList& arguments, const std::vector<std::string>& raw, CommandIo& io)
+bool readPlotSettings(const std::vector<std::string>& args, PlotSettings& s, bool& help, std::string& error)
 {
     ParsedOptions options;
-    std::string error;
-    if (!parseOptions(ownArguments(arguments, raw), options, error))
-        return usageError(io, error);
-    if (options.help) {
-        io.out << kPlotUsage;
-        return kExitSuccess;
-    }
-    PlotSettings s;
+    if (!parseOptions(args, options, error))
+        return false;
+    help = options.help;
+    if (help)
+        return true;
     if (!settle(options, s, error))
-        return usageError(io, error);
+        return false;
     applyConfiguration(options, s);
     if (!options.desktop && g_desktopQuery) {
         if (const std::optional<DesktopSize> d = g_desktopQuery())
             s.desktop = *d;
     }
+    return true;
+}
 
-    RePlot rePlot;
-    PlotGeometry& g = rePlot.geometry();
+FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit)
+{
+    PlotGeometry& g = rePlot_.geometry();
     applyPlotSize(s.sizeIndex, g);
     // The screen window's start position; only its size matters for a file,
     // but a position off the desktop (the larger sizes) would make the
@@ -366,13 +377,80 @@ int runPlot(const QStringList& arguments, const std::vector<std::string>& raw, C
         g.plotLeft = 0;
     if (g.plotTop < 0)
         g.plotTop = 0;
-    rePlot.description().reset(s.desktop.width, g);
+    rePlot_.description().reset(s.desktop.width, g);
 
-    RePlotRequest request;
-    request.outputFolder = s.outputFolder;
-    request.output = *outputChoiceFromName(s.format);
-    request.thicknessText = std::to_string(s.thickness);
+    request_.outputFolder = s.outputFolder;
+    request_.output = *outputChoiceFromName(s.format);
+    request_.thicknessText = std::to_string(s.thickness);
+}
 
+FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
+{
+    Outcome o;
+    o.message = refusal(path);
+    if (o.message.empty()) {
+        const ReadResult r = rePlot_.lightCurve().read(path);
+        if (!r.opened)
+            o.message = "cannot open " + path + ": " + std::strerror(r.openError);
+        else if (r.readError != 0)
+            o.message = "cannot read " + path + ": " + std::strerror(r.readError);
+    }
+    if (!o.message.empty()) {
+        o.status = Outcome::Unreadable;
+        prepared_ = false;
+        return o;
+    }
+    request_.selectedPath = path;
+    request_.unitText = unit_ ? *unit_ : unitFromFileName(path);
+    rePlot_.fill(request_);
+    prepared_ = true;
+    o.status = Outcome::Prepared;
+    o.plotPath = rePlot_.description().fileName;
+    o.samples = rePlot_.lightCurve().sampleCount;
+    return o;
+}
+
+FilePlotter::Outcome FilePlotter::draw()
+{
+    Outcome o;
+    PlotDescription& d = rePlot_.description();
+    o.plotPath = d.fileName;
+    o.samples = rePlot_.lightCurve().sampleCount;
+    if (!prepared_) {
+        o.status = Outcome::Failed;
+        o.message = "nothing read to plot";
+        return o;
+    }
+    prepared_ = false;
+    // Stdout carries only the paths written, and a failure is told on
+    // stderr: the engine's own console lines of the steps before the
+    // sequence switches them off (a plot file that cannot be opened at
+    // disini) stay out of it.
+    zedozo::engineState().warn.warnOn = false;
+    plot(d, rePlot_.geometry());
+    const zedozo::EngineFailure& f = zedozo::lastFailure();
+    if (f.failed()) {
+        o.status = Outcome::Failed;
+        o.message = "cannot write " + d.fileName + ": " + failureReason(f);
+        return o;
+    }
+    o.status = Outcome::Plotted;
+    return o;
+}
+
+int runPlot(const QStringList& arguments, const std::vector<std::string>& raw, CommandIo& io)
+{
+    PlotSettings s;
+    bool help = false;
+    std::string error;
+    if (!readPlotSettings(ownArguments(arguments, raw), s, help, error))
+        return usageError(io, error);
+    if (help) {
+        io.out << kPlotUsage;
+        return kExitSuccess;
+    }
+
+    FilePlotter plotter(s);
     const bool terminal = &io.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     Progress progress(io.err, terminal && s.files.size() > 1, s.files.size());
     bool unreadable = false;
@@ -383,50 +461,32 @@ int runPlot(const QStringList& arguments, const std::vector<std::string>& raw, C
         const std::string& path = s.files[i];
         progress.show(i, path);
 
-        std::string why = refusal(path);
-        if (why.empty()) {
-            const ReadResult r = rePlot.lightCurve().read(path);
-            if (!r.opened)
-                why = "cannot open " + path + ": " + std::strerror(r.openError);
-            else if (r.readError != 0)
-                why = "cannot read " + path + ": " + std::strerror(r.readError);
-        }
-        if (!why.empty()) {
+        const FilePlotter::Outcome prepared = plotter.prepare(path);
+        if (prepared.status == FilePlotter::Outcome::Unreadable) {
             progress.clear();
-            io.err << "quorva: " << why << std::endl;
+            io.err << "quorva: " << prepared.message << std::endl;
             unreadable = true;
             continue;
         }
 
-        request.selectedPath = path;
-        request.unitText = s.unit ? *s.unit : unitFromFileName(path);
-        rePlot.fill(request);
-        PlotDescription& d = rePlot.description();
-
         // Two FILEs of the same name would write one plot over the other.
-        if (const auto earlier = written.find(d.fileName); earlier != written.end()) {
+        if (const auto earlier = written.find(prepared.plotPath); earlier != written.end()) {
             progress.clear();
-            io.err << "quorva: cannot write " << d.fileName << ": written already for " << earlier->second
+            io.err << "quorva: cannot write " << prepared.plotPath << ": written already for " << earlier->second
                    << std::endl;
             failed = true;
             continue;
         }
 
-        // Stdout carries only the paths written, and a failure is told on
-        // stderr below: the engine's own console lines of the steps before
-        // the sequence switches them off (a plot file that cannot be
-        // opened at disini) stay out of it.
-        zedozo::engineState().warn.warnOn = false;
-        plot(d, g);
-        const zedozo::EngineFailure& f = zedozo::lastFailure();
+        const FilePlotter::Outcome drawn = plotter.draw();
         progress.clear();
-        if (f.failed()) {
-            io.err << "quorva: cannot write " << d.fileName << ": " << failureReason(f) << std::endl;
+        if (drawn.status != FilePlotter::Outcome::Plotted) {
+            io.err << "quorva: " << drawn.message << std::endl;
             failed = true;
             continue;
         }
-        written.emplace(d.fileName, path);
-        io.out << d.fileName << "\n" << std::flush;
+        written.emplace(drawn.plotPath, path);
+        io.out << drawn.plotPath << "\n" << std::flush;
     }
     progress.clear();
     if (!io.out.good()) {

@@ -15,7 +15,9 @@
 
 #include "app/AutoPlot.h"
 #include "app/Cli.h"
+#include "app/RePlot.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +51,55 @@ struct PlotSettings {
     DesktopSize desktop = kDefaultDesktop;
     int thickness = 2;
     std::vector<std::string> files; // as given, byte for byte
+};
+
+// A command's own arguments (after its name) as the bytes the system
+// passed: they are the last ones of the program's arguments, since
+// everything after the command name is handed on unchanged.
+std::vector<std::string> ownArguments(const QStringList& arguments, const std::vector<std::string>& raw);
+
+// The option lines of `quorva plot --help` (one per option, without -h),
+// for commands that take the same options.
+extern const char kPlotOptionsText[];
+
+// Reads the plot options of a command's own arguments (everything after
+// its name) into `settings`, then the defaults for what they do not give:
+// "Quorva.cfg" in the working directory and the display's desktop. Every
+// argument that is not an option (or follows "--") is a FILE. False with a
+// message in `error` on a usage error; -h/--help sets `help` and stops.
+bool readPlotSettings(const std::vector<std::string>& arguments, PlotSettings& settings, bool& help,
+                      std::string& error);
+
+// One plot after another with the same settings, through the main
+// window's re-plot: `quorva plot` runs it for each FILE, `quorva watch` at
+// each tick. prepare() reads the file and fills the plot description (so
+// the plot path is known before anything is written); draw() runs the
+// plot sequence on what prepare() filled.
+class FilePlotter {
+public:
+    struct Outcome {
+        enum Status { Prepared, Plotted, Unreadable, Failed };
+        Status status = Failed;
+        std::string message;  // why not, for "quorva: MESSAGE" on stderr
+        std::string plotPath; // "%sPlot_%s.%s" of the file read
+        std::int32_t samples = 0; // sample count of the file read
+    };
+
+    explicit FilePlotter(const PlotSettings& settings);
+    FilePlotter(const FilePlotter&) = delete;
+    FilePlotter& operator=(const FilePlotter&) = delete;
+
+    // Refuses anything but a regular file (a FIFO would block the reader).
+    Outcome prepare(const std::string& path);
+    Outcome draw();
+
+    RePlot& rePlot() noexcept { return rePlot_; }
+
+private:
+    RePlot rePlot_;
+    RePlotRequest request_;
+    std::optional<std::string> unit_;
+    bool prepared_ = false;
 };
 
 // The unit a file name carries: "SFU" or "ADU" when the file name part
