@@ -237,9 +237,7 @@ private:
     void token(const char* text, int n)
     {
         if (n < 0) {
-            out_->write(line_, std::size_t(fill_));
-            out_->put('\n');
-            fill_ = 0;
+            newLine();
             return;
         }
         int i = 0;
@@ -249,11 +247,7 @@ private:
             if (j < n) ++j;   // the run includes its blank
             const int len = j - i;
             if (!(len == 1 && text[i] == ' ' && j < n)) {
-                if (fill_ + len > 80) {
-                    out_->write(line_, std::size_t(fill_));
-                    out_->put('\n');
-                    fill_ = 0;
-                }
+                if (fill_ + len > 80) newLine();
                 std::memcpy(line_ + fill_, text + i, std::size_t(len));
                 fill_ += len;
             }
@@ -261,33 +255,41 @@ private:
         }
     }
 
-    // One run of the token buffer (text ending with its blank).
-    void run(const char* text, int len)
+    // Writes the full line out and starts a new one.
+    void newLine()
     {
-        if (fill_ + len > 80) {
-            out_->write(line_, std::size_t(fill_));
-            out_->put('\n');
-            fill_ = 0;
-        }
-        std::memcpy(line_ + fill_, text, std::size_t(len));
-        fill_ += len;
+        line_[fill_] = '\n';
+        out_->write(line_, std::size_t(fill_) + 1);
+        fill_ = 0;
+    }
+
+    // A two-character run ("u ", "d ", "p "): two stores, no copy call.
+    void run2(char a, char b)
+    {
+        if (fill_ + 2 > 80) newLine();
+        line_[fill_] = a;
+        line_[fill_ + 1] = b;
+        fill_ += 2;
     }
 
     // "%5d " through the token buffer: the padding blanks vanish there, so
-    // the run is the digits and one blank.
+    // the run is the digits and one blank. The digits go straight into the
+    // line: a path writes millions of them.
     void number(int v)
     {
-        char t[16];
-        char* e = t + sizeof t;
-        char* p = e;
-        *--p = ' ';
         unsigned u = v < 0 ? 0u - unsigned(v) : unsigned(v);
+        int digits = 1;
+        for (unsigned x = u; x >= 10; x /= 10) ++digits;
+        const int len = digits + (v < 0 ? 1 : 0) + 1;
+        if (fill_ + len > 80) newLine();
+        char* p = line_ + fill_ + len;
+        *--p = ' ';
         do {
             *--p = char('0' + u % 10);
             u /= 10;
         } while (u);
         if (v < 0) *--p = '-';
-        run(p, int(e - p));
+        fill_ += len;
     }
 
     // The path's tokens: "%5d %5d u " for point 1, "%5d %5d d " for the
@@ -298,9 +300,9 @@ private:
         for (int i = 0; i < count_; ++i) {
             number(px_[i]);
             number(py_[i]);
-            run(i == 0 ? "u " : "d ", 2);
+            run2(i == 0 ? 'u' : 'd', ' ');
         }
-        run("p ", 2);
+        run2('p', ' ');
     }
 
     // The 50-point path.
