@@ -494,16 +494,29 @@ private:
         penState_ = 3;
     }
 
-    void point(float x, float y, const char* op)
+    static char* pointText(char* t, float x, float y, char op)
     {
-        char t[128];
         char* q = fixed2(t, t + 60, x);
         *q++ = ' ';
         q = fixed2(q, q + 60, y);
         *q++ = ' ';
-        *q++ = op[0];
+        *q++ = op;
         *q++ = '\n';
-        emit(t, std::size_t(q - t));
+        return q;
+    }
+
+    void point(float x, float y, char op)
+    {
+        // Most points go straight into the content buffer: a point's text
+        // is at most 124 bytes, so with that much room left the stream
+        // would not have been cut before it either.
+        if (inStream_ && job_ && fill_ + 128 <= kContentCapacity) {
+            char* t = reinterpret_cast<char*>(job_->raw.get()) + fill_;
+            fill_ += std::size_t(pointText(t, x, y, op) - t);
+            return;
+        }
+        char t[128];
+        emit(t, std::size_t(pointText(t, x, y, op) - t));
     }
 
     // Path operations: 1 finish the document, 2 draw, 3 move, 5 close and fill.
@@ -516,8 +529,8 @@ private:
         if (pathPending_ && op != 2 && op != 5) strokePath();
         switch (op) {
         case 2:
-            if (penState_ == 3) point(curX_, curY_, "m");
-            point(x, y, "l");
+            if (penState_ == 3) point(curX_, curY_, 'm');
+            point(x, y, 'l');
             pathPending_ = true;
             curX_ = x;
             curY_ = y;
