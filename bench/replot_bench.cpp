@@ -8,6 +8,7 @@
 #include "app/RePlot.h"
 #include "bench/BenchFiles.h"
 #include "engine/core/EngineState.h"
+#include "engine/output/PdfWriter.h"
 #include "plotjob/PlotSequence.h"
 
 #include <benchmark/benchmark.h>
@@ -46,6 +47,13 @@ void rePlot(benchmark::State& state, quorva::OutputChoice output)
 }
 
 void BM_rePlot_PDF(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Pdf); }
+// For comparison: every content stream deflated on the drawing thread.
+void BM_rePlot_PDF_oneThread(benchmark::State& state)
+{
+    zedozo::pdfWriterOptions().deflateThreads = 0;
+    rePlot(state, quorva::OutputChoice::Pdf);
+    zedozo::pdfWriterOptions().deflateThreads = -1;
+}
 void BM_rePlot_EPS(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Eps); }
 void BM_rePlot_PNG(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Png); }
 void BM_rePlot_Screen(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Screen); }
@@ -54,6 +62,7 @@ void BM_rePlot_Screen(benchmark::State& state) { rePlot(state, quorva::OutputCho
     BENCHMARK(name)->Arg(40000)->Arg(345600)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 QUORVA_REPLOT_BENCHMARK(BM_rePlot_PDF);
+QUORVA_REPLOT_BENCHMARK(BM_rePlot_PDF_oneThread);
 QUORVA_REPLOT_BENCHMARK(BM_rePlot_EPS);
 QUORVA_REPLOT_BENCHMARK(BM_rePlot_PNG);
 QUORVA_REPLOT_BENCHMARK(BM_rePlot_Screen);
