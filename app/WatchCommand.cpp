@@ -319,6 +319,11 @@ public:
         reported_.clear();
         io_.out << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
                 << std::flush;
+        // The plots are what matters; a log nobody can read is told once.
+        if (!io_.out.good() && !outputLost_) {
+            outputLost_ = true;
+            io_.err << "quorva: cannot write to the standard output" << std::endl;
+        }
         return true;
     }
 
@@ -339,6 +344,7 @@ private:
     FileState last_;
     bool plotted_ = false;
     std::string reported_;
+    bool outputLost_ = false;
 };
 
 } // namespace

@@ -240,6 +240,18 @@ TEST_F(WatchTest, AlwaysPlotsAtEveryTickAndCountEndsTheWatch)
     once.signal(SIGINT);
     EXPECT_EQ(once.finish(10000), 0);
     EXPECT_EQ(once.errors(), "");
+
+    // A log that cannot be written is told once; the plots go on.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+    QProcess full;
+    full.setProcessEnvironment(plainEnvironment());
+    full.setStandardOutputFile("/dev/full");
+    full.start(QStringLiteral(QUORVA_BINARY), {"watch", "--always", "--count", "3", "--interval", "0.05", "--output",
+                                              path("full"), file});
+    ASSERT_TRUE(full.waitForFinished(60000));
+    EXPECT_EQ(full.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(full.readAllStandardError()), "quorva: cannot write to the standard output\n");
+    EXPECT_TRUE(QFile::exists(path("full/Plot_LC20261206_SFU.txt.PNG")));
 }
 
 TEST_F(WatchTest, FollowsTheNewestLightCurveFileOfAFolder)
