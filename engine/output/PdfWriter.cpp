@@ -102,9 +102,23 @@ public:
         return true;
     }
 
+    // Waits for the job. One that no worker has taken yet is taken back and
+    // deflated here: a worker that gets little of its core (another
+    // program on it) must not leave the drawing thread idle.
     void wait(StreamJob* job)
     {
         std::unique_lock<std::mutex> lk(m_);
+        if (!job->done) {
+            const auto queued = std::find(queue_.begin(), queue_.end(), job);
+            if (queued != queue_.end()) {
+                queue_.erase(queued);
+                lk.unlock();
+                job->status = deflateBuffer(job->raw.get(), job->n, job->packed);
+                lk.lock();
+                job->done = true;
+                return;
+            }
+        }
         done_.wait(lk, [job] { return job->done; });
     }
 
@@ -428,9 +442,9 @@ private:
             if (last || threads_ <= 0 || !pool_.submit(j, threads_)) j->status = deflateBuffer(j->raw.get(), j->n, j->packed);
             pending_.push_back(j);
             // Write out what is finished, in order; never hold more than a
-            // few buffers (one running and one waiting per worker, and the
-            // ones deflated here meanwhile).
-            const std::size_t most = 2 * std::size_t(threads_ > 0 ? threads_ : 0) + 2;
+            // few buffers (about 2.4 MB per worker), enough that a slow
+            // worker seldom makes the drawing thread wait for it.
+            const std::size_t most = 8 * std::size_t(threads_ > 0 ? threads_ : 0) + 2;
             while (!pending_.empty() && (pending_.size() > most || pool_.isDone(pending_.front()))) retireFront();
             return;
         }
