@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (tests/fuzz/, clang with AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz/ and runs them.
+# UndefinedBehaviorSanitizer) in build-fuzz/ (or $QUORVA_FUZZ_BUILD_DIR) and
+# runs them.
 #
 #   scripts/fuzz.sh [--smoke] [--time SECONDS] [--jobs N] [TARGET...]
 #
@@ -26,14 +27,14 @@ while (($#)); do
     --smoke) smoke=1; seconds=4 ;;
     --time) seconds="$2"; shift ;;
     --jobs) jobs="$2"; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "fuzz.sh: unknown option $1" >&2; exit 64 ;;
     *) targets+=("$1") ;;
   esac
   shift
 done
 
-dir=build-fuzz
+dir="$PWD/${QUORVA_FUZZ_BUILD_DIR:-build-fuzz}"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DQUORVA_FUZZ=ON -DQUORVA_BUILD_TESTS=OFF -DQUORVA_BUILD_BENCH=OFF >/dev/null
 
@@ -53,15 +54,14 @@ export SOURCE_DATE_EPOCH=1700000000
 mkdir -p "$dir/artifacts"
 status=0
 for t in "${targets[@]}"; do
-  seeds="tests/fuzz/corpus/$t"
+  seeds="$PWD/tests/fuzz/corpus/$t"
   mkdir -p "$seeds"
   dict=()
-  if [ -f "tests/fuzz/$t.dict" ]; then dict=(-dict="tests/fuzz/$t.dict"); fi
+  if [ -f "tests/fuzz/$t.dict" ]; then dict=(-dict="$PWD/tests/fuzz/$t.dict"); fi
   common=(-timeout=20 -rss_limit_mb=2560 -max_len=8192 -print_final_stats=1
           -artifact_prefix="$dir/artifacts/$t-" "${dict[@]}")
   start=$(date +%s)
   rc=0
-  rm -f fuzz-*.log
   if ((smoke)); then
     # libFuzzer adds new inputs to its first folder: a fresh one, so that
     # the seeds in the source tree are only read.
@@ -72,10 +72,13 @@ for t in "${targets[@]}"; do
   else
     corpus="$dir/corpus/$t"
     mkdir -p "$corpus"
-    "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" \
-      "$corpus" "$seeds" >"$dir/$t.log" 2>&1 || rc=$?
-    cat fuzz-*.log >>"$dir/$t.log" 2>/dev/null || true
-    rm -f fuzz-*.log
+    parallel=()
+    if ((jobs > 1)); then parallel=(-jobs="$jobs" -workers="$jobs"); fi
+    # Parallel jobs write fuzz-N.log into the working folder.
+    (cd "$dir" && exec "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "${parallel[@]}" \
+       "$corpus" "$seeds") >"$dir/$t.log" 2>&1 || rc=$?
+    cat "$dir"/fuzz-*.log >>"$dir/$t.log" 2>/dev/null || true
+    rm -f "$dir"/fuzz-*.log
   fi
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$dir/$t.log" | awk '{s += $2} END {print s + 0}')
   if ((rc != 0)) || grep -q '^==[0-9]*==ERROR\|deadly signal\|Test unit written' "$dir/$t.log"; then

@@ -15,6 +15,11 @@ constexpr float kCoordLimit = 1.0e6f;
 
 inline float clampCoord(float v)
 {
+    // NaN (a "nan" in the data) has no place on the page: it goes far off
+    // it, where clipping removes it like any other far point, instead of
+    // reaching a writer that turns it into an integer.
+    if (v != v)
+        return kCoordLimit;
     return v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v;
 }
 

@@ -114,11 +114,14 @@ TEST(FuzzRegression, KeywordMatching)
     testing::internal::GetCapturedStdout();
 }
 
-// The whole re-plot to PDF, EPS and PNG. axis_label_beyond_float_range:
-// values from -1e38 to 3e38 put the y labels' positions beyond the float
-// range part-way through their computation (found under
-// UndefinedBehaviorSanitizer, which the sanitizer build enables for
-// float-to-integer conversions).
+// The whole re-plot to PDF, EPS and PNG. Found under
+// UndefinedBehaviorSanitizer (which the sanitizer build enables for
+// float-to-integer conversions):
+//   axis_label_beyond_float_range: values from -1e38 to 3e38 put the y
+//     labels' positions beyond the float range part-way through their
+//     computation;
+//   nan_time_reaches_the_writers: a time "nan" went through the mapping
+//     and the clipping into the PostScript writer's integer coordinates.
 TEST(FuzzRegression, WholeRePlot)
 {
     runAll("fuzz_replot", fuzzReplotOneInput, 5);

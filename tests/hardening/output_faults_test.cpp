@@ -197,7 +197,7 @@ TEST_F(OutputFaults, HostileContentPlotsToValidFiles)
 {
     // Random bytes with NULs; numbers at the ends of the float range,
     // infinities and NaN; times outside the day and running backwards; a
-    // single sample; nothing at all.
+    // single sample; nothing at all; NaN times and values among good ones.
     std::mt19937 random(99);
     std::string binary(200000, '\0');
     for (char& c : binary)
@@ -212,6 +212,7 @@ TEST_F(OutputFaults, HostileContentPlotsToValidFiles)
         "t\nh\n23.99,5,5,5\n0.01,-5,-5,-5\n30,1,2,3\n-4,1,2,3\n",
         "t\nh\n12,100,200,300",
         "",
+        "t\nh\n10,1,2,3\nnan,5,6,7\n11,nan,2,3\n12,1,-nan,3\n13,4,5,6\n",
     };
     const std::string out = dir / "out";
     ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
@@ -228,6 +229,13 @@ TEST_F(OutputFaults, HostileContentPlotsToValidFiles)
             const std::string plotFile = out + "/Plot_LC_hostile" + std::to_string(n) + "_SFU.txt." + f.extension;
             EXPECT_EQ(p.out, plotFile + "\n");
             EXPECT_EQ(hardening::validatePlot(plotFile), "") << "content " << n;
+            // No coordinate made from a NaN or an infinity: no integer at
+            // the end of its range, no "nan" or "inf" among the numbers.
+            if (f.choice != quorva::OutputChoice::Png) {
+                const std::string bytes = hardening::readFile(plotFile);
+                for (const char* bad : {"2147483648", "2147483647", " nan", " inf", "-nan", "-inf"})
+                    EXPECT_EQ(bytes.find(bad), std::string::npos) << "content " << n << " " << f.option << ": " << bad;
+            }
         }
         ++n;
     }
