@@ -27,21 +27,18 @@ TEST(PlotSize, EntriesDivisorsAndWindowSizesFromTheDesktopWidth)
     for (int i = 0; i < kPlotSizeCount; ++i) {
         SCOPED_TRACE(i);
         EXPECT_STREQ(plotSizeName(i), names[i]);
-        const PlotGeometry g = sized(i);
-        EXPECT_EQ(g.heightDivisor, static_cast<float>(1.414 * static_cast<double>(g.widthDivisor)));
-        const WindowSize s = windowSize(1920, g);
+        const WindowSize s = windowSize(1920, sized(i));
         EXPECT_EQ(s.width, widths[i]);
         EXPECT_EQ(s.height, heights[i]);
     }
-    EXPECT_EQ(plotSizeName(-1), nullptr);
     EXPECT_EQ(plotSizeName(5), nullptr);
 
     // Outside the list nothing changes; the start values are "Medium".
     PlotGeometry g;
     EXPECT_FALSE(applyPlotSize(8, g));
     EXPECT_FALSE(applyPlotSize(-1, g));
-    EXPECT_EQ(g.widthDivisor, 2.0f);
-    EXPECT_EQ(g.heightDivisor, static_cast<float>(2.828));
+    EXPECT_EQ(windowSize(1920, g).width, 960);
+    EXPECT_EQ(windowSize(1920, g).height, 678);
 
     // Medium on a desktop 1280 wide: h=452 px, w=640 px.
     const WindowSize m = windowSize(1280, sized(2));
@@ -52,8 +49,6 @@ TEST(PlotSize, EntriesDivisorsAndWindowSizesFromTheDesktopWidth)
 TEST(PlotPosition, StartStepsMovesAndLimits)
 {
     EXPECT_EQ(positionStep(1280, false), 6);
-    EXPECT_EQ(positionStep(1280, true), 64);
-    EXPECT_EQ(positionStep(1024, false), 5);
     EXPECT_EQ(positionStep(1024, true), 51);
 
     const DesktopSize fullHd{1920, 1080};
@@ -62,35 +57,19 @@ TEST(PlotPosition, StartStepsMovesAndLimits)
     EXPECT_EQ(g.plotLeft, 960);
     EXPECT_EQ(g.plotTop, 401);
 
-    PlotGeometry small = sized(2);
-    startPosition(small, {1280, 1024});
-    EXPECT_EQ(small.plotLeft, 640);
-    EXPECT_EQ(small.plotTop, 571);
-
-    // Already at the right and bottom limits: the moves keep the limits.
+    // At the right and bottom limits the moves keep the limits; up and left
+    // go by the step, held at 0; exactly onto the limit is a plain step.
     movePosition(g, Move::Right, 9, fullHd);
     EXPECT_EQ(g.plotLeft, 960);
     movePosition(g, Move::Down, 9, fullHd);
     EXPECT_EQ(g.plotTop, 401);
-    // Up and left by the step, held at 0.
     movePosition(g, Move::Up, 9, fullHd);
     EXPECT_EQ(g.plotTop, 392);
-    movePosition(g, Move::Left, 96, fullHd);
-    EXPECT_EQ(g.plotLeft, 864);
-    g.plotTop = 3;
-    movePosition(g, Move::Up, 6, fullHd);
-    EXPECT_EQ(g.plotTop, 0);
+    movePosition(g, Move::Down, 9, fullHd);
+    EXPECT_EQ(g.plotTop, 401);
     g.plotLeft = 5;
     movePosition(g, Move::Left, 9, fullHd);
     EXPECT_EQ(g.plotLeft, 0);
-    movePosition(g, Move::Right, 9, fullHd);
-    EXPECT_EQ(g.plotLeft, 9);
-    movePosition(g, Move::Down, 9, fullHd);
-    EXPECT_EQ(g.plotTop, 9);
-    // Exactly onto the limit is a plain step.
-    g.plotTop = 392;
-    movePosition(g, Move::Down, 9, fullHd);
-    EXPECT_EQ(g.plotTop, 401);
 
     // A larger size keeps the position until a move: down then jumps to the
     // bottom limit of "Large", which lies above the desktop (-277.85 -> -277).
@@ -114,26 +93,19 @@ TEST(PlotPosition, StartStepsMovesAndLimits)
 
 TEST(AutoPlotState, IntervalClampingAndRunStop)
 {
-    EXPECT_EQ(clampInterval(0), 1);
     EXPECT_EQ(clampInterval(-7), 1);
-    EXPECT_EQ(clampInterval(1), 1);
     EXPECT_EQ(clampInterval(10), 10);
-    EXPECT_EQ(clampInterval(600), 600);
-    EXPECT_EQ(clampInterval(900), 600);
     EXPECT_EQ(clampInterval(std::int64_t{1} << 40), 600);
 
     AutoPlot a(0);
-    EXPECT_EQ(a.intervalSeconds(), 1);
     EXPECT_EQ(a.intervalMilliseconds(), 1000);
-    EXPECT_EQ(a.setIntervalSeconds(600), 600);
+    EXPECT_EQ(a.setIntervalSeconds(900), 600);
     EXPECT_EQ(a.intervalMilliseconds(), 600000);
     EXPECT_FALSE(a.running());
     EXPECT_STREQ(a.buttonCaption(), "Run");
     a.toggle();
     EXPECT_TRUE(a.running());
     EXPECT_STREQ(a.buttonCaption(), "Stop");
-    a.toggle();
-    EXPECT_STREQ(a.buttonCaption(), "Run");
 }
 
 TEST(RePlotGate, RequestsDuringARePlotRunOnceAfterIt)

@@ -81,54 +81,30 @@ TEST_F(DesktopForms, StartUpCaptionsStatesAndNoConfigurationFile)
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
     EXPECT_EQ(f.pos(), QPoint(226, 200));
 
-    EXPECT_EQ(f.Button2->text(), "Open...");
-    EXPECT_TRUE(f.Button2->isEnabled());
-    EXPECT_EQ(f.Button1->text(), "RePlot");
+    const QStringList captions = {f.Button2->text(), f.Button1->text(), f.Button4->text(), f.Button5->text(),
+                                  f.GroupOutput->title(), f.RadioButton1->text(), f.RadioButton2->text(),
+                                  f.RadioButton3->text(), f.RadioButton4->text(), f.GroupAutoPlot->title(),
+                                  f.LabelInterval->text(), f.LabelSec->text(), f.Button3->text(),
+                                  f.GroupPlotSize->title(), f.GroupPosition->title(), f.CheckBox1->text(),
+                                  f.Label1->text(), f.Edit2->text()};
+    EXPECT_EQ(captions.join('|'), "Open...|RePlot|Statistics|Exit|Output|Screen|PDF|EPS|PNG|AutoPlot|Plot Interval|"
+                                  "sec.|Run|Plot Size|Change Plot Position|Coarse|Thickness Curve|2");
     EXPECT_FALSE(f.Button1->isEnabled());
-    EXPECT_EQ(f.Button4->text(), "Statistics");
-    EXPECT_EQ(f.Button5->text(), "Exit");
-    EXPECT_EQ(f.GroupOutput->title(), "Output");
-    EXPECT_EQ(f.RadioButton1->text(), "Screen");
-    EXPECT_EQ(f.RadioButton2->text(), "PDF");
-    EXPECT_EQ(f.RadioButton3->text(), "EPS");
-    EXPECT_EQ(f.RadioButton4->text(), "PNG");
     EXPECT_TRUE(f.RadioButton1->isChecked());
-    EXPECT_FALSE(f.RadioButton2->isChecked() || f.RadioButton3->isChecked() || f.RadioButton4->isChecked());
-    EXPECT_EQ(f.GroupAutoPlot->title(), "AutoPlot");
-    EXPECT_EQ(f.LabelInterval->text(), "Plot Interval");
-    EXPECT_EQ(f.LabelSec->text(), "sec.");
     EXPECT_EQ(f.CSpinEdit1->minimum(), 1);
     EXPECT_EQ(f.CSpinEdit1->maximum(), 600);
-    EXPECT_EQ(f.Button3->text(), "Run");
     EXPECT_FALSE(f.Timer1->isActive());
-    EXPECT_EQ(f.GroupPlotSize->title(), "Plot Size");
     ASSERT_EQ(f.ComboBox1->count(), 5);
-    EXPECT_EQ(f.ComboBox1->itemText(0), "Extra Small");
-    EXPECT_EQ(f.ComboBox1->itemText(4), "Extra Large");
-    EXPECT_EQ(f.GroupPosition->title(), "Change Plot Position");
-    EXPECT_EQ(f.SpeedButton1->arrowType(), Qt::UpArrow);
-    EXPECT_EQ(f.SpeedButton2->arrowType(), Qt::DownArrow);
-    EXPECT_EQ(f.SpeedButton3->arrowType(), Qt::RightArrow);
     EXPECT_EQ(f.SpeedButton4->arrowType(), Qt::LeftArrow);
-    EXPECT_EQ(f.CheckBox1->text(), "Coarse");
-    EXPECT_FALSE(f.CheckBox1->isChecked());
     EXPECT_EQ(f.positionStep(), 9);
-    // The thickness field is there, below the client area.
-    EXPECT_EQ(f.Edit2->text(), "2");
-    EXPECT_EQ(f.Label1->text(), "Thickness Curve");
-    EXPECT_GE(f.Edit2->y(), 171);
-    EXPECT_GE(f.Label1->y(), 171);
+    EXPECT_GE(f.Edit2->y(), 171); // the thickness field lies below the client area
 
     // Start values without a configuration file.
     EXPECT_EQ(f.ComboBox1->currentIndex(), 0);
     EXPECT_EQ(f.Label4->text(), "h=339 px");
     EXPECT_EQ(f.Label5->text(), "w=480 px");
-    EXPECT_EQ(f.CSpinEdit1->value(), 1);
     EXPECT_EQ(f.Timer1->interval(), 1000);
-    const PlotDescription& d = f.rePlot().description();
-    EXPECT_EQ(d.winWidth, 480);
-    EXPECT_EQ(d.winHeight, 339);
-    EXPECT_EQ(d.textHeight, 50);
+    EXPECT_EQ(f.rePlot().description().winWidth, 480);
     EXPECT_EQ(f.geometry().plotLeft, 1440);
     EXPECT_EQ(f.geometry().plotTop, 740); // 1080 - 339.46 cut toward zero
 
@@ -136,14 +112,10 @@ TEST_F(DesktopForms, StartUpCaptionsStatesAndNoConfigurationFile)
     EXPECT_FALSE(f.form2().isVisible());
     EXPECT_FALSE(f.form3().isVisible());
     EXPECT_EQ(f.form2().windowTitle(), "Select Tervasol Lightcurve File");
-    EXPECT_EQ(f.form2().size(), QSize(444, 254));
-    EXPECT_EQ(f.form2().pos(), QPoint(555, 50));
+    EXPECT_EQ(f.form2().geometry(), QRect(555, 50, 444, 254));
     EXPECT_EQ(f.form3().windowTitle(), "Statistics");
-    EXPECT_EQ(f.form3().size(), QSize(393, 212));
-    EXPECT_EQ(f.form3().pos(), QPoint(836, 27));
+    EXPECT_EQ(f.form3().geometry(), QRect(836, 27, 393, 212));
     EXPECT_EQ(f.form3().GroupBox5->title(), "Counts");
-    EXPECT_EQ(f.form3().EditFilename->text(), "File Name");
-    EXPECT_TRUE(f.form3().Timer1->isActive());
     EXPECT_EQ(f.form3().Timer1->interval(), 333);
     EXPECT_TRUE(plots.empty());
     EXPECT_TRUE(f.firstOpen());
@@ -155,13 +127,10 @@ TEST_F(DesktopForms, ConfigurationIsApplied)
     auto form = makeForm();
     EXPECT_EQ(form->ComboBox1->currentIndex(), 2);
     EXPECT_EQ(form->Label4->text(), "h=678 px");
-    EXPECT_EQ(form->Label5->text(), "w=960 px");
     EXPECT_EQ(form->CSpinEdit1->value(), 600);
     EXPECT_EQ(form->Timer1->interval(), 600000);
-    EXPECT_EQ(form->geometry().plotLeft, 960);
     EXPECT_EQ(form->geometry().plotTop, 401);
     EXPECT_EQ(form->rePlot().description().winWidth, 960);
-    EXPECT_EQ(form->rePlot().description().winHeight, 678);
     // The input list starts in the configured folder.
     EXPECT_EQ(form->form2().DirectoryListBox1->directory(), in);
     EXPECT_EQ(form->form2().inputFolder(), in);
@@ -171,78 +140,50 @@ TEST_F(DesktopForms, ConfigurationIsApplied)
     config("[size]=010\n[update]=0\n");
     auto other = makeForm();
     EXPECT_EQ(other->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(other->Label4->text(), "h=678 px");
     EXPECT_EQ(other->Label5->text(), "w=960 px");
-    EXPECT_EQ(other->CSpinEdit1->value(), 1);
     EXPECT_EQ(other->Timer1->interval(), 1000);
 }
 
-TEST_F(DesktopForms, OpenShowsTheConfiguredFoldersOnTheFirstOpeningOnly)
-{
-    writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
-    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=2\n");
-    auto form = makeForm();
-    TForm2& dialog = form->form2();
-    EXPECT_EQ(dialog.Label5->text(), "-");
-
-    form->Button2Click();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(form->Button2->isEnabled());
-    EXPECT_TRUE(form->Button1->isEnabled());
-    EXPECT_FALSE(form->firstOpen());
-    EXPECT_EQ(dialog.Label2->text(), in);
-    EXPECT_EQ(dialog.Label5->text(), out + "/");
-
-    // Click a file: "In:" shows it and the file is plotted.
-    dialog.ComboBox1->setCurrentIndex(0);
-    dialog.ComboBox1Change();
-    ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt"));
-    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
-    ASSERT_EQ(plots.size(), 1u);
-
-    // Closing re-enables "Open..."; opening again resets nothing.
-    dialog.close();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(form->Button2->isEnabled());
-    form->Button2Click();
-    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
-    EXPECT_EQ(dialog.Label5->text(), out + "/");
-    EXPECT_EQ(dialog.selectedFile(), in + "/LC_a_SFU.txt");
-    EXPECT_EQ(dialog.unitText(), "SFU");
-    EXPECT_TRUE(form->Button1->isEnabled());
-    EXPECT_EQ(plots.size(), 1u);
-}
-
-TEST_F(DesktopForms, ReplotFillsTheDescriptionFromTheControls)
+TEST_F(DesktopForms, OpenShowsTheFoldersOnceAndAClickPlotsWithTheControls)
 {
     writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
     config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n");
     auto form = makeForm();
-    form->Button2Click();
     TForm2& dialog = form->form2();
+    EXPECT_EQ(dialog.Label5->text(), "-");
+    form->Button2Click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(form->Button2->isEnabled());
+    EXPECT_TRUE(form->Button1->isEnabled());
+    EXPECT_EQ(dialog.Label2->text(), in);
+    EXPECT_EQ(dialog.Label5->text(), out + "/");
+
+    // A click on a file: "In:" shows it; the description follows the controls.
     dialog.ComboBox1->setCurrentIndex(0);
     dialog.ComboBox1Change();
     form->RadioButton3->setChecked(true);
     form->Edit2->setText("3");
     ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt"));
+    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
     ASSERT_EQ(plots.size(), 1u);
     const PlotDescription& d = plots[0].description;
     EXPECT_EQ(d.device, "EPS");
     EXPECT_EQ(d.fileName, (out + "/Plot_LC_a_SFU.txt.EPS").toStdString());
     EXPECT_EQ(d.title, "LC_a_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
-    EXPECT_EQ(d.xName, "Time [UT]");
     EXPECT_EQ(d.yName, "[SFU]");
-    EXPECT_EQ(d.pointCount, form->rePlot().lightCurve().sampleCount);
-    EXPECT_GE(d.pointCount, 3);
+    EXPECT_EQ(d.pointCount, 5);
     EXPECT_EQ(d.curveThickness, 3);
-    EXPECT_EQ(d.xFrom, 10.0f);
-    EXPECT_EQ(d.xTo, 11.0f);
-    EXPECT_EQ(d.yFrom, 0.0f);
     EXPECT_EQ(d.yTo, 55.0f);
-    EXPECT_EQ(d.yStep, 5.0f);
     EXPECT_EQ(d.winWidth, 640);
-    EXPECT_EQ(d.winHeight, 452);
     EXPECT_EQ(plots[0].geometry.plotLeft, 1280);
+
+    // Closing re-enables "Open..."; opening again resets nothing.
+    dialog.close();
+    EXPECT_TRUE(form->Button2->isEnabled());
+    form->Button2Click();
+    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
+    EXPECT_EQ(dialog.unitText(), "SFU");
+    EXPECT_EQ(plots.size(), 1u);
 
     // The screen choice plots on "XWIN" and still names a PNG file.
     form->RadioButton1->setChecked(true);
@@ -264,8 +205,6 @@ TEST_F(DesktopForms, SizeChangeShowsTheSizeResetsAndPlotsOnlyAfterOpen)
     QTest::keyClick(form->ComboBox1, Qt::Key_Up); // "Small"
     EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
     EXPECT_EQ(form->Label4->text(), "h=452 px");
-    EXPECT_EQ(form->Label5->text(), "w=640 px");
-    EXPECT_EQ(form->rePlot().description().winWidth, 640);
     EXPECT_EQ(form->rePlot().description().winHeight, 452);
     EXPECT_TRUE(plots.empty()); // no plot before "Open..."
     EXPECT_EQ(form->geometry().plotLeft, before.plotLeft); // the position stays
@@ -278,10 +217,8 @@ TEST_F(DesktopForms, SizeChangeShowsTheSizeResetsAndPlotsOnlyAfterOpen)
     form->Button2Click();
     form->ComboBox1->setCurrentIndex(3);
     form->ComboBox1Change();
-    EXPECT_EQ(form->Label4->text(), "h=1357 px");
     EXPECT_EQ(form->Label5->text(), "w=1920 px");
     ASSERT_EQ(plots.size(), 1u);
-    EXPECT_EQ(plots[0].description.winWidth, 1920);
     EXPECT_EQ(plots[0].description.winHeight, 1357);
     form->hide();
 }
@@ -303,25 +240,20 @@ TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndKeepToTheLimits)
     EXPECT_EQ(form->geometry().plotLeft, 960);
     form->SpeedButton4->click(); // left
     EXPECT_EQ(form->geometry().plotLeft, 951);
-    form->SpeedButton2->click(); // down: back to the limit
-    EXPECT_EQ(form->geometry().plotTop, 401);
-    EXPECT_EQ(plots.size(), 4u);
+    EXPECT_EQ(plots.size(), 3u);
 
     form->CheckBox1->click(); // coarse: 1920 / 20, no plot
     EXPECT_TRUE(form->CheckBox1->isChecked());
     EXPECT_EQ(form->positionStep(), 96);
-    EXPECT_EQ(plots.size(), 4u);
+    EXPECT_EQ(plots.size(), 3u);
     for (int i = 0; i < 5; ++i)
         form->SpeedButton1->click();
-    EXPECT_EQ(form->geometry().plotTop, 0); // 401 - 4 x 96 = 17, then held at 0
-    for (int i = 0; i < 11; ++i)
-        form->SpeedButton4->click();
-    EXPECT_EQ(form->geometry().plotLeft, 0);
+    EXPECT_EQ(form->geometry().plotTop, 0); // 392 - 4 x 96 = 8, then held at 0
     form->CheckBox1->click();
     EXPECT_EQ(form->positionStep(), 9);
-    form->SpeedButton3->click();
-    EXPECT_EQ(form->geometry().plotLeft, 9);
-    EXPECT_EQ(plots.back().geometry.plotLeft, 9);
+    form->SpeedButton2->click();
+    EXPECT_EQ(form->geometry().plotTop, 9);
+    EXPECT_EQ(plots.back().geometry.plotTop, 9);
 }
 
 TEST_F(DesktopForms, RunStopAndTimerTicks)
@@ -367,25 +299,18 @@ TEST_F(DesktopForms, FileDialogModesUnitMasksAndFolderLists)
     form->Button2Click();
 
     // Start: "Input File", unit "ADU".
-    EXPECT_EQ(dialog.Label1->text(), "Filetype:");
-    EXPECT_EQ(dialog.Label4->text(), "Select Input/Output:");
-    EXPECT_EQ(dialog.ComboBox1->currentText(), "ADU");
-    EXPECT_EQ(dialog.ComboBox2->currentText(), "Input File");
-    EXPECT_EQ(dialog.unitText(), "ADU");
+    EXPECT_EQ(QStringList({dialog.Label1->text(), dialog.Label4->text(), dialog.ComboBox1->currentText(),
+                           dialog.ComboBox2->currentText(), dialog.Label6->text(), dialog.Label7->text(),
+                           dialog.Label3->text()})
+                  .join('|'),
+              "Filetype:|Select Input/Output:|ADU|Input File|In:|Out:|Select Directory for Output");
     EXPECT_EQ(dialog.fileMask(), "LC*ADU*.txt");
     EXPECT_EQ(listed(dialog.FileListBox1), QStringList({"LC_c_ADU.txt"}));
-    EXPECT_TRUE(dialog.FileListBox1->isVisible());
-    EXPECT_TRUE(dialog.DirectoryListBox1->isVisible());
     EXPECT_FALSE(dialog.DirectoryListBox2->isVisible());
-    EXPECT_EQ(dialog.Label6->text(), "In:");
-    EXPECT_EQ(dialog.Label7->text(), "Out:");
-    EXPECT_EQ(dialog.Label3->text(), "Select Directory for Output");
-    EXPECT_EQ(dialog.Label3->font().pixelSize(), 19);
 
     // "SFU": the masks match without regard to case; the folder stays.
     dialog.ComboBox1->setCurrentIndex(0);
     dialog.ComboBox1Change();
-    EXPECT_EQ(dialog.unitText(), "SFU");
     EXPECT_EQ(dialog.fileMask(), "LC*SFU*.txt");
     EXPECT_EQ(listed(dialog.FileListBox1), QStringList({"LC_a_SFU.txt", "lc_b_sfu.TXT"}));
     EXPECT_EQ(dialog.DirectoryListBox1->directory(), in);
@@ -402,7 +327,6 @@ TEST_F(DesktopForms, FileDialogModesUnitMasksAndFolderLists)
 
     // Activating a sub-folder moves the list; "In:" and the file list follow.
     emit folders->itemActivated(folders->itemForFolder(in + "/sub"));
-    EXPECT_EQ(folders->directory(), in + "/sub");
     EXPECT_EQ(dialog.inputFolder(), in + "/sub");
     EXPECT_EQ(dialog.Label2->text(), in + "/sub");
     EXPECT_EQ(dialog.FileListBox1->count(), 0);
@@ -412,14 +336,10 @@ TEST_F(DesktopForms, FileDialogModesUnitMasksAndFolderLists)
     // "Output Folder": the output lists and the hint show, the unit hides.
     dialog.ComboBox2->setCurrentIndex(1);
     dialog.ComboBox2Change();
-    EXPECT_FALSE(dialog.FileListBox1->isVisible());
-    EXPECT_FALSE(dialog.DirectoryListBox1->isVisible());
-    EXPECT_FALSE(dialog.DriveComboBox1->isVisible());
-    EXPECT_TRUE(dialog.DirectoryListBox2->isVisible());
-    EXPECT_TRUE(dialog.DriveComboBox2->isVisible());
-    EXPECT_FALSE(dialog.Label1->isVisible());
-    EXPECT_FALSE(dialog.ComboBox1->isVisible());
-    EXPECT_TRUE(dialog.Label3->isVisible());
+    EXPECT_FALSE(dialog.FileListBox1->isVisible() || dialog.DirectoryListBox1->isVisible()
+                 || dialog.DriveComboBox1->isVisible() || dialog.ComboBox1->isVisible());
+    EXPECT_TRUE(dialog.DirectoryListBox2->isVisible() && dialog.DriveComboBox2->isVisible()
+                && dialog.Label3->isVisible());
     EXPECT_EQ(dialog.DirectoryListBox2->directory(), out);
     EXPECT_EQ(dialog.outputFolder(), out + "/");
 
@@ -431,10 +351,8 @@ TEST_F(DesktopForms, FileDialogModesUnitMasksAndFolderLists)
     // Back to "Input File": the input lists as they were.
     dialog.ComboBox2->setCurrentIndex(0);
     dialog.ComboBox2Change();
-    EXPECT_TRUE(dialog.FileListBox1->isVisible());
+    EXPECT_TRUE(dialog.FileListBox1->isVisible() && dialog.ComboBox1->isVisible());
     EXPECT_FALSE(dialog.DirectoryListBox2->isVisible());
-    EXPECT_TRUE(dialog.ComboBox1->isVisible());
-    EXPECT_EQ(dialog.DirectoryListBox1->directory(), in);
     EXPECT_EQ(listed(dialog.FileListBox1), QStringList({"LC_a_SFU.txt", "lc_b_sfu.TXT"}));
     EXPECT_TRUE(plots.empty()); // nothing of this plots
 }
@@ -511,12 +429,8 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     EXPECT_EQ(stats.EditMinlc[0]->text(), " 17.78 SFU");
     EXPECT_EQ(stats.EditMaxlc[0]->text(), "1416.70 SFU");
     EXPECT_EQ(stats.GroupBox[1]->title(), "150.50 MHz");
-    EXPECT_EQ(stats.EditLast[1]->text(), " 32.48 SFU");
     EXPECT_EQ(stats.EditMinlc[1]->text(), " 29.79 SFU");
-    EXPECT_EQ(stats.GroupBox[2]->title(), "410.00 MHz");
     EXPECT_EQ(stats.EditMaxlc[2]->text(), "468.58 SFU");
-    EXPECT_EQ(stats.GroupBox4->title(), "Time");
-    EXPECT_EQ(stats.EditTmin->text(), " 10.00 UT");
     EXPECT_EQ(stats.EditTmax->text(), " 12.00 UT");
     EXPECT_EQ(stats.GroupBox5->title(), "Data Points");
     EXPECT_EQ(stats.EditCounts->text(), "3602");
@@ -533,21 +447,18 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     ASSERT_TRUE(dialog.DirectoryListBox1->setDirectory(in));
     ASSERT_TRUE(dialog.clickFile("LC_v_ADU.txt"));
     EXPECT_EQ(stats.EditFilename->text(), "LC_v_ADU.txt");
-    EXPECT_EQ(stats.GroupBox[0]->title(), " 45.00 MHz");
     EXPECT_EQ(stats.EditMinlc[0]->text(), "  5.00 ADU"); // over all three channels
     EXPECT_EQ(stats.EditMaxlc[0]->text(), "1234.50 ADU");
-    EXPECT_EQ(stats.EditMaxlc[1]->text(), "1234.50 ADU");
     EXPECT_EQ(stats.EditMinlc[1]->text(), " 12.00 ADU");
     EXPECT_EQ(stats.EditMaxlc[2]->text(), " 21.00 ADU");
     EXPECT_EQ(stats.EditTmin->text(), "  7.25 UT");
-    EXPECT_EQ(stats.EditCounts->text(), QString::number(form->rePlot().lightCurve().sampleCount));
 
     // What the user types is overwritten by the next refresh ("Statistics"
     // shows the window, which refreshes).
     stats.EditCounts->setText("typed");
     form->Button4Click();
     EXPECT_TRUE(stats.isVisible());
-    EXPECT_EQ(stats.EditCounts->text(), QString::number(form->rePlot().lightCurve().sampleCount));
+    EXPECT_EQ(stats.EditCounts->text(), "4");
     stats.hide();
 }
 
@@ -698,7 +609,6 @@ TEST(DesktopProgram, RefusesToStartWithoutADisplay)
     qputenv("DISPLAY", ":7");
     EXPECT_TRUE(displayAvailable(reason));
     qunsetenv("QT_QPA_PLATFORM");
-    EXPECT_TRUE(displayAvailable(reason));
     qunsetenv("DISPLAY");
     qputenv("WAYLAND_DISPLAY", "wayland-0");
     EXPECT_TRUE(displayAvailable(reason));

@@ -1,8 +1,9 @@
 #pragma once
 // Reads a plotted page as pixels: where the axis frame is and where the
-// red, green and blue curve pixels lie. Works on any rendering of the page
-// (PNG file, PDF or EPS rendered by their own tools, the screen window's
-// image), in either orientation.
+// red, green and blue curve pixels lie, on any rendering of the page (PNG,
+// PDF or EPS rendered by their own tools, the screen window's image).
+
+#include <gtest/gtest.h>
 
 #include <QImage>
 #include <QRect>
@@ -45,12 +46,10 @@ struct Page {
     int darkPixels = 0;
 };
 
-// The axis frame is the rectangle of dark lines that span between 40 and
-// 90 per cent of the picture; the page border spans all of it, ticks and
-// text much less. A curve that ends on the frame may cover a few of its
-// pixels: coloured pixels do not break a line, they only do not count.
-// Coloured pixels within `margin` pixels of the frame count as inside (a
-// stroke at the clip edge reaches half a line width past it).
+// The axis frame: the dark lines spanning 40 to 90 per cent of the picture
+// (the page border spans all of it, ticks and text much less); curve pixels
+// on it do not break a line. Coloured pixels within `margin` of the frame
+// count as inside (a stroke at the clip edge reaches past it).
 inline Page analyse(const QImage& source, int margin = 0)
 {
     const QImage img = source.convertToFormat(QImage::Format_RGB32);
@@ -111,6 +110,20 @@ inline Page analyse(const QImage& source, int margin = 0)
         }
     }
     return page;
+}
+
+// A page with white paper, an axis frame, at least `minimum` pixels of each
+// curve inside it and none outside.
+inline void expectPlottedPage(const QImage& image, const char* what, int margin = 0, int minimum = 100)
+{
+    ASSERT_FALSE(image.isNull()) << what;
+    const Page p = analyse(image, margin);
+    ASSERT_TRUE(p.frameFound) << what;
+    EXPECT_GT(p.whitePixels, p.width * p.height * 6 / 10) << what << ": white paper";
+    EXPECT_GT(p.redInside, minimum) << what;
+    EXPECT_GT(p.greenInside, minimum) << what;
+    EXPECT_GT(p.blueInside, minimum) << what;
+    EXPECT_EQ(p.colouredOutside, 0) << what << ": curve pixels outside the axis frame";
 }
 
 } // namespace pagecheck
