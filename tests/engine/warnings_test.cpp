@@ -22,44 +22,29 @@ std::string bannerLine(const std::string& content)
 
 } // namespace
 
-TEST_F(Warnings, KeywordsMatchOnTheirFirstFourCharactersCaseInsensitively)
+TEST_F(Warnings, KeywordsAxisSelectionAndRangeChecks)
 {
-    EXPECT_EQ(findKeyword("LIN +LOG ", 2, "LIN"), 1);
     EXPECT_EQ(findKeyword("LIN +LOG ", 2, "lin"), 1);
-    EXPECT_EQ(findKeyword("LIN +LOG ", 2, "LOGARITHMIC"), 2);
-    EXPECT_EQ(findKeyword("NONE+FLOA+EXP ", 3, "FLOAT"), 2);
-    EXPECT_EQ(findKeyword("COUN+DELE+BREA", 3, "DELETE"), 2);
+    EXPECT_EQ(findKeyword("LIN +LOG ", 2, "LOGARITHMIC"), 2);   // the first four characters count
     EXPECT_EQ(findKeyword("COUN+DELE+BREA", 3, "delete"), 2);
-    EXPECT_EQ(findKeyword("LIN +LOG ", 2, "LI"), 0);   // "LI  " is no field
+    EXPECT_EQ(findKeyword("LIN +LOG ", 2, "LI"), 0);            // "LI  " is no field
     EXPECT_EQ(findKeyword("LIN +LOG ", 2, ""), 0);
-    EXPECT_EQ(findKeyword("OFF +ON  ", 2, "on"), 2);
-
-    st().warn.routine = "axsscl";
-    CaptureStdout();
-    EXPECT_EQ(matchKeyword("LIN +LOG ", 2, "LI"), 0);
-    EXPECT_EQ(GetCapturedStdout(), " <<<< Warning   2: Incorrect parameter in axsscl!   (LI)\n");
-    EXPECT_EQ(st().warn.warningCount, 1);
-}
-
-TEST_F(Warnings, AxisSelectionAndRangeCheck)
-{
-    AxisSelection a = selectAxes("x");
-    EXPECT_TRUE(a.x);
-    EXPECT_FALSE(a.y);
-    a = selectAxes("XY");
-    EXPECT_TRUE(a.x && a.y && !a.z);
-    a = selectAxes("abcZ");   // only the first three characters count
-    EXPECT_FALSE(a.z);
+    EXPECT_TRUE(selectAxes("XY").y);
+    EXPECT_FALSE(selectAxes("x").y);
+    EXPECT_FALSE(selectAxes("abcZ").z);   // only the first three characters count
 
     st().warn.routine = "thkcrv";
-    CaptureStdout();
-    EXPECT_TRUE(rangeCheck(1, 1, 10000));
-    EXPECT_TRUE(rangeCheck(10000, 1, 10000));
-    EXPECT_FALSE(rangeCheck(10001, 1, 10000));
-    EXPECT_FALSE(rangeCheck(-3, 0, -1));
-    EXPECT_TRUE(rangeCheck(123456, 0, -1));   // upper bound below lower: none
-    EXPECT_EQ(GetCapturedStdout(), " <<<< Warning   2: Incorrect parameter in thkcrv!   (10001)\n"
-                                   " <<<< Warning   2: Incorrect parameter in thkcrv!   (  -3)\n");
+    const std::string out = captureStdout([] {
+        EXPECT_EQ(matchKeyword("LIN +LOG ", 2, "LI"), 0);
+        EXPECT_TRUE(rangeCheck(10000, 1, 10000));
+        EXPECT_FALSE(rangeCheck(10001, 1, 10000));
+        EXPECT_TRUE(rangeCheck(123456, 0, -1));   // upper bound below lower: none
+        EXPECT_FALSE(rangeCheck(-3, 0, -1));
+    });
+    EXPECT_EQ(out, " <<<< Warning   2: Incorrect parameter in thkcrv!   (LI)\n"
+                   " <<<< Warning   2: Incorrect parameter in thkcrv!   (10001)\n"
+                   " <<<< Warning   2: Incorrect parameter in thkcrv!   (  -3)\n");
+    EXPECT_EQ(st().warn.warningCount, 3);
 }
 
 TEST_F(Warnings, WarningLinesInTheirThreeFormsAndOddNumbers)
@@ -79,9 +64,6 @@ TEST_F(Warnings, WarningLinesInTheirThreeFormsAndOddNumbers)
                                    "<<<< Incorrect parameter in errmes! (  60)\n"
                                    " <<<< Warning  60:  in graf!\n");
     EXPECT_EQ(st().warn.warningCount, 5);
-    EXPECT_STREQ(warningText(58), "Array is out of screen");
-    EXPECT_STREQ(warningText(36), "File error");
-    EXPECT_STREQ(warningText(0), "");
 }
 
 TEST_F(Warnings, LevelRules)
@@ -127,20 +109,20 @@ TEST_F(Warnings, LevelRules)
 
 TEST_F(Warnings, ErrmodSwitchesAndBadWords)
 {
-    openEps(dir.file("e.eps"));
-    CaptureStdout();
-    errmod("ALL", "MAYBE");   // no switch changes
-    EXPECT_TRUE(st().warn.warnOn);
-    errmod("CHECK", "OFF");
-    EXPECT_EQ(st().warn.checkOn, 0);
-    EXPECT_TRUE(st().warn.warnOn);
-    errmod("PROT", "off");
-    EXPECT_FALSE(st().warn.protocolOn);
-    errmod("ALL", "OFF");
-    thkcrv(0);   // silent but counted
-    thkcrv(-5);
-    disfin();    // no banner either
-    EXPECT_EQ(GetCapturedStdout(), " <<<< Warning   2: Incorrect parameter in errmod!   (MAYBE)\n");
+    open("EPS", dir.file("e.eps"));
+    const std::string out = captureStdout([this] {
+        errmod("ALL", "MAYBE");   // no switch changes
+        EXPECT_TRUE(st().warn.warnOn);
+        errmod("CHECK", "OFF");
+        EXPECT_TRUE(st().warn.warnOn);
+        errmod("PROT", "off");
+        EXPECT_FALSE(st().warn.protocolOn);
+        errmod("ALL", "OFF");
+        thkcrv(0);   // silent but counted
+        thkcrv(-5);
+        disfin();    // no banner either
+    });
+    EXPECT_EQ(out, " <<<< Warning   2: Incorrect parameter in errmod!   (MAYBE)\n");
     EXPECT_EQ(st().warn.warningCount, 3);
     EXPECT_FALSE(st().warn.warnOn);
     EXPECT_EQ(st().warn.checkOn, 0);
@@ -169,20 +151,10 @@ TEST_F(Warnings, ErrorFileForConsoleDevicesAndItsBannerLine)
 TEST_F(Warnings, ClockHonoursSourceDateEpoch)
 {
     ::setenv("SOURCE_DATE_EPOCH", "86399", 1);
-    EngineTime t = engineNow();
-    EXPECT_EQ(t.year, 1970);
-    EXPECT_EQ(t.month, 1);
-    EXPECT_EQ(t.day, 1);
-    EXPECT_EQ(t.hour, 23);
-    EXPECT_EQ(t.minute, 59);
-    EXPECT_EQ(t.second, 59);
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-    t = engineNow();
-    EXPECT_EQ(t.year, 2023);
-    EXPECT_EQ(t.day, 14);
-    EXPECT_EQ(t.hour, 22);
+    const EngineTime t = engineNow();
+    EXPECT_EQ(t.year * 10000 + t.month * 100 + t.day, 19700101);
+    EXPECT_EQ(t.hour * 10000 + t.minute * 100 + t.second, 235959);
     ::setenv("SOURCE_DATE_EPOCH", "garbage", 1);   // falls back to the local clock
-    t = engineNow();
-    EXPECT_GE(t.year, 2024);
+    EXPECT_GE(engineNow().year, 2024);
     ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
 }
