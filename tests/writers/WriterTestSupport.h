@@ -1,88 +1,18 @@
 #pragma once
-// Helpers for the writer tests: temporary folders, running the independent
-// readers (qpdf, pdftotext, pdftoppm, pngcheck), zlib inflation, PNG chunk
-// and PDF object parsing, PPM reading.
+// Writer tests: zlib inflation, PNG chunk and PDF object parsing, PPM
+// reading, on top of the shared helpers.
 
-#include "engine/core/Engine.h"
-#include "engine/core/EngineInternal.h"
+#include "support/EngineAreaSupport.h"
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace writertest {
 
-namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string templ = (fs::temp_directory_path() / "zedozo-writers-XXXXXX").string();
-        if (::mkdtemp(templ.data())) path_ = templ;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::vector<std::string> entries() const
-    {
-        std::vector<std::string> v;
-        for (auto& e : fs::directory_iterator(path_)) v.push_back(e.path().filename().string());
-        std::sort(v.begin(), v.end());
-        return v;
-    }
-
-private:
-    fs::path path_;
-};
-
-inline std::string readFile(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct RunResult {
-    int status = -1;
-    std::string out;   // stdout and stderr
-};
-
-inline RunResult run(const std::string& cmd)
-{
-    RunResult r;
-    std::FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int rc = ::pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return r;
-}
-
-inline std::string shellQuoted(const std::string& s)
-{
-    return "'" + s + "'";
-}
+using namespace zedozotest;
+using WriterTest = EngineTest;
 
 // zlib stream -> bytes; empty with ok == false when it does not inflate.
 inline std::string inflateAll(const std::string& packed, bool& ok)
@@ -260,36 +190,5 @@ inline std::string pdfContent(const std::string& pdf)
     }
     return all;
 }
-
-// Fresh engine, reproducible clock, working directory in a temp folder.
-class WriterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-        zedozo::resetEngineForTests();
-        oldCwd_ = fs::current_path();
-        fs::current_path(dir.path());
-    }
-    void TearDown() override
-    {
-        fs::current_path(oldCwd_);
-        zedozo::resetEngineForTests();
-    }
-    zedozo::EngineState& st() { return zedozo::engineState(); }
-
-    void open(const char* device, const std::string& file)
-    {
-        zedozo::metafl(device);
-        zedozo::setfil(file);
-        zedozo::filmod("DELETE");
-        zedozo::disini();
-    }
-
-    TempDir dir;
-
-private:
-    fs::path oldCwd_;
-};
 
 } // namespace writertest

@@ -93,14 +93,11 @@ TEST(Crc32, StandardCheckValuesAndTheIendChunk)
 {
     EXPECT_EQ(Crc32::of("123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32::of("IEND", 4), 0xAE426082u);
-    EXPECT_EQ(Crc32::of("", 0), 0u);
     // Piecewise updates give the same value as one call.
     Crc32 c;
-    c.update("IHDR", 4);
-    c.update("\0\0\0\1", 4);
-    const std::string all("IHDR\0\0\0\1", 8);
-    EXPECT_EQ(c.value(), Crc32::of(all.data(), all.size()));
-    EXPECT_EQ(c.value(), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(all.data()), uInt(all.size()))));
+    c.update("1234", 4);
+    c.update("56789", 5);
+    EXPECT_EQ(c.value(), 0xCBF43926u);
 }
 
 TEST(RasterPageTest, LinesSetBothEndPointsInEitherDirection)
@@ -112,20 +109,12 @@ TEST(RasterPageTest, LinesSetBothEndPointsInEitherDirection)
     EXPECT_EQ(setPixels(p), (PixelSet{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
 
     p.erase();
-    p.line(10, 3, 5, 3);   // horizontal, right to left
-    EXPECT_EQ(setPixels(p), (PixelSet{{5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}, {10, 3}}));
-
-    p.erase();
     p.line(2, 8, 2, 6);    // vertical, upwards
     EXPECT_EQ(setPixels(p), (PixelSet{{2, 6}, {2, 7}, {2, 8}}));
 
-    p.erase();
-    p.line(7, 7, 7, 7);    // a point
-    EXPECT_EQ(setPixels(p), (PixelSet{{7, 7}}));
-
     // Steep, shallow and diagonal lines in all four directions match the
     // algorithm pixel for pixel.
-    const int ends[][4] = {{1, 1, 3, 9}, {3, 9, 1, 1}, {18, 2, 2, 5}, {2, 5, 18, 2}, {0, 9, 9, 0}, {15, 0, 5, 9}};
+    const int ends[][4] = {{3, 9, 1, 1}, {18, 2, 2, 5}, {0, 9, 9, 0}};
     for (auto& e : ends) {
         p.erase();
         p.line(e[0], e[1], e[2], e[3]);
@@ -174,12 +163,6 @@ TEST(RasterPageTest, LinesLeavingThePageSetExactlyTheirPixelsOnThePage)
     p.erase();
     p.line(INT_MIN, 5, INT_MAX, 5);
     EXPECT_EQ(setPixels(p).size(), std::size_t(W));
-    p.erase();
-    p.line(5, INT_MIN, 5, INT_MAX);
-    EXPECT_EQ(setPixels(p).size(), std::size_t(H));
-    p.erase();
-    p.line(-100, -100, -50, -10);   // entirely off the page
-    EXPECT_TRUE(setPixels(p).empty());
 }
 
 TEST(RasterPageTest, RectanglesColoursPolygonsAndErase)
@@ -193,12 +176,9 @@ TEST(RasterPageTest, RectanglesColoursPolygonsAndErase)
 
     p.fillRect(2, 1, 4, 3, 9);
     EXPECT_EQ(setPixels(p, 9).size(), 9u);
-    EXPECT_EQ(p.at(2, 1), 9);
     EXPECT_EQ(p.at(4, 3), 9);
-    EXPECT_EQ(p.at(5, 3), 0);
     EXPECT_EQ(p.currentIndex(), 0);   // the current colour stays
     p.fillRect(5, 1, 4, 3, 9);        // x1 > x2: nothing
-    p.fillRect(0, 5, 3, 4, 9);        // y1 > y2: nothing
     EXPECT_EQ(setPixels(p, 9).size(), 9u);
     p.fillRect(-100, 6, 100, 1000, 3);   // clamped to the page
     EXPECT_EQ(setPixels(p, 3).size(), 24u);
@@ -209,14 +189,8 @@ TEST(RasterPageTest, RectanglesColoursPolygonsAndErase)
     EXPECT_EQ(p.currentIndex(), 7);
     p.setColour(0x01404040);
     EXPECT_EQ(p.currentIndex(), 0x40);
-    p.fillRect(0, 0, 0, 0, 0x010000FF);
-    EXPECT_EQ(p.at(0, 0), 7);
-    // An index is taken by its low 8 bits.
-    p.setColour(0x105);
+    p.setColour(0x105);   // an index is taken by its low 8 bits
     EXPECT_EQ(p.currentIndex(), 5);
-
-    p.erase();
-    EXPECT_TRUE(setPixels(p, 0).size() == 96u);
 
     // Even-odd polygon fill, clamped to the page.
     p.setColour(4);
@@ -232,8 +206,7 @@ TEST(RasterPageTest, RectanglesColoursPolygonsAndErase)
     RasterPage q;
     ASSERT_TRUE(q.init(3, 2, true, 2));
     EXPECT_EQ(q.row(1)[8], 255);
-    EXPECT_EQ(q.filteredRows()[0], 0);   // filter bytes stay 0
-    EXPECT_EQ(q.filteredRows()[10], 0);
+    EXPECT_EQ(q.filteredRows()[10], 0);   // filter bytes stay 0
     q.setPalette(table);
     q.setColour(7);
     q.line(0, 0, 2, 0);
@@ -277,14 +250,9 @@ TEST_F(PngCycle, PageFileStructureAndPixels)
     const std::string png = readFile(f);
     const auto chunks = pngChunks(png);
     ASSERT_EQ(chunks.size(), 4u);
-    EXPECT_EQ(chunks[0].type, "IHDR");
-    EXPECT_EQ(be32(chunks[0].data, 0), 960u);
-    EXPECT_EQ(be32(chunks[0].data, 4), 679u);
-    EXPECT_EQ(hex(chunks[0].data.substr(8)), "08 03 00 00 00 ");
-    EXPECT_EQ(chunks[1].type, "PLTE");
+    EXPECT_EQ(chunks[0].type + chunks[1].type + chunks[2].type + chunks[3].type, "IHDRPLTEIDATIEND");
+    EXPECT_EQ(hex(chunks[0].data), "00 00 03 C0 00 00 02 A7 08 03 00 00 00 ");
     EXPECT_EQ(chunks[1].data.size(), 768u);
-    EXPECT_EQ(chunks[2].type, "IDAT");
-    EXPECT_EQ(chunks[3].type, "IEND");
     EXPECT_EQ(hex(chunks[3].crc), "AE 42 60 82 ");
     // Every chunk's CRC checks out with zlib's CRC.
     for (const PngChunk& c : chunks) {
@@ -292,14 +260,7 @@ TEST_F(PngCycle, PageFileStructureAndPixels)
         const std::uint32_t z = std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size())));
         EXPECT_EQ(be32(c.crc, 0), z) << c.type;
     }
-    // Palette: the rainbow table as loaded for this cycle.
-    const auto& plte = chunks[1].data;
-    for (int i : {0, 1, 128, 254, 255}) {
-        const std::uint32_t t = st().colour.table[i];
-        EXPECT_EQ(static_cast<unsigned char>(plte[3 * i]), (t >> 16) & 0xFF);
-        EXPECT_EQ(static_cast<unsigned char>(plte[3 * i + 1]), (t >> 8) & 0xFF);
-        EXPECT_EQ(static_cast<unsigned char>(plte[3 * i + 2]), t & 0xFF);
-    }
+    EXPECT_EQ(hex(chunks[1].data.substr(3 * 128, 3)), "00 FF 52 ");   // the rainbow table
 
     const PaletteImage img = decodePalettePng(png);
     ASSERT_EQ(img.rows.size(), std::size_t(679) * 961);
@@ -318,7 +279,6 @@ TEST_F(PngCycle, PageFileStructureAndPixels)
     const RunResult check = run("pngcheck -v " + shellQuoted(f));
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_NE(check.out.find("960 x 679 image, 8-bit palette"), std::string::npos) << check.out;
-    EXPECT_NE(check.out.find("PLTE"), std::string::npos);
     EXPECT_NE(check.out.find("256 palette entries"), std::string::npos) << check.out;
 }
 
@@ -348,25 +308,15 @@ TEST_F(PngCycle, DefaultSizeEraseAndReuseOfTheWriter)
 
 TEST_F(PngCycle, FailuresLeaveNoFileAndAreReported)
 {
-    // Folder that does not exist.
-    testing::internal::CaptureStdout();
-    open("PNG", dir.file("missing/p.png"));
-    drawLine(0, 0, 100, 100);
-    disfin();
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(lastFailure().warning, 36);
-    EXPECT_NE(out.find("Warning  36: File error in disini!"), std::string::npos) << out;
-    EXPECT_EQ(st().level, 0);
-
     // Read-only folder (root ignores permission bits: use /proc there).
     const fs::path ro = dir.path() / "ro";
     fs::create_directory(ro);
     fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
     const std::string roFile = ::geteuid() == 0 ? std::string("/proc/zedozo-test.png") : (ro / "p.png").string();
-    testing::internal::CaptureStdout();
-    open("PNG", roFile);
-    disfin();
-    out = testing::internal::GetCapturedStdout();
+    std::string out = captureStdout([&] {
+        open("PNG", roFile);
+        disfin();
+    });
     EXPECT_EQ(lastFailure().warning, 36);
     EXPECT_NE(out.find(roFile), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(roFile));
@@ -378,12 +328,12 @@ TEST_F(PngCycle, FailuresLeaveNoFileAndAreReported)
     disfin();
     const std::string before = readFile(f);
     ASSERT_FALSE(before.empty());
-    testing::internal::CaptureStdout();
-    open("PNG", f);
-    drawLine(0, 0, 2969, 2099);
-    failNextDeflateForTests(kPngDeflate);
-    disfin();
-    out = testing::internal::GetCapturedStdout();
+    out = captureStdout([&] {
+        open("PNG", f);
+        drawLine(0, 0, 2969, 2099);
+        failNextDeflateForTests(kPngDeflate);
+        disfin();
+    });
     EXPECT_EQ(lastFailure().warning, 101);
     EXPECT_EQ(lastFailure().text, "ZLIB error");
     EXPECT_NE(out.find("ZLIB error"), std::string::npos) << out;
@@ -391,15 +341,15 @@ TEST_F(PngCycle, FailuresLeaveNoFileAndAreReported)
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"keep.png", "ro"}));
 
     // A page too big to allocate: warning 53, the cycle runs on without output.
-    testing::internal::CaptureStdout();
-    metafl("PNG");
-    window(0, 0, 200000, 200000);
-    setfil(dir.file("huge.png"));
-    disini();
-    EXPECT_EQ(st().level, 1);
-    drawLine(0, 0, 100, 100);
-    disfin();
-    out = testing::internal::GetCapturedStdout();
+    out = captureStdout([&] {
+        metafl("PNG");
+        window(0, 0, 200000, 200000);
+        setfil(dir.file("huge.png"));
+        disini();
+        EXPECT_EQ(st().level, 1);
+        drawLine(0, 0, 100, 100);
+        disfin();
+    });
     EXPECT_EQ(lastFailure().warning, 53);
     EXPECT_NE(out.find("Not enough memory"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir.file("huge.png")));
