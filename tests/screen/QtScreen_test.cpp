@@ -172,7 +172,6 @@ TEST_F(QtScreenTest, TimesNewRomanIsMeasuredAndDrawn) {
     std::uint16_t widths[kScreenFontCodes] = {};
     ASSERT_EQ(screenWindowFont("Times New Roman", 20, 0, widths), 0);
     // A metric-compatible Times: "A" is 0.722 em, the blank 0.25 em.
-    EXPECT_GT(widths['A' - 32], widths['a' - 32]);
     EXPECT_GT(widths['A' - 32], 110);
     EXPECT_LT(widths['A' - 32], 150);
     EXPECT_GT(widths[' ' - 32], 30);
