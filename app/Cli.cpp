@@ -1,5 +1,6 @@
 #include "app/Cli.h"
 
+#include "app/FileMask.h"
 #include "app/PlotCommand.h"
 #include "app/StatisticsTexts.h"
 #include "app/WatchCommand.h"
@@ -133,33 +134,6 @@ std::string statsJson(const LightCurve& lc, bool samples)
     return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
 }
 
-bool matchesMask(std::string_view name, std::string_view mask)
-{
-    // '*' matches any run; letters compare without case, as file lists do.
-    auto same = [](char a, char b) {
-        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
-        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
-        return a == b;
-    };
-    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (m < mask.size() && same(mask[m], name[n])) {
-            ++m;
-            ++n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
 
 } // namespace
 
@@ -192,7 +166,7 @@ std::string usageText()
 std::string unitForFileName(const std::string& path)
 {
     const std::string_view name = fileNamePart(path);
-    if (matchesMask(name, "LC*SFU*.txt"))
+    if (matchesMask(name, kSfuMask))
         return "SFU";
     return "ADU";
 }

@@ -1,5 +1,6 @@
 #include "app/WatchCommand.h"
 
+#include "app/FileMask.h"
 #include "app/PlotCommand.h"
 
 #include <dirent.h>
@@ -141,34 +142,6 @@ bool takeWatchOptions(const std::vector<std::string>& args, WatchOptions& w, std
         }
     }
     return true;
-}
-
-char upper(char c) noexcept
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-// '*' matches any run of characters; letters compare without case.
-bool matchesMask(std::string_view name, std::string_view mask) noexcept
-{
-    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (m < mask.size() && upper(mask[m]) == upper(name[n])) {
-            ++m;
-            ++n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
 }
 
 // ---- signals ---------------------------------------------------------------
@@ -370,7 +343,7 @@ std::optional<double> parseInterval(std::string_view text)
 
 bool isLightCurveName(std::string_view fileName)
 {
-    return matchesMask(fileName, "LC*SFU*.txt") || matchesMask(fileName, "LC*ADU*.txt");
+    return matchesMask(fileName, kSfuMask) || matchesMask(fileName, kAduMask);
 }
 
 std::string newestLightCurve(const std::string& folder, std::string& error)
