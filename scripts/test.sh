@@ -4,4 +4,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
-ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 600
+ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
+
+# The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (no recovery: the first finding fails its test). Leaks are detected; only
+# third-party libraries are suppressed (tests/lsan.supp). The options are
+# exported before building because test discovery runs the test programs.
+asan_dir="${QUORVA_ASAN_BUILD_DIR:-build-asan}"
+export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+QUORVA_BUILD_DIR="$asan_dir" bash scripts/build.sh -DQUORVA_SANITIZE=ON -DQUORVA_BUILD_BENCH=OFF
+# Peak-memory limits (Memory.*) would measure the sanitizer's shadow memory
+# and quarantine, not the program's; they run in the build above.
+ctest --test-dir "$asan_dir" --output-on-failure --parallel "$(nproc)" --timeout 900 -E '^Memory\.'
+
+# A few seconds of every fuzzer (scripts/fuzz.sh runs them for longer).
+bash scripts/fuzz.sh --smoke
