@@ -15,9 +15,11 @@ export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_ord
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 QUORVA_BUILD_DIR="$asan_dir" bash scripts/build.sh -DQUORVA_SANITIZE=ON -DQUORVA_BUILD_BENCH=OFF
-# Peak-memory limits (Memory.*) would measure the sanitizer's shadow memory
-# and quarantine, not the program's; they run in the build above.
-ctest --test-dir "$asan_dir" --output-on-failure --parallel "$(nproc)" --timeout 900 -E '^Memory\.'
+# Budgets of peak memory and of time (Memory.*, DesktopResponsiveness.*)
+# would measure the sanitizer's shadow memory, quarantine and slowdown, not
+# the program; they run in the build above.
+ctest --test-dir "$asan_dir" --output-on-failure --parallel "$(nproc)" --timeout 900 \
+  -E '^(Memory|DesktopResponsiveness)\.'
 
 # A few seconds of every fuzzer (scripts/fuzz.sh runs them for longer).
 bash scripts/fuzz.sh --smoke
