@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,18 +17,47 @@ namespace {
 
 std::string g_folder;
 
-void removeScratch()
+void removeTree(const std::string& path)
 {
-    if (g_folder.empty())
-        return;
-    if (DIR* d = ::opendir(g_folder.c_str())) {
+    if (DIR* d = ::opendir(path.c_str())) {
         while (dirent* e = ::readdir(d)) {
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                ::unlink((g_folder + e->d_name).c_str());
+            if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+                continue;
+            const std::string child = path + "/" + e->d_name;
+            if (::unlink(child.c_str()) != 0)
+                removeTree(child);
         }
         ::closedir(d);
     }
-    ::rmdir(g_folder.c_str());
+    ::rmdir(path.c_str());
+}
+
+void removeScratch()
+{
+    if (!g_folder.empty())
+        removeTree(g_folder);
+}
+
+// libFuzzer ends a run with _Exit, so the folders of earlier runs are
+// still there: remove those whose process has gone.
+void removeStaleScratch(const std::string& base)
+{
+    const std::string prefix = "quorva-fuzz-";
+    DIR* d = ::opendir(base.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            stale.push_back(base + "/" + name);
+    }
+    ::closedir(d);
+    for (const std::string& s : stale)
+        removeTree(s);
 }
 
 } // namespace
@@ -37,6 +68,7 @@ const std::string& scratchFolder()
         // Memory-backed when there is one: rewriting a file thousands of
         // times a second on a disk file system costs a flush each time.
         const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        removeStaleScratch(base);
         std::string pattern = std::string(base) + "/quorva-fuzz-" + std::to_string(::getpid()) + "-XXXXXX";
         if (!::mkdtemp(pattern.data())) {
             std::fprintf(stderr, "fuzz: cannot create a scratch folder: %s\n", std::strerror(errno));
