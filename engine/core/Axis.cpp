@@ -298,6 +298,29 @@ bool checkAxis(const EngineState& st, float a, float e, float org, float step)
     return ok;
 }
 
+
+template <typename F>
+void forSelected(EngineState& st, std::string_view axes, F&& f)
+{
+    const AxisSelection sel = selectAxes(axes);
+    if (sel.x) f(st.axis.axis[0]);
+    if (sel.y) f(st.axis.axis[1]);
+    if (sel.z) f(st.axis.axis[2]);
+}
+
+// The axis word cut to 3 characters and upper-cased.
+void axisWord(std::string_view axes, char word[4])
+{
+    std::size_t i = 0;
+    for (; i < 3 && i < axes.size(); ++i) {
+        const char c = axes[i];
+        word[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    word[i] = '\0';
+}
+
+} // namespace
+
 void fixMapping(EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg,
                 float ystep)
 {
@@ -339,28 +362,6 @@ void fixMapping(EngineState& st, float xa, float xe, float xorg, float xstep, fl
     m.clipRect[2] = std::min(st.page.npagx, ax.posX + ax.lenX - 1 + margin);
     m.clipRect[3] = std::min(st.page.npagy, ax.posY + margin);
 }
-
-template <typename F>
-void forSelected(EngineState& st, std::string_view axes, F&& f)
-{
-    const AxisSelection sel = selectAxes(axes);
-    if (sel.x) f(st.axis.axis[0]);
-    if (sel.y) f(st.axis.axis[1]);
-    if (sel.z) f(st.axis.axis[2]);
-}
-
-// The axis word cut to 3 characters and upper-cased.
-void axisWord(std::string_view axes, char word[4])
-{
-    std::size_t i = 0;
-    for (; i < 3 && i < axes.size(); ++i) {
-        const char c = axes[i];
-        word[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    word[i] = '\0';
-}
-
-} // namespace
 
 // ---- shared services ----------------------------------------------------------
 

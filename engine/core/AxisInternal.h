@@ -18,6 +18,11 @@ void setTextHeight(EngineState& st, int h);
 // The FLOAT label text of v with ndig digits after the point (-1: an
 // integer without a point). Returns the text length; the text is cut to
 // size - 1 characters if the buffer is smaller.
+// The user-to-plot mapping and the clip rectangle of an axis system at the
+// current axis position and lengths (what graf fixes before drawing).
+void fixMapping(EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg,
+                float ystep);
+
 int formatFloatLabel(char* buf, std::size_t size, float v, int ndig);
 
 // The page header of paghdr: the text before (at most 100 characters), a

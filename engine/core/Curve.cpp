@@ -1,5 +1,6 @@
 // Drawing core: pen with line shift, the 100-point polyline buffer with
 // Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv and curve.
+#include "engine/core/AxisInternal.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
 
@@ -304,30 +305,13 @@ void curve(const float* x, const float* y, int n)
 void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny)
 {
     EngineState& st = engineState();
-    UserMapping& m = st.map;
-    m.xa = xa;
-    m.xe = xe;
-    m.xorg = xa;
-    m.ya = ya;
-    m.ye = ye;
-    m.yorg = ya;
-    m.xFactor = float((long double)(nx - 1) / ((long double)xe - xa));
-    m.yFactor = float((long double)(ny - 1) / ((long double)ye - ya));
-    m.xOrigin = float(xp);
-    m.yOrigin = float(yp);
-    m.xRange[0] = std::min(xa, xe);
-    m.xRange[1] = std::max(xa, xe);
-    m.yRange[0] = std::min(ya, ye);
-    m.yRange[1] = std::max(ya, ye);
-    m.xLog = m.yLog = false;
-    int margin = -1;
-    DeviceFamily f = familyOf(st.cycle.devcode);
-    if (f == DeviceFamily::Screen || f == DeviceFamily::Raster)
-        margin = -1 - int(std::lround(0.99 / double(st.cycle.devscl)));
-    m.clipRect[0] = std::max(0, xp - margin);
-    m.clipRect[1] = std::max(0, yp - ny + 1 - margin);
-    m.clipRect[2] = std::min(st.page.npagx, xp + nx - 1 + margin);
-    m.clipRect[3] = std::min(st.page.npagy, yp + margin);
+    st.axis.posX = xp;
+    st.axis.posY = yp;
+    st.axis.lenX = nx;
+    st.axis.lenY = ny;
+    st.axis.axis[0].scaling = 0;
+    st.axis.axis[1].scaling = 0;
+    fixMapping(st, xa, xe, xa, 0.0f, ya, ye, ya, 0.0f);
     st.level = 2;
 }
 
