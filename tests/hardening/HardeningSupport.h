@@ -216,12 +216,39 @@ inline ProcessResult runProgram(const std::vector<std::string>& argv, const std:
     return r;
 }
 
+// The build folder may sit below a folder that only root can enter (a
+// clone in a mktemp folder), so an unprivileged child runs a copy of the
+// program from a folder everyone can reach; removed at exit.
+inline const std::string& binaryForEveryone()
+{
+    static const std::string path = [] {
+        std::string dir = "/tmp/quorva-hardening-bin-XXXXXX";
+        if (!::mkdtemp(dir.data()))
+            return std::string(QUORVA_BINARY);
+        ::chmod(dir.c_str(), 0755);
+        const std::string copy = dir + "/quorva";
+        std::ifstream in(QUORVA_BINARY, std::ios::binary);
+        std::ofstream out(copy, std::ios::binary);
+        out << in.rdbuf();
+        out.close();
+        ::chmod(copy.c_str(), 0755);
+        static std::string removeAtExit;
+        removeAtExit = dir;
+        std::atexit([] {
+            ::unlink((removeAtExit + "/quorva").c_str());
+            ::rmdir(removeAtExit.c_str());
+        });
+        return copy;
+    }();
+    return path;
+}
+
 inline ProcessResult runQuorva(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnv = {},
                                const std::string& workDir = {}, uid_t uid = 0,
                                std::chrono::seconds timeout = std::chrono::seconds(120),
                                const std::function<bool()>& setUp = {})
 {
-    std::vector<std::string> argv{QUORVA_BINARY};
+    std::vector<std::string> argv{uid == 0 ? std::string(QUORVA_BINARY) : binaryForEveryone()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProgram(argv, extraEnv, workDir, timeout, uid, setUp);
 }
