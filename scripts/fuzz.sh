@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (tests/fuzz/, clang with AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz/ (or $QUORVA_FUZZ_BUILD_DIR) and
-# runs them.
+# Builds the libFuzzer targets (fuzz/, clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-fuzz/ (or $QUORVA_FUZZ_BUILD_DIR,
+# which may be an existing clang build configured with -DQUORVA_FUZZ=ON,
+# as CI's sanitizer build is) and runs them.
 #
 #   scripts/fuzz.sh [--smoke] [--time SECONDS] [--jobs N] [TARGET...]
 #
@@ -12,7 +13,7 @@
 #                   fuzz_replot (default: all that are built)
 #
 # Long runs grow build-fuzz/corpus/TARGET from the seeds in
-# tests/fuzz/corpus/TARGET; a crash leaves its input in
+# fuzz/corpus/TARGET; a crash leaves its input in
 # build-fuzz/artifacts/ and the script fails. Keep each crash input as a
 # regression case in tests/hardening/inputs/ once it is fixed.
 set -euo pipefail
@@ -35,11 +36,13 @@ while (($#)); do
 done
 
 dir="$PWD/${QUORVA_FUZZ_BUILD_DIR:-build-fuzz}"
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DQUORVA_FUZZ=ON -DQUORVA_BUILD_TESTS=OFF -DQUORVA_BUILD_BENCH=OFF >/dev/null
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DQUORVA_FUZZ=ON -DQUORVA_BUILD_TESTS=OFF -DQUORVA_BUILD_BENCH=OFF >/dev/null
+fi
 
 if ((${#targets[@]} == 0)); then
-  for src in tests/fuzz/fuzz_*.cpp; do
+  for src in fuzz/fuzz_*.cpp; do
     targets+=("$(basename "$src" .cpp)")
   done
 fi
@@ -54,10 +57,10 @@ export SOURCE_DATE_EPOCH=1700000000
 mkdir -p "$dir/artifacts"
 status=0
 for t in "${targets[@]}"; do
-  seeds="$PWD/tests/fuzz/corpus/$t"
+  seeds="$PWD/fuzz/corpus/$t"
   mkdir -p "$seeds"
   dict=()
-  if [ -f "tests/fuzz/$t.dict" ]; then dict=(-dict="$PWD/tests/fuzz/$t.dict"); fi
+  if [ -f "fuzz/$t.dict" ]; then dict=(-dict="$PWD/fuzz/$t.dict"); fi
   common=(-timeout=20 -rss_limit_mb=2560 -max_len=8192 -print_final_stats=1
           -artifact_prefix="$dir/artifacts/$t-" "${dict[@]}")
   start=$(date +%s)
@@ -68,14 +71,14 @@ for t in "${targets[@]}"; do
     corpus="$dir/smoke/$t"
     rm -rf "$corpus"
     mkdir -p "$corpus"
-    "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "$corpus" "$seeds" >"$dir/$t.log" 2>&1 || rc=$?
+    "$dir/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "$corpus" "$seeds" >"$dir/$t.log" 2>&1 || rc=$?
   else
     corpus="$dir/corpus/$t"
     mkdir -p "$corpus"
     parallel=()
     if ((jobs > 1)); then parallel=(-jobs="$jobs" -workers="$jobs"); fi
     # Parallel jobs write fuzz-N.log into the working folder.
-    (cd "$dir" && exec "$dir/tests/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "${parallel[@]}" \
+    (cd "$dir" && exec "$dir/fuzz/$t" "${common[@]}" -max_total_time="$seconds" "${parallel[@]}" \
        "$corpus" "$seeds") >"$dir/$t.log" 2>&1 || rc=$?
     cat "$dir"/fuzz-*.log >>"$dir/$t.log" 2>/dev/null || true
     rm -f "$dir"/fuzz-*.log

@@ -6,15 +6,17 @@ bash scripts/setup.sh
 bash scripts/build.sh
 ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
 
-# The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (no recovery: the first finding fails its test). Leaks are detected; only
+# The same suite again in one clang build under AddressSanitizer and
+# UndefinedBehaviorSanitizer (no recovery: the first finding fails its
+# test), with the libFuzzer targets built in it. Leaks are detected; only
 # third-party libraries are suppressed (tests/lsan.supp). The options are
 # exported before building because test discovery runs the test programs.
 asan_dir="${QUORVA_ASAN_BUILD_DIR:-build-asan}"
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-QUORVA_BUILD_DIR="$asan_dir" bash scripts/build.sh -DQUORVA_SANITIZE=ON -DQUORVA_BUILD_BENCH=OFF
+QUORVA_BUILD_DIR="$asan_dir" bash scripts/build.sh -DCMAKE_CXX_COMPILER=clang++ -DQUORVA_SANITIZE=ON \
+  -DQUORVA_FUZZ=ON -DQUORVA_BUILD_BENCH=OFF
 # Budgets of peak memory and of time (Memory.*, DesktopResponsiveness.*)
 # would measure the sanitizer's shadow memory, quarantine and slowdown, not
 # the program; they run in the build above.
@@ -22,4 +24,4 @@ ctest --test-dir "$asan_dir" --output-on-failure --parallel "$(nproc)" --timeout
   -E '^(Memory|DesktopResponsiveness)\.'
 
 # A few seconds of every fuzzer (scripts/fuzz.sh runs them for longer).
-bash scripts/fuzz.sh --smoke
+QUORVA_FUZZ_BUILD_DIR="$asan_dir" bash scripts/fuzz.sh --smoke

@@ -1,8 +1,8 @@
 #pragma once
 // The small windowing interface the screen writer draws through. It knows
 // nothing about the engine: pixels, colours as 0xRRGGBB words, one font at a
-// time per window. The desktop program installs a Qt implementation; tests
-// and headless tools use the in-memory one.
+// time per window. The desktop program (and the screen tests) install the Qt
+// implementation.
 
 #include <cstdint>
 #include <memory>

@@ -1,90 +1,14 @@
 #pragma once
-// Shared by the engine, text, axis, writer and screen tests: temporary
-// folders, files, running the independent readers, captured console output,
-// a device that records what the core sends, and a fresh-engine fixture.
+// A device that records what the engine core sends it, and a fixture with a
+// fresh engine, a reproducible clock and a scratch working folder.
 
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
+#include "support/Support.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace zedozotest {
-
-namespace fs = std::filesystem;
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string templ = (fs::temp_directory_path() / "zedozo-test-XXXXXX").string();
-        if (::mkdtemp(templ.data())) path_ = templ;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::vector<std::string> entries() const
-    {
-        std::vector<std::string> v;
-        for (auto& e : fs::directory_iterator(path_)) v.push_back(e.path().filename().string());
-        std::sort(v.begin(), v.end());
-        return v;
-    }
-
-private:
-    fs::path path_;
-};
-
-inline std::string readFile(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeFile(const std::string& name, const std::string& text)
-{
-    std::ofstream(name, std::ios::binary) << text;
-}
-
-struct RunResult {
-    int status = -1;
-    std::string out;   // stdout and stderr
-};
-
-inline RunResult run(const std::string& cmd)
-{
-    RunResult r;
-    std::FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int rc = ::pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return r;
-}
-
-inline std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
+namespace qtest {
 
 inline std::string captureStdout(const std::function<void()>& f)
 {
@@ -92,23 +16,6 @@ inline std::string captureStdout(const std::function<void()>& f)
     f();
     std::fflush(stdout);
     return ::testing::internal::GetCapturedStdout();
-}
-
-inline void expectGhostscriptAccepts(const std::string& file)
-{
-    const RunResult r = run("gs -dBATCH -dNOPAUSE -dSAFER -dQUIET -sDEVICE=nullpage " + shellQuoted(file));
-    EXPECT_EQ(r.status, 0) << "gs failed on " << file << ":\n" << r.out;
-    EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
-}
-
-// Text Ghostscript extracts from a landscape PostScript page, turned back so
-// that upright text reads as lines.
-inline std::string ghostscriptText(const std::string& file)
-{
-    const RunResult r = run("gs -q -dBATCH -dNOPAUSE -dSAFER -sPAPERSIZE=a4 -dFIXEDMEDIA -sDEVICE=txtwrite "
-                            "-sOutputFile=- -c '<</Install {-90 rotate -842 0 translate}>> setpagedevice' -f " +
-                            shellQuoted(file));
-    return r.status == 0 ? r.out : r.out + "\n(gs failed)";
 }
 
 struct RecVec {
@@ -197,7 +104,7 @@ private:
     zedozo::DeviceFamily family_;
 };
 
-// Fresh engine, reproducible clock, working directory in a temporary folder.
+// Fresh engine, reproducible clock, working folder in a scratch folder.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -223,12 +130,11 @@ protected:
         zedozo::disini();
     }
 
-    // A cycle whose primitives go to `rec` at one device unit per plot unit;
-    // console output of the opening is swallowed.
+    // A cycle whose primitives go to `rec` at one device unit per plot unit.
     void openRecorded(const char* device, zedozo::DeviceFamily family = zedozo::DeviceFamily::PostScript)
     {
         rec = std::make_unique<Recorder>(family);
-        captureStdout([&] { open(device, dir.file("out")); });
+        captureStdout([&] { open(device, dir / "out"); });
         st().device = rec.get();
         st().cycle.drawNothing = false;
         st().cycle.devscl = 1.0f;
@@ -241,4 +147,4 @@ private:
     fs::path oldCwd_;
 };
 
-} // namespace zedozotest
+} // namespace qtest

@@ -1,0 +1,281 @@
+// The engine below the plot sequence: warning lines and the end banner,
+// device codes and scales, the output cycle's file handling (DELETE, BREAK,
+// an unfinished cycle, a failed write), FLOAT labels, graf's refusals and
+// clip rectangle, and curves (clip cut, thickness passes, 100-point
+// batches, the colour-change flush) through a recording device.
+
+#include "engine/core/AxisInternal.h"
+#include "support/Recorder.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using namespace zedozo;
+using namespace qtest;
+
+const std::string kRule = " " + std::string(66, '<');
+std::string bannerLine(const std::string& content)
+{
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "\n <<  %-58s  <<", content.c_str());
+    return buf;
+}
+
+TEST_F(EngineTest, LevelRulesWarningLinesAndTheBanner)
+{
+    ::testing::internal::CaptureStdout();
+    winmod("NONE"); // a setting: warns at level 0 and stores
+    float x[2] = {0, 1}, y[2] = {0, 1};
+    curve(x, y, 2);
+    disfin();
+    metafl("EPS");
+    setfil(dir / "a.eps");
+    disini();
+    EXPECT_EQ(st().cycle.windowMode, 0) << "disini resets the window mode";
+    metafl("PDF"); // level 0 only
+    curve(x, y, 2);
+    thkcrv(0);
+    thkcrv(3);
+    disfin();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              " <<<< Warning   3: Incorrect level in winmod!   (   0)\n"
+              " <<<< Warning   3: Incorrect level in curve!   (   0)\n"
+              " <<<< Warning   3: Incorrect level in disfin!   (   0)\n"
+              " <<<< Warning   3: Incorrect level in metafl!   (   1)\n"
+              " <<<< Warning   3: Incorrect level in curve!   (   1)\n"
+              " <<<< Warning   2: Incorrect parameter in thkcrv!   (   0)\n\n"
+                  + kRule + "\n <<                END OF ZEDOZO / VERSION  9.1" + std::string(18, ' ') + "<<"
+                  + "\n <<  Date    : 14.11.2023  Time    : 22:13:20  Pageformat: DA4L  <<"
+                  + "\n <<  Vectors : 0           Warnings: 3         Fileformat:  EPS  <<"
+                  + bannerLine("Metafile: " + (dir / "a.eps").substr(0, 48)) + "\n" + kRule + "\n\n");
+    EXPECT_EQ(st().cycle.devcode, 503);
+    EXPECT_EQ(st().curve.thickness, 3);
+}
+
+TEST_F(EngineTest, DeviceCodesScalesAndAnUnsupportedDevice)
+{
+    // No metafl: a device this system does not write; the cycle runs on,
+    // drawing nothing, and the caller learns why.
+    EXPECT_EQ(captureStdout([] { disini(); }), " <<<< Warning 101: Device GKSL is not supported in disini!\n");
+    errmod("ALL", "OFF");
+    drawLine(0, 0, 100, 100);
+    disfin();
+    EXPECT_EQ(st().level, 0);
+    EXPECT_TRUE(listFolder(dir.path()).empty());
+    EXPECT_EQ(lastFailure().warning, 101);
+    for (auto [word, code] : {std::pair{"XWIN", 72}, {"eps", 503}, {"PDF ", 511}, {"png", 604}}) {
+        metafl(word);
+        EXPECT_EQ(st().cycle.devcode, code) << word;
+    }
+    const std::pair<const char*, float> scales[] = {{"EPS", 3900.0f / 2099.0f}, {"PDF", 0.263342f}, {"PNG", 959.0f / 2969.0f}};
+    for (auto [device, scale] : scales) {
+        metafl(device);
+        window(0, 0, 960, 679);
+        disini();
+        EXPECT_NEAR(st().cycle.devscl, scale, 1e-6) << device;
+        errmod("ALL", "OFF");
+        disfin();
+    }
+}
+
+void plotEps(const std::string& file, const char* mode)
+{
+    metafl("EPS");
+    setfil(file);
+    filmod(mode);
+    captureStdout([] { disini(); });
+    errmod("ALL", "OFF");
+    drawLine(100, 100, 900, 700);
+    disfin();
+}
+
+TEST_F(EngineTest, PlotFilesAppearWholeOrNotAtAll)
+{
+    // DELETE replaces the file; BREAK keeps it and tells why.
+    const std::string f = dir / "plot.eps";
+    writeFile(f, "old content");
+    plotEps(f, "DELETE");
+    const std::string first = readFile(f);
+    EXPECT_EQ(first.rfind("%!PS-Adobe-3.0 EPSF-3.0\n", 0), 0u);
+    EXPECT_FALSE(lastFailure().failed());
+    plotEps(f, "BREAK");
+    EXPECT_EQ(lastFailure().warning, 169);
+    EXPECT_EQ(lastFailure().fileName, f);
+    EXPECT_EQ(readFile(f), first);
+    // While a cycle draws, the plot is a temporary file beside the final
+    // name; readers never see a half-written plot, and an unfinished cycle
+    // leaves nothing.
+    captureStdout([&] { open("EPS", dir / "never.eps"); });
+    EXPECT_EQ(listFolder(dir.path()).size(), 2u);
+    EXPECT_FALSE(fs::exists(dir / "never.eps"));
+    resetEngineForTests();
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"plot.eps"});
+    // A write that fails at the end keeps the previous plot.
+    captureStdout([&] { open("EPS", f); });
+    errmod("ALL", "OFF");
+    st().cycle.out.failNextFlushForTests();
+    disfin();
+    EXPECT_EQ(lastFailure().warning, 36);
+    EXPECT_NE(lastFailure().reason.find("No space left"), std::string::npos);
+    EXPECT_EQ(readFile(f), first);
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"plot.eps"});
+}
+
+TEST(FloatLabel, DigitsRoundingAndBufferLimits)
+{
+    char buf[512];
+    auto fmt = [&](float v, int ndig) {
+        formatFloatLabel(buf, sizeof buf, v, ndig);
+        return std::string(buf);
+    };
+    for (auto [v, ndig, text] : {std::tuple{12.5f, 1, "12.5"}, {9.96f, 1, "10.0"}, {12.5f, -1, "13"}, {-12.5f, -1, "-13"},
+                                 {-0.4f, -1, "0"}, {-8.0f, 0, " -8"}, {3.14159f, 3, "3.142"}, {-0.04f, 1, "0.0"},
+                                 {-0.05f, 1, "-0.1"}, {0.5f, 1, "0.5"}, {-150.0f, 1, "-150.0"}})
+        EXPECT_EQ(fmt(v, ndig), text) << v << " " << ndig;
+    EXPECT_EQ(fmt(3.0e38f, -1).size(), 39u);
+    EXPECT_EQ(fmt(1.5f, 100).size(), 102u);
+    char small[4];
+    EXPECT_EQ(formatFloatLabel(small, sizeof small, 1234.5f, 1), 3);
+    EXPECT_STREQ(small, "123");
+}
+
+class Axes : public EngineTest {
+protected:
+    // The plot sequence's settings before graf.
+    void programSettings(const char* device = "EPS", DeviceFamily family = DeviceFamily::PostScript)
+    {
+        openRecorded(device, family);
+        hwfont();
+        height(50);
+        axspos(350, 1800);
+        axslen(2200, 1600);
+        labdig(1, "x");
+        axsscl("LIN", "y");
+        labdig(1, "y");
+        hname(55);
+        labels("FLOAT", "y");
+        rec->clear();
+    }
+};
+
+TEST_F(Axes, GrafRefusesZeroStepsEqualLimitsAndNanAndCurveAndTitleFollow)
+{
+    programSettings();
+    titlin("A title", 4);
+    std::string out = captureStdout([] { graf(0, 24, 0, 0, 5, 5, 5, 1); });
+    EXPECT_NE(out.find(" <<<< Warning   9: Step equal zero in graf!\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" <<<< Warning  10: Begin and end of scaling are equal in graf!\n"), std::string::npos) << out;
+    const float x[3] = {0, 1, 2}, y[3] = {5, 6, 7};
+    out = captureStdout([&] {
+        curve(x, y, 3);
+        title();
+    });
+    EXPECT_NE(out.find("Incorrect level in curve!   (   1)"), std::string::npos) << out;
+    EXPECT_NE(out.find("Incorrect level in title!   (   1)"), std::string::npos) << out;
+    errmod("ALL", "OFF");
+    graf(0, 24, 0, 2, 0, 100, 0, 0);
+    graf(0, std::numeric_limits<float>::quiet_NaN(), 0, 2, 0, 100, 0, 20);
+    graf(0, 24, 0, std::numeric_limits<float>::infinity(), 0, 100, 0, 20);
+    flushPolyline();
+    EXPECT_EQ(st().level, 1);
+    EXPECT_TRUE(rec->vecs.empty() && rec->chars.empty());
+    // Steps too dense to draw end promptly: the axis has no ticks and labels.
+    graf(0, 24, 0, 1e-20f, 0, 100, 0, 20);
+    EXPECT_EQ(st().level, 2);
+    EXPECT_LT(rec->chars.size(), 60u);
+}
+
+TEST_F(Axes, MappingAndClipRectangleOneUnitInsideOrAPixelFurtherIn)
+{
+    programSettings();
+    graf(0, 24, 0, 2, -50, 150, -50, 50);
+    float px, py;
+    mapPoint(st(), 12, 50, px, py);
+    EXPECT_FLOAT_EQ(px, 350 + 12 * 2199.0f / 24.0f);
+    EXPECT_FLOAT_EQ(py, 1800 - 100 * 1599.0f / 200.0f);
+    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int>{351, 202, 2548, 1799}));
+    endgrf();
+    captureStdout([] { disfin(); });
+    programSettings("PNG", DeviceFamily::Raster);
+    graf(10, 0, 10, -2, 0, 100, 0, 20); // descending x
+    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int>{352, 203, 2547, 1798}));
+    mapPoint(st(), 0, 0, px, py);
+    EXPECT_FLOAT_EQ(px, 2549);
+}
+
+class Curves : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        openRecorded("EPS");
+        setAxisSystemForTests(0, 10, 0, 10, 350, 1800, 2200, 1600);
+        errmod("CHECK", "OFF");
+    }
+    static float px(float x) { return x * 2199.0f / 10.0f + 350.0f; }
+    static float py(float y) { return 1800.0f - y * 1599.0f / 10.0f; }
+};
+
+TEST_F(Curves, ACurveThatLeavesAndReentersIsCutAtTheClipRectangle)
+{
+    float x[4] = {1, 5, 9, 9.5f}, y[4] = {5, 15, 5, -3};
+    curve(x, y, 4);
+    const float top = 202, bottom = 1799, t = (py(5) - top) / (py(5) - py(15));
+    const auto& v = rec->vecs;
+    ASSERT_EQ(v.size(), 5u);
+    // Up to the top edge, pen up over the gap, down again from the top
+    // edge; the tail leaves through the bottom and is cut there.
+    EXPECT_EQ((std::vector<int>{v[0].pen, v[1].pen, v[2].pen, v[3].pen, v[4].pen}), (std::vector<int>{3, 2, 3, 2, 2}));
+    EXPECT_EQ((std::vector<float>{v[0].x, v[0].y, v[1].y, v[2].y, v[3].x, v[4].y}),
+              (std::vector<float>{px(1), py(5), top, top, px(9), bottom}));
+    EXPECT_NEAR(v[1].x, px(1) + t * (px(5) - px(1)), 0.01);
+    EXPECT_NEAR(v[2].x, px(9) - t * (px(9) - px(5)), 0.01);
+}
+
+TEST_F(Curves, ThicknessPassesLieSideBySideLeftOfTravelFirst)
+{
+    thkcrv(3);
+    float x[2] = {1, 9}, y[2] = {5, 5};
+    curve(x, y, 2);
+    ASSERT_EQ(rec->vecs.size(), 6u);
+    const float want[3] = {py(5), py(5) - 1, py(5) + 1}; // 0, +1 (left of travel = up), -1
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(rec->vecs[2 * k].pen, 3);
+        EXPECT_NEAR(rec->vecs[2 * k].y, want[k], 1e-3);
+        EXPECT_NEAR(rec->vecs[2 * k + 1].y, want[k], 1e-3);
+    }
+    rec->clear();
+    thkcrv(2);
+    float vx[2] = {5, 5}, vy[2] = {1, 9};
+    curve(vx, vy, 2); // upwards: left of travel is towards smaller x
+    ASSERT_EQ(rec->vecs.size(), 4u);
+    EXPECT_NEAR(rec->vecs[3].x, px(5) - 1, 1e-3);
+}
+
+TEST_F(Curves, LongCurvesGoOutInPiecesOf100PointsAndAColourChangeFlushesFirst)
+{
+    std::vector<float> x(250), y(250);
+    for (int i = 0; i < 250; ++i) {
+        x[i] = 0.5f + 9.0f * float(i) / 249.0f;
+        y[i] = 5.0f + 4.0f * std::sin(float(i) * 0.1f);
+    }
+    curve(x.data(), y.data(), 250);
+    ASSERT_EQ(rec->vecs.size(), 250u);
+    EXPECT_EQ(rec->batches, 3);
+    for (int i = 0; i < 250; ++i) {
+        ASSERT_EQ(rec->vecs[i].pen, i ? 2 : 3) << i;
+        ASSERT_NEAR(rec->vecs[i].x, px(x[i]), 1e-2) << i;
+        ASSERT_NEAR(rec->vecs[i].y, py(y[i]), 1e-2) << i;
+    }
+    rec->clear();
+    drawLine(500, 500, 600, 600);
+    penDraw(700, 500);
+    EXPECT_TRUE(rec->vecs.empty()) << "still in the buffer";
+    color("green");
+    EXPECT_EQ(rec->vecs.size(), 3u);
+    EXPECT_EQ(rec->colourAt.back(), 3u);
+}
+
+} // namespace

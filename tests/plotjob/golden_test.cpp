@@ -1,0 +1,159 @@
+// The plot sequence's page (the real re-plot and quorva::plot) on EPS, PDF
+// and PNG for the golden light curves, compared with tests/golden/: EPS byte
+// for byte, PDF by its objects with their inflated streams, PNG by its
+// decoded palette indices, so that another zlib release changes nothing.
+// Each page also passes its format's own reader. A refused axis system
+// (y step 0) leaves only the page; plots in a row are independent.
+
+#include "app/RePlot.h"
+#include "engine/core/EngineState.h"
+#include "plotjob/PlotSequence.h"
+#include "support/Formats.h"
+#include "support/Golden.h"
+#include "support/Support.h"
+
+#include <sstream>
+
+namespace {
+
+using namespace qtest;
+
+// Objects in order with their dictionaries and inflated streams; the
+// lengths of compressed streams (and objects that only hold a number)
+// are left out, as they follow the compressor.
+std::string pdfStructure(const std::string& pdf)
+{
+    std::string s;
+    for (const PdfObject& o : pdfObjects(pdf)) {
+        std::string dict = o.dict;
+        if (dict.find_first_not_of("0123456789 \n") == std::string::npos)
+            dict = "(number)";
+        const std::size_t l = dict.find("/Length ");
+        if (o.dict.find("/FlateDecode") != std::string::npos && l != std::string::npos)
+            dict.erase(l + 8, dict.find_first_not_of("0123456789", l + 8) - l - 8);
+        s += std::to_string(o.number) + " 0 obj\n" + dict + (o.isStream ? "\nstream\n" + o.inflated : "") + "\n";
+        EXPECT_TRUE(o.inflates) << "object " << o.number;
+    }
+    return s + pdf.substr(pdf.rfind("trailer"), pdf.rfind("startxref") - pdf.rfind("trailer"));
+}
+
+// The PostScript body goes through an 80-column token buffer: every token
+// ends with one blank, and a line ends only where the next token would not
+// fit.
+void expectTokenRule(const std::string& eps)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(eps.substr(eps.find("scale\n") + 6));
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    ASSERT_GT(lines.size(), 10u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        ASSERT_TRUE(l.size() <= 80 && !l.empty() && l.back() == ' ' && l.front() != ' ') << "[" << l << "]";
+        ASSERT_EQ(l.find("  "), std::string::npos) << l;
+        if (i + 1 < lines.size())
+            ASSERT_GT(l.size() + lines[i + 1].find(' ') + 1, 80u) << l << "|" << lines[i + 1];
+    }
+}
+
+void expectSamePage(const std::string& got, const std::string& goldenName)
+{
+    const std::string golden = readFile(goldenPath(goldenName));
+    ASSERT_FALSE(golden.empty()) << goldenName << " missing: scripts/update-golden.sh writes it";
+    if (endsWith(goldenName, ".EPS")) {
+        EXPECT_TRUE(got == golden) << goldenName << " differs";
+    } else if (endsWith(goldenName, ".PDF")) {
+        EXPECT_EQ(pdfStructure(got), pdfStructure(golden)) << goldenName;
+    } else {
+        const PngImage a = decodePng(got), b = decodePng(golden);
+        EXPECT_TRUE(a.filtersOk && b.filtersOk) << goldenName;
+        EXPECT_EQ(a.w, b.w);
+        EXPECT_EQ(a.h, b.h);
+        EXPECT_EQ(a.palette, b.palette) << goldenName;
+        EXPECT_TRUE(a.pixels == b.pixels) << goldenName << " pixels differ";
+    }
+}
+
+class Golden : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+        zedozo::resetEngineForTests();
+        rePlot.setPlotStep(quorva::plot);
+        rePlot.description().reset(1280, rePlot.geometry()); // 640 x 452
+    }
+    const std::string& plot(const std::string& file, quorva::OutputChoice output)
+    {
+        rePlot.run({.selectedPath = dir / file, .unitText = file.find("ADU") != std::string::npos ? "ADU" : "SFU",
+                    .outputFolder = dir.path() + "/", .output = output, .thicknessText = "2"});
+        EXPECT_EQ(zedozo::engineState().level, 0);
+        EXPECT_FALSE(zedozo::lastFailure().failed()) << zedozo::lastFailure().text;
+        return rePlot.description().fileName;
+    }
+    TempDir dir;
+    quorva::RePlot rePlot;
+};
+
+TEST_F(Golden, PagesOnEveryFileDeviceAreTheGoldenPagesAndPassTheirReaders)
+{
+    for (const auto& [file, text] : goldenLightCurves()) {
+        ASSERT_TRUE(writeFile(dir / file, text));
+        for (auto output : {quorva::OutputChoice::Eps, quorva::OutputChoice::Pdf, quorva::OutputChoice::Png}) {
+            const std::string path = plot(file, output);
+            EXPECT_EQ(checkPlot(path), "");
+            const std::string name = fs::path(path).filename().string();
+            if (updatingGolden())
+                fs::copy_file(path, goldenPath(name), fs::copy_options::overwrite_existing);
+            else
+                expectSamePage(readFile(path), name);
+        }
+        // The title as the readers see it.
+        const RunResult t = run({"pdftotext", dir / ("Plot_" + file + ".PDF"), "-"});
+        EXPECT_NE(t.out.find(file + ":r="), std::string::npos) << t.out;
+        const std::string eps = dir / ("Plot_" + file + ".EPS");
+        EXPECT_NE(ghostscriptText(eps).find(file + ":r="), std::string::npos) << ghostscriptText(eps);
+        expectTokenRule(readFile(eps));
+    }
+    // The same file name is replaced, not versioned: data and three plots each.
+    EXPECT_EQ(listFolder(dir.path()).size(), 12u);
+}
+
+TEST_F(Golden, PlotsInARowAreIndependentAndAZeroYStepLeavesOnlyThePage)
+{
+    const auto [file, text] = goldenLightCurves()[0];
+    ASSERT_TRUE(writeFile(dir / file, text));
+    const std::string png = plot(file, quorva::OutputChoice::Png);
+    const std::string first = readFile(png);
+    plot(file, quorva::OutputChoice::Eps);
+    plot(file, quorva::OutputChoice::Pdf);
+    EXPECT_TRUE(readFile(plot(file, quorva::OutputChoice::Png)) == first);
+
+    // graf refuses an explicit y step of 0, and with it title and curves:
+    // the page keeps its fill, border and header, nothing of the plot.
+    rePlot.description().setYAxis(0.0f, 5.0f, 0.0f);
+    quorva::plot(rePlot.description(), rePlot.geometry());
+    const PngImage page = decodePng(readFile(png)), full = decodePng(first);
+    ASSERT_TRUE(page.filtersOk);
+    std::size_t background = 0, changed = 0;
+    for (std::size_t i = 0; i < page.pixels.size(); ++i) {
+        background += page.pixels[i] == full.pixels[0];
+        changed += page.pixels[i] != full.pixels[i];
+    }
+    EXPECT_GT(background, page.pixels.size() * 97 / 100);
+    EXPECT_GT(changed, 1000u);
+    EXPECT_LT(background, page.pixels.size());
+}
+
+TEST_F(Golden, AMissingOutputFolderIsKeptAsTheFailureAndNothingIsWritten)
+{
+    const auto [file, text] = goldenLightCurves()[0];
+    ASSERT_TRUE(writeFile(dir / file, text));
+    rePlot.run({.selectedPath = dir / file, .outputFolder = dir / "missing/", .output = quorva::OutputChoice::Png});
+    EXPECT_EQ(zedozo::engineState().level, 0);
+    ASSERT_TRUE(zedozo::lastFailure().failed());
+    EXPECT_EQ(zedozo::lastFailure().fileName, dir / "missing/Plot_LC20261206_SFU.txt.PNG");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+}
+
+} // namespace

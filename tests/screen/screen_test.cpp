@@ -1,0 +1,155 @@
+// The screen window on the Qt backend under the offscreen platform: the plot
+// sequence's page for the golden light curves compared pixel for pixel with
+// tests/golden/Screen_*.png, the window's place and size, its life across
+// plots, a backend taken away during the update's dispatch, a missing
+// backend, and the window font.
+
+#include "app/RePlot.h"
+#include "engine/core/Engine.h"
+#include "engine/core/EngineInternal.h"
+#include "engine/core/EngineState.h"
+#include "engine/output/QtWindowBackend.h"
+#include "engine/output/ScreenWriter.h"
+#include "plotjob/PlotSequence.h"
+#include "support/Golden.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+using namespace qtest;
+using namespace zedozo;
+
+QApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "test_screen";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class Screen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+        resetScreenForTests();
+        resetEngineForTests();
+        backend = std::make_unique<QtWindowBackend>();
+        scope = std::make_unique<WindowBackendScope>(backend.get());
+        rePlot.setPlotStep(quorva::plot);
+        rePlot.description().reset(1280, rePlot.geometry()); // 640 x 452
+        rePlot.geometry().plotLeft = 30;
+        rePlot.geometry().plotTop = 40;
+    }
+    void TearDown() override
+    {
+        scope.reset();
+        backend.reset();
+        resetScreenForTests();
+        resetEngineForTests();
+    }
+    QtBackendWindow* plot(const std::string& file)
+    {
+        rePlot.run({.selectedPath = dir / file, .outputFolder = dir.path() + "/"});
+        EXPECT_EQ(engineState().level, 0);
+        return static_cast<QtBackendWindow*>(screenWindow(1));
+    }
+    TempDir dir;
+    quorva::RePlot rePlot;
+    std::unique_ptr<QtWindowBackend> backend;
+    std::unique_ptr<WindowBackendScope> scope;
+};
+
+TEST_F(Screen, PagesAreTheGoldenPagesInAWindowAtThePlotPosition)
+{
+    for (const auto& [file, text] : goldenLightCurves()) {
+        ASSERT_TRUE(writeFile(dir / file, text));
+        QtBackendWindow* w = plot(file);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(lastFailure().failed()) << lastFailure().text;
+        EXPECT_EQ(rePlot.description().pageFill, 255);
+        // The window stays after the plot, at the plot position, the
+        // description's size (its client area a pixel less each way).
+        EXPECT_TRUE(w->widget()->isVisible());
+        EXPECT_EQ(w->widget()->geometry(), QRect(30, 41, 639, 451));
+        EXPECT_EQ(w->widget()->windowTitle(), "ZEDOZO 1");
+        const QImage image = w->image().convertToFormat(QImage::Format_RGB32);
+        const QString golden = QString::fromStdString(goldenPath("Screen_" + file + ".png"));
+        if (updatingGolden()) {
+            ASSERT_TRUE(image.save(golden));
+            continue;
+        }
+        const QImage want = QImage(golden).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(image.size(), want.size()) << file;
+        int differ = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                differ += (image.pixel(x, y) & 0xFFFFFF) != (want.pixel(x, y) & 0xFFFFFF);
+        EXPECT_EQ(differ, 0) << file << ": pixels differ from the golden page";
+        // What the window shows is its image.
+        EXPECT_EQ(w->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), image.copy(0, 0, 639, 451));
+    }
+}
+
+TEST_F(Screen, TheNextPlotReplacesTheWindowAndAClosedOneIsMadeAnew)
+{
+    const auto [file, text] = goldenLightCurves()[0];
+    ASSERT_TRUE(writeFile(dir / file, text));
+    QPointer<QWidget> first = plot(file)->widget();
+    QPointer<QWidget> second;
+    // While the page is drawn the user cannot close the window.
+    QTimer::singleShot(0, [&] {
+        second = static_cast<QtBackendWindow*>(screenWindow(1))->widget();
+        EXPECT_FALSE(second->close());
+    });
+    plot(file);
+    EXPECT_FALSE(first) << "destroyed before the new one was made";
+    ASSERT_TRUE(second);
+    EXPECT_EQ(backend->windows().size(), 1u);
+    EXPECT_TRUE(second->close());
+    QtBackendWindow* third = plot(file);
+    ASSERT_NE(third, nullptr);
+    EXPECT_TRUE(third->widget()->isVisible());
+    EXPECT_EQ(backend->windows().size(), 1u);
+}
+
+TEST_F(Screen, ABackendTakenAwayDuringTheUpdateOrNoneAtAllFailsNothingElse)
+{
+    const auto [file, text] = goldenLightCurves()[0];
+    ASSERT_TRUE(writeFile(dir / file, text));
+    // A handler that runs during endgrf's dispatch removes the backend:
+    // the rest of the plot draws nothing and ends normally.
+    QTimer::singleShot(0, [&] { setWindowBackend(nullptr); });
+    plot(file);
+    EXPECT_EQ(screenWindow(1), nullptr);
+    scope.reset();
+    WindowBackendScope none(nullptr);
+    plot(file);
+    EXPECT_EQ(lastFailure().warning, 101);
+    EXPECT_EQ(lastFailure().text, "Cannot open the screen window");
+}
+
+TEST_F(Screen, TimesNewRomanIsMeasured)
+{
+    metafl("XWIN");
+    window(100, 50, 640, 452);
+    disini();
+    errmod("ALL", "OFF");
+    winmod("NONE");
+    std::uint16_t widths[kScreenFontCodes] = {};
+    ASSERT_EQ(screenWindowFont("Times New Roman", 20, 0, widths), 0);
+    // A metric-compatible Times: "A" is 0.722 em, the blank 0.25 em.
+    EXPECT_TRUE(widths['A' - 32] > 110 && widths['A' - 32] < 150) << widths['A' - 32];
+    EXPECT_TRUE(widths[' ' - 32] > 30 && widths[' ' - 32] < 60) << widths[' ' - 32];
+    EXPECT_EQ(widths['1' - 32], widths['2' - 32]);
+    disfin();
+}
+
+} // namespace

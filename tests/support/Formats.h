@@ -1,0 +1,184 @@
+#pragma once
+// Independent readers of the plot formats: zlib inflation, PNG chunks and
+// palette pixels, PDF objects and (inflated) streams, binary PPM.
+
+#include "support/Files.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qtest {
+
+// zlib stream -> bytes; ok false when it does not inflate to its end.
+inline std::string inflateAll(const std::string& packed, bool& ok)
+{
+    std::string out;
+    z_stream zs{};
+    ok = inflateInit(&zs) == Z_OK;
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    zs.avail_in = uInt(packed.size());
+    int rc = Z_OK;
+    while (ok && rc == Z_OK) {
+        char buf[65536];
+        zs.next_out = reinterpret_cast<Bytef*>(buf);
+        zs.avail_out = sizeof buf;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        out.append(buf, sizeof buf - zs.avail_out);
+    }
+    ok = ok && rc == Z_STREAM_END && zs.avail_in == 0;
+    inflateEnd(&zs);
+    return out;
+}
+
+inline std::uint32_t be32(const std::string& s, std::size_t at)
+{
+    auto b = [&](std::size_t i) { return std::uint32_t(static_cast<unsigned char>(s[at + i])); };
+    return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
+}
+
+struct PngChunk {
+    std::string type, data, crc; // crc: the 4 bytes as stored
+};
+
+// Chunks after the signature; empty when the signature is wrong.
+inline std::vector<PngChunk> pngChunks(const std::string& file)
+{
+    std::vector<PngChunk> v;
+    if (file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)) != 0)
+        return v;
+    for (std::size_t at = 8; at + 12 <= file.size();) {
+        const std::uint32_t n = be32(file, at);
+        if (at + 12 + n > file.size())
+            break;
+        v.push_back({file.substr(at + 4, 4), file.substr(at + 8, n), file.substr(at + 8 + n, 4)});
+        at += 12 + n;
+    }
+    return v;
+}
+
+// A PNG's pixels: palette indices (colour type 3) or RGB triples (type 2),
+// rows without their filter bytes; filter type 0 expected on every row.
+struct PngImage {
+    int w = 0, h = 0, colourType = 0;
+    std::string palette, pixels;
+    bool filtersOk = false;
+    int at(int x, int y) const { return static_cast<unsigned char>(pixels[std::size_t(y) * w + x]); }
+};
+
+inline PngImage decodePng(const std::string& file)
+{
+    PngImage img;
+    std::string idat;
+    for (const PngChunk& c : pngChunks(file)) {
+        if (c.type == "IHDR") {
+            img.w = int(be32(c.data, 0));
+            img.h = int(be32(c.data, 4));
+            img.colourType = c.data[9];
+        } else if (c.type == "PLTE") {
+            img.palette = c.data;
+        } else if (c.type == "IDAT") {
+            idat += c.data;
+        }
+    }
+    bool ok = false;
+    const std::string rows = inflateAll(idat, ok);
+    const std::size_t bpp = img.colourType == 2 ? 3 : 1, stride = std::size_t(img.w) * bpp + 1;
+    img.filtersOk = ok && rows.size() == stride * std::size_t(img.h);
+    for (std::size_t y = 0; img.filtersOk && y < std::size_t(img.h); ++y) {
+        img.filtersOk = rows[y * stride] == 0;
+        img.pixels += rows.substr(y * stride + 1, stride - 1);
+    }
+    return img;
+}
+
+// Binary PPM (P6) as pdftoppm and Ghostscript write it.
+struct RgbImage {
+    int w = 0, h = 0;
+    std::string px;
+    std::uint32_t rgb(int x, int y) const
+    {
+        const std::size_t i = (std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3;
+        auto c = [&](std::size_t k) { return std::uint32_t(static_cast<unsigned char>(px[i + k])); };
+        return c(0) << 16 | c(1) << 8 | c(2);
+    }
+};
+
+inline RgbImage readPpm(const std::string& path)
+{
+    RgbImage img;
+    const std::string s = readFile(path);
+    std::istringstream in(s);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> img.w >> img.h >> maxval;
+    if (magic != "P6" || maxval != 255)
+        return RgbImage{};
+    in.get();
+    img.px = s.substr(std::size_t(in.tellg()), std::size_t(img.w) * std::size_t(img.h) * 3);
+    return img;
+}
+
+// The objects of a PDF in file order: number, offset of "n 0 obj", the
+// dictionary text and (for a stream) its data as stored and inflated.
+struct PdfObject {
+    int number = 0;
+    std::size_t offset = 0;
+    std::string dict, data, inflated;
+    bool isStream = false, inflates = true;
+};
+
+inline std::vector<PdfObject> pdfObjects(const std::string& pdf)
+{
+    std::vector<PdfObject> v;
+    std::size_t at = 0;
+    while (at < pdf.size()) {
+        std::size_t eol = pdf.find('\n', at);
+        if (eol == std::string::npos)
+            eol = pdf.size();
+        const std::string line = pdf.substr(at, eol - at);
+        int n = 0;
+        if (std::sscanf(line.c_str(), "%d", &n) == 1 && line == std::to_string(n) + " 0 obj") {
+            PdfObject o;
+            o.number = n;
+            o.offset = at;
+            const std::size_t end = pdf.find("endobj\n", eol);
+            const std::size_t stream = pdf.find("stream\n", eol);
+            o.isStream = stream < end;
+            o.dict = pdf.substr(eol + 1, (o.isStream ? stream : end) - eol - 1);
+            if (o.isStream) {
+                std::size_t len = std::string::npos;
+                const std::size_t l = o.dict.find("/Length ");
+                if (l != std::string::npos && o.dict.find(" 0 R", l) != l + 8 + std::to_string(std::stoul(o.dict.substr(l + 8))).size())
+                    len = std::stoul(o.dict.substr(l + 8));
+                const std::size_t dataAt = stream + 7;
+                if (len == std::string::npos) // length in another object: up to endstream
+                    len = pdf.rfind("endstream", end) - dataAt;
+                o.data = pdf.substr(dataAt, len);
+                o.inflated = o.data;
+                if (o.dict.find("/FlateDecode") != std::string::npos)
+                    o.inflated = inflateAll(o.data, o.inflates);
+            }
+            v.push_back(o);
+            at = end == std::string::npos ? pdf.size() : end + 7;
+            continue;
+        }
+        at = eol + 1;
+    }
+    return v;
+}
+
+// The page content: every stream's inflated data, joined.
+inline std::string pdfContent(const std::string& pdf)
+{
+    std::string all;
+    for (const PdfObject& o : pdfObjects(pdf))
+        all += o.isStream ? o.inflated : "";
+    return all;
+}
+
+} // namespace qtest

@@ -1,0 +1,45 @@
+#pragma once
+// The golden pages: the light curves they are made from and where they
+// live. With QUORVA_UPDATE_GOLDEN=1 in the environment the tests write the
+// pages instead of comparing (scripts/update-golden.sh).
+
+#include "support/Files.h"
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qtest {
+
+inline bool updatingGolden()
+{
+    const char* v = std::getenv("QUORVA_UPDATE_GOLDEN");
+    return v && std::string(v) == "1";
+}
+
+inline std::string goldenPath(const std::string& name)
+{
+    return std::string(QUORVA_SOURCE_DIR "/tests/golden/") + name;
+}
+
+// File name and content: an ordinary five minutes with a burst; quiet data
+// (within 20 to 25, so the y step is the quiet-data mend's 0.5) with a second header line in the middle; an empty
+// file.
+inline std::vector<std::pair<std::string, std::string>> goldenLightCurves()
+{
+    std::string quiet = lightCurveText(0, 0, "\n");
+    for (int i = 0; i < 400; ++i) {
+        if (i == 200)
+            quiet += "Time_UT,30.0MHz,60.0MHz,90.0MHz\n";
+        char line[80];
+        std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", 14.0 + i / 1200.0, 21.0 + (i * 7 % 13) / 10.0,
+                      23.0 + (i * 5 % 11) / 10.0, 22.0 + (i % 17) / 10.0);
+        quiet += line;
+    }
+    return {{"LC20261206_SFU.txt", lightCurveText(1200, 1.55, "\n")},
+            {"LC20261207_ADU.txt", quiet},
+            {"LC20261208_SFU.txt", ""}};
+}
+
+} // namespace qtest

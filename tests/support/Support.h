@@ -1,0 +1,242 @@
+#pragma once
+// The test support: scratch folders and files (Files.h), one process runner
+// (environment, working folder, user, file-size limit, time limit; started
+// and read as it runs, or run to its end), the quorva program, and one check
+// of a plot file by the format's own reader. Plain C++ and POSIX, no Qt.
+
+#include "support/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qtest {
+
+inline constexpr uid_t kNobody = 65534;
+using Seconds = std::chrono::duration<double>;
+
+struct RunOptions {
+    std::vector<std::string> env;      // "NAME=value" added (DISPLAY is always removed)
+    std::string workDir;               // working folder, when not empty
+    uid_t uid = 0;                     // run as this user when not 0 (the test runs as root)
+    long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes, SIGXFSZ ignored, when >= 0
+    std::string stdoutFile;            // standard output to this file instead of a pipe
+    Seconds timeout{120};
+};
+
+struct RunResult {
+    bool started = false;
+    bool timedOut = false;
+    int status = -1; // exit status; -1 when killed by a signal
+    std::string out, err;
+};
+
+// A child process whose output is collected while it runs.
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const RunOptions& o = {})
+    {
+        int out[2], err[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+            return;
+        std::fflush(nullptr);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            int o1 = o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY);
+            ::dup2(o1, 1);
+            ::dup2(err[1], 2);
+            ::dup2(::open("/dev/null", O_RDONLY), 0);
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+            for (const std::string& e : o.env)
+                ::putenv(const_cast<char*>(e.c_str()));
+            if (!o.workDir.empty() && ::chdir(o.workDir.c_str()) != 0)
+                ::_exit(125);
+            if (o.fileSizeLimit >= 0) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit l{rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
+                ::setrlimit(RLIMIT_FSIZE, &l);
+            }
+            const gid_t g = o.uid;
+            if (o.uid != 0 && (::setgroups(1, &g) != 0 || ::setgid(g) != 0 || ::setuid(o.uid) != 0))
+                ::_exit(126);
+            std::vector<char*> args;
+            for (const std::string& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            ::execvp(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        fds_[0] = out[0];
+        fds_[1] = err[0];
+    }
+    ~Process()
+    {
+        if (running()) {
+            ::kill(pid_, SIGKILL);
+            finish(Seconds(10));
+        }
+        for (int fd : fds_)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    bool running() { return pid_ > 0 && !done_ && (poll(0), !reap(false)); }
+    void signal(int number) { ::kill(pid_, number); }
+
+    // Reads what has come within `ms` milliseconds.
+    void poll(int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        do {
+            pollfd p[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
+            if (::poll(p, 2, std::max(0, std::min(ms, 20))) > 0)
+                for (int i = 0; i < 2; ++i)
+                    if (p[i].revents) {
+                        char buf[65536];
+                        const ssize_t n = ::read(fds_[i], buf, sizeof buf);
+                        if (n > 0)
+                            (i ? result.err : result.out).append(buf, std::size_t(n));
+                        else if (n == 0) {
+                            ::close(fds_[i]);
+                            fds_[i] = -1;
+                        }
+                    }
+        } while (std::chrono::steady_clock::now() < end && (fds_[0] >= 0 || fds_[1] >= 0));
+    }
+    // Reads until `done` holds for the output, the process ends or `ms` pass.
+    bool waitFor(const std::function<bool(const RunResult&)>& done, int ms = 60000)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done(result) && std::chrono::steady_clock::now() < end && running())
+            poll(20);
+        return done(result);
+    }
+    // Waits for the end (killing it after `timeout`) and returns the result.
+    const RunResult& finish(Seconds timeout = Seconds(120))
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (!reap(false)) {
+            if (std::chrono::steady_clock::now() > end) {
+                result.timedOut = true;
+                ::kill(pid_, SIGKILL);
+                reap(true);
+                break;
+            }
+            poll(20);
+        }
+        poll(0);
+        while (fds_[0] >= 0 || fds_[1] >= 0)
+            poll(20);
+        return result;
+    }
+
+    RunResult result;
+
+private:
+    bool reap(bool block)
+    {
+        if (done_ || pid_ <= 0)
+            return true;
+        int st = 0;
+        if (::waitpid(pid_, &st, block ? 0 : WNOHANG) != pid_)
+            return false;
+        done_ = true;
+        result.started = true;
+        result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        return true;
+    }
+    pid_t pid_ = -1;
+    int fds_[2] = {-1, -1};
+    bool done_ = false;
+};
+
+inline RunResult run(const std::vector<std::string>& argv, const RunOptions& o = {})
+{
+    Process p(argv, o);
+    return p.started() ? p.finish(o.timeout) : RunResult{};
+}
+
+// The build folder may sit below a folder only root can enter (a clone in a
+// mktemp folder): an unprivileged child runs a copy from /tmp.
+inline std::string quorvaBinary(uid_t uid = 0)
+{
+    if (uid == 0)
+        return QUORVA_BINARY;
+    static TempDir dir;
+    static const std::string copy = [] {
+        fs::copy_file(QUORVA_BINARY, dir / "quorva", fs::copy_options::overwrite_existing);
+        return dir / "quorva";
+    }();
+    return copy;
+}
+
+inline RunResult runQuorva(std::vector<std::string> args, const RunOptions& o = {})
+{
+    args.insert(args.begin(), quorvaBinary(o.uid));
+    return run(args, o);
+}
+
+inline bool endsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Checks a plot file with the format's own reader: qpdf for PDF,
+// Ghostscript for EPS, pngcheck for PNG (by the file name's extension).
+// Returns the complaint, empty when the file passes.
+inline std::string checkPlot(const std::string& path)
+{
+    std::string ext = path.substr(path.size() < 4 ? 0 : path.size() - 4);
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (path.size() > 1000) { // longer than Ghostscript takes: through a short link
+        TempDir d;
+        fs::create_symlink(path, d / ("plot" + ext));
+        return checkPlot(d / ("plot" + ext));
+    }
+    std::vector<std::string> argv;
+    if (ext == ".PDF")
+        argv = {"qpdf", "--check", path};
+    else if (ext == ".EPS")
+        argv = {"gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path};
+    else if (ext == ".PNG")
+        argv = {"pngcheck", "-q", path};
+    else
+        return "unknown plot format: " + path;
+    const RunResult r = run(argv);
+    if (r.status != 0 || (ext == ".PDF" && r.out.find("No syntax or stream encoding errors") == std::string::npos)
+        || (ext == ".EPS" && (r.out + r.err).find("Error") != std::string::npos))
+        return argv[0] + " on " + path + ": " + r.out + r.err;
+    return {};
+}
+
+// The text Ghostscript reads from a landscape PostScript page, turned back
+// so that upright text reads as lines.
+inline std::string ghostscriptText(const std::string& file)
+{
+    const RunResult r = run({"gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-sPAPERSIZE=a4", "-dFIXEDMEDIA",
+                             "-sDEVICE=txtwrite", "-sOutputFile=-", "-c",
+                             "<</Install {-90 rotate -842 0 translate}>> setpagedevice", "-f", file});
+    return r.status == 0 ? r.out : "(gs failed) " + r.err;
+}
+
+} // namespace qtest
