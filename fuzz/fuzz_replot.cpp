@@ -4,55 +4,28 @@
 // and trailer of its format) and nothing else in the output folder.
 
 #include "FuzzSupport.h"
+#include "support/Files.h"
 
 #include "app/AutoPlot.h"
 #include "app/RePlot.h"
 #include "engine/core/EngineState.h"
 #include "plotjob/PlotSequence.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> listFolder(const std::string& path)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(path.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                names.emplace_back(e->d_name);
-        }
-        ::closedir(d);
-    }
-    return names;
-}
-
-bool endsWith(const std::string& s, const std::string& tail)
-{
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 void checkPlot(const std::string& path, quorva::OutputChoice choice)
 {
-    const std::string bytes = readAll(path);
+    const std::string bytes = qtest::readFile(path);
     switch (choice) {
     case quorva::OutputChoice::Pdf:
         fuzz::check(bytes.rfind("%PDF-", 0) == 0, "a PDF begins with %PDF-");
-        fuzz::check(endsWith(bytes, "%%EOF\n") || endsWith(bytes, "%%EOF"), "a PDF ends with %%EOF");
+        fuzz::check(bytes.find("%%EOF", bytes.size() < 8 ? 0 : bytes.size() - 8) != std::string::npos, "a PDF ends with %%EOF");
         break;
     case quorva::OutputChoice::Eps:
         fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0, "an EPS begins with %!PS-Adobe-");
@@ -63,7 +36,7 @@ void checkPlot(const std::string& path, quorva::OutputChoice choice)
         static const std::string signature("\x89PNG\r\n\x1a\n", 8);
         static const std::string iend("\0\0\0\0IEND\xae\x42\x60\x82", 12);
         fuzz::check(bytes.rfind(signature, 0) == 0, "a PNG begins with its signature");
-        fuzz::check(endsWith(bytes, iend), "a PNG ends with IEND");
+        fuzz::check(bytes.size() >= 12 && bytes.compare(bytes.size() - 12, 12, iend) == 0, "a PNG ends with IEND");
         break;
     }
     case quorva::OutputChoice::Screen:
@@ -112,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);
         checkPlot(rePlot->description().fileName, choice);
     }
-    const std::vector<std::string> left = listFolder(out);
+    const std::vector<std::string> left = qtest::listFolder(out);
     fuzz::check(left.size() == 3, "the output folder holds the three plots and nothing else");
     return 0;
 }

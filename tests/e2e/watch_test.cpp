@@ -1,0 +1,207 @@
+// `quorva watch` from outside: it runs with short intervals on files the
+// test changes under it, and is stopped with signals.
+
+#include "support/Support.h"
+
+#include <regex>
+
+#include <sys/time.h>
+
+namespace {
+
+using namespace qtest;
+
+const std::string kExample = QUORVA_SOURCE_DIR "/examples/LC20261206_SFU.txt";
+
+struct PlotLine {
+    std::string file, plot;
+    int samples = -1;
+};
+
+// The log lines "date time<TAB>file<TAB>plot<TAB>samples"; a line of
+// another form fails the test.
+std::vector<PlotLine> plotLines(const RunResult& r)
+{
+    std::vector<PlotLine> lines;
+    static const std::regex form(R"((\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)\t([^\t]*)\t([^\t]*)\t(\d+))");
+    std::istringstream in(r.out);
+    for (std::string l; std::getline(in, l);) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(l, m, form)) << l;
+        if (!m.empty())
+            lines.push_back({m[2], m[3], std::stoi(m[4])});
+    }
+    return lines;
+}
+
+std::size_t countLines(const RunResult& r) { return std::size_t(std::count(r.out.begin(), r.out.end(), '\n')); }
+int lineCount(const std::string& path)
+{
+    const std::string s = readFile(path);
+    return int(std::count(s.begin(), s.end(), '\n'));
+}
+
+void setAge(const std::string& path, int secondsAgo)
+{
+    timeval now;
+    gettimeofday(&now, nullptr);
+    const timeval times[2] = {{now.tv_sec - secondsAgo, 0}, {now.tv_sec - secondsAgo, 0}};
+    ASSERT_EQ(utimes(path.c_str(), times), 0);
+}
+
+auto atLeast(std::size_t n)
+{
+    return [n](const RunResult& r) { return countLines(r) >= n; };
+}
+
+class Watch : public ::testing::Test {
+protected:
+    Process watch(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {QUORVA_BINARY, "watch"});
+        return Process(args);
+    }
+    TempDir dir;
+    std::string file = dir / "LC20261206_SFU.txt";
+};
+
+TEST_F(Watch, PlotsAtOnceThenOnlyWhenTheFileChanges)
+{
+    fs::copy_file(kExample, file);
+    fs::create_directory(dir / "out");
+    Process w = watch({"--interval", "0.1", "--output", dir / "out", file});
+    ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
+    auto lines = plotLines(w.result);
+    EXPECT_EQ(lines[0].file, file);
+    EXPECT_EQ(lines[0].samples, lineCount(file));
+    // The same re-plot as `quorva plot`: the same bytes.
+    fs::create_directory(dir / "once");
+    ASSERT_EQ(runQuorva({"plot", "--output", dir / "once", file}).status, 0);
+    EXPECT_TRUE(readFile(lines[0].plot) == readFile(dir / "once/" + fs::path(lines[0].plot).filename().string()));
+    w.poll(800);
+    EXPECT_EQ(countLines(w.result), 1u) << "no change, no plot";
+    std::ofstream(file, std::ios::app) << "23.500000,30.00,40.00,50.00\n23.500278,31.00,41.00,51.00\n";
+    ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
+    EXPECT_EQ(plotLines(w.result)[1].samples, lineCount(file));
+    setAge(file, 30); // a new modification time alone is a change too
+    ASSERT_TRUE(w.waitFor(atLeast(3))) << w.result.err;
+    w.poll(500);
+    w.signal(SIGTERM); // while waiting: ends at once, status 0
+    const RunResult& r = w.finish(Seconds(10));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(countLines(r), 3u);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(listFolder(dir / "out").size(), 1u);
+}
+
+TEST_F(Watch, AlwaysPlotsAtEveryTickCountEndsItAndALostLogIsToldOnce)
+{
+    fs::copy_file(kExample, file);
+    const auto start = std::chrono::steady_clock::now();
+    Process always = watch({"--always", "--interval", "0.25", "--count", "3", "--format", "eps", "--output", dir.path(), file});
+    const RunResult& r = always.finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(plotLines(r).size(), 3u);
+    EXPECT_GE(Seconds(std::chrono::steady_clock::now() - start).count(), 0.5) << "two waits between three plots";
+    // Without --always an unchanged file gives one plot, so --count 2 does
+    // not end it; SIGINT does.
+    Process once = watch({"--interval=0.05", "--count=2", "--output", dir.path(), file});
+    ASSERT_TRUE(once.waitFor(atLeast(1)));
+    once.poll(600);
+    EXPECT_TRUE(once.running());
+    once.signal(SIGINT);
+    EXPECT_EQ(once.finish(Seconds(10)).status, 0);
+    EXPECT_EQ(countLines(once.result), 1u);
+    fs::create_directory(dir / "full");
+    const RunResult full = run({QUORVA_BINARY, "watch", "--always", "--count", "3", "--interval", "0.05", "--output",
+                                dir / "full", file}, {.stdoutFile = "/dev/full"});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(std::count(full.err.begin(), full.err.end(), '\n'), 1) << full.err;
+    EXPECT_NE(full.err.find("standard output"), std::string::npos) << full.err;
+    EXPECT_EQ(listFolder(dir / "full").size(), 1u);
+}
+
+TEST_F(Watch, FollowsTheNewestLightCurveFileOfAFolder)
+{
+    const std::string folder = dir / "station";
+    fs::create_directories(folder + "/out");
+    fs::copy_file(kExample, folder + "/LC20261206_SFU.txt");
+    setAge(folder + "/LC20261206_SFU.txt", 100);
+    // Newer, but not light-curve files by the mask, or not files at all.
+    for (const char* name : {"notes.txt", "LC20261206_SFU.csv", "XLC20261207_SFU.txt", "LC20261207_XYZ.txt"}) {
+        fs::copy_file(kExample, folder + "/" + name);
+        setAge(folder + "/" + name, 10);
+    }
+    fs::create_directory(folder + "/LC20261208_SFU.txt");
+    Process w = watch({"--interval", "0.1", "--output", folder + "/out", folder});
+    ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
+    EXPECT_EQ(plotLines(w.result)[0].file, folder + "/LC20261206_SFU.txt");
+    w.poll(400);
+    const std::string newer = folder + "/lc20261209_adu.TXT"; // mask letters in any case
+    const std::string example = readFile(kExample);
+    writeFile(newer, example.substr(0, example.find('\n', 2000) + 1));
+    ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
+    EXPECT_EQ(plotLines(w.result)[1].file, newer);
+    EXPECT_EQ(plotLines(w.result)[1].samples, lineCount(newer));
+    EXPECT_TRUE(fs::exists(plotLines(w.result)[1].plot));
+    std::ofstream(newer, std::ios::app) << "10.600000,99.00,99.00,99.00\n";
+    ASSERT_TRUE(w.waitFor(atLeast(3)));
+    EXPECT_EQ(plotLines(w.result)[2].file, newer);
+    w.signal(SIGTERM);
+    EXPECT_EQ(w.finish(Seconds(10)).status, 0);
+    EXPECT_EQ(w.result.err, "");
+}
+
+TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
+{
+    const std::string out = dir / "out";
+    Process w = watch({"--interval", "0.05", "--output", out, file}); // neither exists yet
+    w.poll(500);
+    EXPECT_TRUE(w.running());
+    EXPECT_EQ(countLines(w.result), 0u);
+    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 1) << w.result.err;
+    EXPECT_NE(w.result.err.find("cannot open " + file), std::string::npos) << w.result.err;
+    fs::copy_file(kExample, file);
+    w.poll(500);
+    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 2) << w.result.err;
+    EXPECT_NE(w.result.err.find("cannot write " + out + "/"), std::string::npos) << w.result.err;
+    // A plot that failed is tried again at the next tick.
+    fs::create_directory(out);
+    ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
+    // A file that disappears is reported again; back unchanged it is not
+    // plotted again, back grown it is.
+    fs::rename(file, file + ".away");
+    w.poll(400);
+    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 3) << w.result.err;
+    fs::rename(file + ".away", file);
+    w.poll(400);
+    EXPECT_EQ(countLines(w.result), 1u);
+    std::ofstream(file, std::ios::app) << "23.500000,30.00,40.00,50.00\n";
+    EXPECT_TRUE(w.waitFor(atLeast(2)));
+    w.signal(SIGTERM);
+    EXPECT_EQ(w.finish(Seconds(10)).status, 0);
+}
+
+TEST_F(Watch, SigtermDuringAPlotLetsItFinish)
+{
+    writeFile(file, lightCurveText(100000)); // long enough on PDF to be caught in the middle
+    fs::create_directory(dir / "out");
+    Process w = watch({"--format", "pdf", "--output", dir / "out", file});
+    // The plot is in progress while its temporary file exists.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (listFolder(dir / "out").empty() && std::chrono::steady_clock::now() < end && w.running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(listFolder(dir / "out").size(), 1u) << w.result.err;
+    ASSERT_EQ(listFolder(dir / "out")[0].rfind(".", 0), 0u) << "a hidden temporary file";
+    w.signal(SIGTERM);
+    const RunResult& r = w.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const auto lines = plotLines(r);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].samples, 100002);
+    EXPECT_EQ(listFolder(dir / "out"), std::vector<std::string>{fs::path(lines[0].plot).filename().string()});
+    EXPECT_EQ(checkPlot(lines[0].plot), "");
+}
+
+} // namespace
