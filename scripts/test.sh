@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
+# A few seconds of the soak (scripts/soak.sh runs it for longer).
+QUORVA_BUILD_DIR="${QUORVA_BUILD_DIR:-build}" bash scripts/soak.sh 5
 
 # The same suite again in one clang build under AddressSanitizer and
 # UndefinedBehaviorSanitizer (no recovery: the first finding fails its

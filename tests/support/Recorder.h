@@ -23,28 +23,9 @@ struct RecVec {
     int pen;
 };
 
-struct RecChar {
-    int code;
-    float x, y, w;
-    zedozo::CharParams p;
-};
-
-struct RecRect {
-    float x1, y1, x2, y2;
-    int colour;
-    std::size_t vecsBefore;   // vectors that reached the device before it
-};
-
-struct RecFont {
-    std::string name;
-    float height;
-    int refHeight;
-    bool select;
-};
-
-// Records every call the core makes on its device, vectors and rectangles in
-// plot units (the tests set devscl to 1; the landscape paper mapping of the
-// PostScript devices, which exchanges x and y, is undone).
+// Records the vectors, characters and colour changes the core sends its
+// device; vectors in plot units (the tests set devscl to 1, and the
+// landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
 public:
     explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) {}
@@ -55,25 +36,14 @@ public:
         for (int i = 0; i < n; ++i) vecs.push_back(swapped(st) ? RecVec{v[i].y, v[i].x, v[i].pen} : RecVec{v[i].x, v[i].y, v[i].pen});
         ++batches;
     }
-    void colour(zedozo::EngineState&, int value, zedozo::Rgb) override
-    {
-        colours.push_back(value);
-        colourAt.push_back(vecs.size());
-    }
+    void colour(zedozo::EngineState&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
     void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override {}
-    void rect(zedozo::EngineState& st, float x1, float y1, float x2, float y2, int value, zedozo::Rgb) override
+    void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override {}
+    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override
     {
-        if (swapped(st)) rects.push_back({y1, x1, y2, x2, value, vecs.size()});
-        else rects.push_back({x1, y1, x2, y2, value, vecs.size()});
+        chars.push_back(code);
     }
-    void character(zedozo::EngineState&, int code, float x, float y, float w, const zedozo::CharParams& p) override
-    {
-        chars.push_back({code, x, y, w, p});
-    }
-    void font(zedozo::EngineState&, const char* name, float h, int ref, bool select) override
-    {
-        fonts.push_back({name ? name : "", h, ref, select});
-    }
+    void font(zedozo::EngineState&, const char*, float, int, bool) override {}
     void palette(zedozo::EngineState&, const std::uint32_t*) override {}
     void box(zedozo::EngineState&, int, int, int, int) override {}
     void erase(zedozo::EngineState&) override {}
@@ -83,17 +53,11 @@ public:
     {
         vecs.clear();
         chars.clear();
-        rects.clear();
-        colours.clear();
-        fonts.clear();
     }
 
     std::vector<RecVec> vecs;
-    std::vector<RecChar> chars;
-    std::vector<RecRect> rects;
-    std::vector<int> colours;
-    std::vector<std::size_t> colourAt;
-    std::vector<RecFont> fonts;
+    std::vector<int> chars;
+    std::vector<std::size_t> colourAt; // vectors sent before each colour change
     int batches = 0;
 
 private:

@@ -1,11 +1,10 @@
 // The raster page and PNG writer: CRC-32 against zlib's, lines against the
 // line algorithm stepped over its whole length (also from far outside the
-// page), fills and colours, and whole PNG cycles checked by pngcheck and by
-// decoding the file here; a failed compression and a page too big to
-// allocate leave the older plot.
+// page), and whole PNG cycles checked by pngcheck and by decoding the file
+// here; a failed compression and a page too big to allocate leave the
+// older plot. (Fills and colours of the plotted page: the golden pages.)
 
 #include "engine/output/Crc32.h"
-#include "engine/output/OutputFile.h"
 #include "engine/output/PngWriter.h"
 #include "engine/output/RasterPage.h"
 #include "support/Formats.h"
@@ -90,31 +89,6 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
     EXPECT_EQ(setPixels(p).size(), std::size_t(W));
 }
 
-TEST(RasterPage, RectanglesPolygonsAndNearestColours)
-{
-    RasterPage p;
-    ASSERT_TRUE(p.init(12, 8, false, 0));
-    std::uint32_t table[256];
-    for (int i = 0; i < 256; ++i)
-        table[i] = std::uint32_t(i) * 0x010101u;
-    table[7] = 0xFF0000;
-    p.setPalette(table);
-    p.fillRect(2, 1, 4, 3, 9);
-    p.fillRect(5, 1, 4, 3, 9);        // x1 > x2: nothing
-    p.fillRect(-100, 6, 100, 1000, 3); // clamped to the page
-    EXPECT_EQ(setPixels(p, 9).size(), 9u);
-    EXPECT_EQ(setPixels(p, 3).size(), 24u);
-    p.setColour(0x010000FF);
-    EXPECT_EQ(p.currentIndex(), 7);
-    p.setColour(0x01404040);
-    EXPECT_EQ(p.currentIndex(), 0x40);
-    p.setColour(4);
-    const int px[] = {1, 6, 6, 1}, py[] = {1, 1, 5, 5};
-    p.fillPolygon(px, py, 4);
-    EXPECT_EQ(setPixels(p, 4).size(), 20u); // columns 1..5, rows 1..4
-    EXPECT_FALSE(p.init(100000, 100000, false, 0));
-}
-
 TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
 {
     const std::string f = dir / "plot.png";
@@ -177,26 +151,6 @@ TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)
     EXPECT_EQ(lastFailure().warning, 53);
     EXPECT_NE(out.find("Not enough memory"), std::string::npos) << out;
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"keep.png"});
-}
-
-TEST(PngFile, RgbPageIsColourType2WithoutPalette)
-{
-    TempDir dir;
-    RasterPage page;
-    ASSERT_TRUE(page.init(7, 5, true, 2)); // white paper
-    page.setColour(0x0100FF00);
-    page.line(0, 4, 6, 4);
-    OutputFile out;
-    ASSERT_TRUE(out.open(dir / "rgb.png"));
-    std::vector<std::uint8_t> scratch;
-    ASSERT_EQ(writePng(out, page, scratch), kPngOk);
-    ASSERT_TRUE(out.commit());
-    const PngImage img = decodePng(readFile(dir / "rgb.png"));
-    ASSERT_TRUE(img.filtersOk);
-    EXPECT_TRUE(img.colourType == 2 && img.palette.empty());
-    EXPECT_EQ(img.pixels.substr(0, 3), "\xFF\xFF\xFF");
-    EXPECT_EQ(img.pixels.substr(4 * 21, 6), std::string("\0\xFF\0\0\xFF\0", 6));
-    EXPECT_EQ(checkPlot(dir / "rgb.png"), "");
 }
 
 } // namespace

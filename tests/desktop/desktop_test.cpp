@@ -1,0 +1,542 @@
+// The desktop program's windows on a fixed 1920 x 1080 desktop, with a
+// recording plot step (or the real one on the Qt screen window): the
+// configuration applied, open and click plotting with the controls,
+// positions, run and stop, the file dialog, the statistics texts, requests
+// during a plot, a plot that cannot be written, the event loop's end, and
+// the responsiveness budget of auto-plot on a full day.
+
+#include "app/AutoPlot.h"
+#include "app/forms/DesktopProgram.h"
+#include "app/forms/Main.h"
+#include "dialogs/FileSelect.h"
+#include "dialogs/Stats.h"
+#include "engine/core/Engine.h"
+#include "engine/core/EngineState.h"
+#include "engine/output/QtWindowBackend.h"
+#include "engine/output/ScreenWriter.h"
+#include "plotjob/PlotSequence.h"
+#include "support/Support.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+using namespace quorva;
+
+namespace {
+
+QuorvaApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "test_desktop";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QuorvaApplication(argc, argv);
+    return *app;
+}
+
+void writeFile(const QString& path, const std::string& text)
+{
+    ASSERT_TRUE(qtest::writeFile(QFile::encodeName(path).toStdString(), text)) << path.toStdString();
+}
+
+std::string lightCurveText(const char* header, const char* lines)
+{
+    return std::string("Tervasol light curve test\n") + header + "\n" + lines;
+}
+const char* kSimpleCurve = "Time_UT,45.0MHz,150.5MHz,410.0MHz";
+const char* kSimpleSamples = "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
+
+TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
+{
+    TForm1::Options o;
+    o.desktop = [] { return DesktopSize{1920, 1080}; };
+    o.plotStep = std::move(plotStep);
+    o.configurationPath = QFile::encodeName(configPath).toStdString();
+    o.reportFailure = [](const std::string&) {};
+    return o;
+}
+
+QStringList listed(const QListWidget* list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+struct Plotted {
+    PlotDescription description;
+    PlotGeometry geometry;
+};
+
+class DesktopForms : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        zedozo::resetEngineForTests();
+        root = tmp.path();
+        in = root + "/in";
+        out = root + "/out";
+        ASSERT_TRUE(QDir().mkpath(in + "/sub") && QDir().mkpath(out));
+        cfg = root + "/Quorva.cfg";
+    }
+    void TearDown() override { zedozo::resetEngineForTests(); }
+    void config(const std::string& body) { writeFile(cfg, body); }
+    std::unique_ptr<TForm1> makeForm()
+    {
+        return std::make_unique<TForm1>(options(cfg, [this](const PlotDescription& d, const PlotGeometry& g) {
+            plots.push_back({d, g});
+            if (onPlot)
+                onPlot();
+        }));
+    }
+    QTemporaryDir tmp;
+    QString root, in, out, cfg;
+    std::vector<Plotted> plots;
+    std::function<void()> onPlot;
+};
+
+TEST_F(DesktopForms, ConfigurationIsApplied)
+{
+    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=2\n[update]=900\n");
+    auto form = makeForm();
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 2);
+    EXPECT_EQ(form->Label4->text(), "h=678 px");
+    EXPECT_EQ(form->CSpinEdit1->value(), 600);
+    EXPECT_EQ(form->Timer1->interval(), 600000);
+    EXPECT_EQ(form->geometry().plotTop, 401);
+    EXPECT_EQ(form->rePlot().description().winWidth, 960);
+    // The input list starts in the configured folder.
+    EXPECT_EQ(form->form2().DirectoryListBox1->directory(), in);
+
+    // A size index outside the list selects nothing and keeps "Medium";
+    // an interval of 0 becomes 1 second.
+    config("[size]=010\n[update]=0\n");
+    auto other = makeForm();
+    EXPECT_EQ(other->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(other->Label5->text(), "w=960 px");
+    EXPECT_EQ(other->Timer1->interval(), 1000);
+}
+
+TEST_F(DesktopForms, OpenShowsTheFoldersOnceAndAClickPlotsWithTheControls)
+{
+    writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n");
+    auto form = makeForm();
+    TForm2& dialog = form->form2();
+    form->Button2Click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(form->Button2->isEnabled());
+    EXPECT_TRUE(form->Button1->isEnabled());
+    EXPECT_EQ(dialog.Label2->text(), in);
+    EXPECT_EQ(dialog.Label5->text(), out + "/");
+
+    // A click on a file: "In:" shows it; the description follows the controls.
+    dialog.ComboBox1->setCurrentIndex(0);
+    dialog.ComboBox1Change();
+    form->RadioButton3->setChecked(true);
+    form->Edit2->setText("3");
+    ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt"));
+    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
+    ASSERT_EQ(plots.size(), 1u);
+    const PlotDescription& d = plots[0].description;
+    EXPECT_EQ(d.device, "EPS");
+    EXPECT_EQ(d.fileName, (out + "/Plot_LC_a_SFU.txt.EPS").toStdString());
+    EXPECT_EQ(d.yName, "[SFU]");
+    EXPECT_EQ(d.pointCount, 5);
+    EXPECT_EQ(d.curveThickness, 3);
+    EXPECT_EQ(d.winWidth, 640);
+    EXPECT_EQ(plots[0].geometry.plotLeft, 1280);
+
+    // Closing re-enables "Open..."; opening again resets nothing.
+    dialog.close();
+    EXPECT_TRUE(form->Button2->isEnabled());
+    form->Button2Click();
+    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
+    EXPECT_EQ(plots.size(), 1u);
+
+    // The screen choice plots on "XWIN" and still names a PNG file.
+    form->RadioButton1->setChecked(true);
+    form->Button1->click();
+    ASSERT_EQ(plots.size(), 2u);
+    EXPECT_EQ(plots[1].description.device, "XWIN");
+    EXPECT_EQ(plots[1].description.fileName, (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
+}
+
+TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndKeepToTheLimits)
+{
+    config("[size]=2\n");
+    auto form = makeForm();
+    EXPECT_EQ(form->geometry().plotLeft, 960);
+    EXPECT_EQ(form->geometry().plotTop, 401);
+
+    form->SpeedButton1->click(); // up
+    EXPECT_EQ(form->geometry().plotTop, 392);
+    ASSERT_EQ(plots.size(), 1u); // moves plot even before "Open..."
+    EXPECT_EQ(plots[0].geometry.plotTop, 392);
+
+    form->SpeedButton3->click(); // right: already at the limit
+    EXPECT_EQ(form->geometry().plotLeft, 960);
+    form->SpeedButton4->click(); // left
+    EXPECT_EQ(plots.size(), 3u);
+
+    form->CheckBox1->click(); // coarse: 1920 / 20, no plot
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    EXPECT_EQ(form->positionStep(), 96);
+    EXPECT_EQ(plots.size(), 3u);
+    for (int i = 0; i < 5; ++i)
+        form->SpeedButton1->click();
+    EXPECT_EQ(form->geometry().plotTop, 0); // 392 - 4 x 96 = 8, then held at 0
+    form->CheckBox1->click();
+    EXPECT_EQ(form->positionStep(), 9);
+    form->SpeedButton2->click();
+    EXPECT_EQ(form->geometry().plotTop, 9);
+    EXPECT_EQ(plots.back().geometry.plotTop, 9);
+}
+
+TEST_F(DesktopForms, RunStopAndTimerTicks)
+{
+    config("[update]=1\n");
+    auto form = makeForm();
+    form->Button3->click();
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+
+    // Ticks re-plot, with no file before "Open...".
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !plots.empty(); }, 3000));
+    EXPECT_EQ(plots[0].description.pointCount, 0);
+
+    // A new interval changes the running timer's period.
+    form->CSpinEdit1->setValue(7);
+    EXPECT_EQ(form->Timer1->interval(), 7000);
+    EXPECT_TRUE(form->Timer1->isActive());
+    form->CSpinEdit1->setValue(1000); // the box holds it at 600
+    EXPECT_EQ(form->Timer1->interval(), 600000);
+
+    const std::size_t n = plots.size();
+    form->Timer1Timer();
+    EXPECT_EQ(plots.size(), n + 1);
+
+    form->Button3->click();
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+
+TEST_F(DesktopForms, AMouseClickOrAKeyInTheFileListPlotsOnce)
+{
+    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"})
+        writeFile(in + other, "x\n");
+    config("[path]=" + in.toStdString() + "\n");
+    auto form = makeForm();
+    form->Button2Click();
+    TForm2& dialog = form->form2();
+    QListWidget* files = dialog.FileListBox1;
+    EXPECT_EQ(dialog.fileMask(), "LC*ADU*.txt"); // the unit's mask, without regard to case
+    ASSERT_EQ(listed(files), QStringList({"LC_a_ADU.txt", "LC_b_ADU.txt"}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+
+    const QPoint first = files->visualItemRect(files->item(0)).center();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(dialog.selectedFile(), in + "/LC_a_ADU.txt");
+    EXPECT_EQ(plots[0].description.title.rfind("LC_a_ADU.txt:", 0), 0u);
+
+    // The same file again plots again (the file grows between clicks).
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+    EXPECT_EQ(plots.size(), 2u);
+
+    // Down to the next file by keyboard.
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Down);
+    ASSERT_EQ(plots.size(), 3u);
+    EXPECT_EQ(dialog.selectedFile(), in + "/LC_b_ADU.txt");
+    dialog.hide();
+}
+
+TEST_F(DesktopForms, StatisticsWindowTexts)
+{
+    // The example file through the dialog, as a user opens it.
+    const QString examples = QStringLiteral(QUORVA_SOURCE_DIR) + "/examples";
+    config("[path]=" + examples.toStdString() + "\n");
+    auto form = makeForm();
+    form->Button2Click();
+    TForm2& dialog = form->form2();
+    TForm3& stats = form->form3();
+    dialog.ComboBox1->setCurrentIndex(0);
+    dialog.ComboBox1Change();
+    ASSERT_TRUE(dialog.clickFile("LC20261206_SFU.txt"));
+    EXPECT_EQ(stats.EditFilename->text(), "LC20261206_SFU.txt");
+    EXPECT_EQ(stats.GroupBox[0]->title(), " 45.00 MHz");
+    EXPECT_EQ(stats.EditLast[0]->text(), " 19.88 SFU");
+    EXPECT_EQ(stats.EditMinlc[0]->text(), " 17.78 SFU");
+    EXPECT_EQ(stats.EditMaxlc[0]->text(), "1416.70 SFU");
+    EXPECT_EQ(stats.EditMaxlc[2]->text(), "468.58 SFU");
+    EXPECT_EQ(stats.EditTmax->text(), " 12.00 UT");
+    EXPECT_EQ(stats.EditCounts->text(), "3602");
+
+
+    // What the user types is overwritten by the next refresh ("Statistics"
+    // shows the window, which refreshes).
+    stats.EditCounts->setText("typed");
+    form->Button4Click();
+    EXPECT_TRUE(stats.isVisible());
+    EXPECT_EQ(stats.EditCounts->text(), "3602");
+    stats.hide();
+}
+
+TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
+{
+    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n");
+    auto form = makeForm();
+    form->Button2Click();
+    TForm2& dialog = form->form2();
+
+    int depth = 0, maxDepth = 0;
+    onPlot = [&] {
+        maxDepth = std::max(maxDepth, ++depth);
+        if (plots.size() == 1) {
+            // While the screen window updates, it dispatches waiting events:
+            // a click on "RePlot", an auto-plot tick, a click in the dialog.
+            form->RadioButton2->setChecked(true);
+            QTimer::singleShot(0, form.get(), [&] { form->Button1->click(); });
+            QTimer::singleShot(0, form.get(), [&] { form->Timer1Timer(); });
+            QTimer::singleShot(0, form.get(), [&] { dialog.FileListBox1Click(); });
+            QTimer::singleShot(0, form.get(), [&] { form->SpeedButton1->click(); });
+            QTest::qWait(20);
+            QCoreApplication::processEvents();
+        }
+        --depth;
+    };
+    ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
+    EXPECT_EQ(maxDepth, 1);          // none started inside the running plot
+    ASSERT_EQ(plots.size(), 2u);     // four requests: one more plot
+    EXPECT_EQ(plots[0].description.device, "XWIN");
+    EXPECT_EQ(plots[1].description.device, "PDF"); // the controls as they are then
+    EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
+    EXPECT_FALSE(form->rePlotGate().pending());
+    EXPECT_EQ(form->rePlotGate().runs(), 2u);
+}
+
+// A plot step that runs a real output cycle: enough for a file to be
+// written or to fail.
+void engineCycle(const PlotDescription& d, const PlotGeometry&)
+{
+    zedozo::metafl(d.device);
+    zedozo::setfil(d.fileName);
+    zedozo::disini();
+    zedozo::errmod("ALL", "OFF");
+    zedozo::disfin();
+}
+
+TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
+{
+    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    const QString missing = root + "/no/such/folder/";
+    config("[path]=" + in.toStdString() + "\n[output]=" + missing.toStdString() + "\n");
+    std::vector<std::string> reported;
+    TForm1::Options o = options(cfg, &engineCycle);
+    o.reportFailure = [&](const std::string& m) { reported.push_back(m); };
+    TForm1 form(std::move(o));
+    form.RadioButton3->setChecked(true); // EPS
+    form.Button2Click();
+    ASSERT_TRUE(form.form2().clickFile("LC_a_ADU.txt"));
+
+    const std::string plotFile = (missing + "Plot_LC_a_ADU.txt.EPS").toStdString();
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("cannot write " + plotFile), std::string::npos) << reported[0];
+    EXPECT_EQ(form.plotFailure(), reported[0]);
+    EXPECT_TRUE(form.windowTitle().startsWith("Quorva             KORB/VAXO/V1.2 - cannot write"));
+
+    // The same failure again: shown, not reported twice.
+    form.Button1Click();
+    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_FALSE(form.plotFailure().empty());
+
+    // A writable output folder: the plot is written and the title is back.
+    TForm2& dialog = form.form2();
+    dialog.ComboBox2->setCurrentIndex(1);
+    dialog.ComboBox2Change();
+    ASSERT_TRUE(dialog.DirectoryListBox2->setDirectory(out));
+    form.Button1Click();
+    EXPECT_TRUE(form.plotFailure().empty());
+    EXPECT_EQ(form.windowTitle(), "Quorva             KORB/VAXO/V1.2");
+    EXPECT_TRUE(QFileInfo(out + "/Plot_LC_a_ADU.txt.EPS").isFile());
+    EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
+{
+    QuorvaApplication& app = application();
+
+    // "Exit" while auto-plot runs ends the loop at once.
+    QTemporaryDir tmp;
+    TForm1 form(options(tmp.path() + "/Quorva.cfg", {}));
+    QTimer::singleShot(0, &form, [&] {
+        form.Button3Click();
+        form.Button5Click();
+    });
+    EXPECT_EQ(app.exec(), 0);
+    EXPECT_FALSE(app.failed());
+
+    // Closing the main window ends it too.
+    QTimer::singleShot(0, &form, [&] { form.close(); });
+    EXPECT_EQ(app.exec(), 0);
+
+    // An exception out of a handler ends the loop with a failure status.
+    QTimer::singleShot(0, &form, [] { throw std::runtime_error("broken handler"); });
+    testing::internal::CaptureStderr();
+    const int status = app.exec();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, kExitUnexpected);
+    EXPECT_TRUE(app.failed());
+    EXPECT_NE(err.find("quorva: unexpected error: broken handler"), std::string::npos) << err;
+}
+
+TEST(DesktopProgram, RefusesToStartWithoutADisplay)
+{
+    const qtest::RunResult r = qtest::run({"env", "-u", "QT_QPA_PLATFORM", QUORVA_BINARY});
+    EXPECT_EQ(r.status, kExitNoDisplay);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
+TEST(PlotSizeAndPosition, WindowSizesFromTheDesktopWidthAndMovesHeldAtTheLimits)
+{
+    const int widths[] = {480, 640, 960, 1920, 3840}, heights[] = {339, 452, 678, 1357, 2715};
+    for (int i = 0; i < kPlotSizeCount; ++i) {
+        PlotGeometry g;
+        ASSERT_TRUE(applyPlotSize(i, g));
+        EXPECT_EQ(windowSize(1920, g).width * 10000 + windowSize(1920, g).height, widths[i] * 10000 + heights[i]) << i;
+    }
+    PlotGeometry g;
+    EXPECT_FALSE(applyPlotSize(8, g));
+    const DesktopSize fullHd{1920, 1080};
+    startPosition(g, fullHd);
+    EXPECT_EQ(g.plotLeft * 10000 + g.plotTop, 960 * 10000 + 401);
+    // A larger size keeps the position until a move: down then jumps to the
+    // bottom limit of "Large", above the desktop (-277.85 -> -277).
+    applyPlotSize(3, g);
+    movePosition(g, Move::Down, 9, fullHd);
+    EXPECT_EQ(g.plotTop, -277);
+    movePosition(g, Move::Up, 9, fullHd);
+    EXPECT_EQ(g.plotTop, 0);
+    EXPECT_EQ(clampInterval(std::int64_t{1} << 40), 600);
+    EXPECT_EQ(clampInterval(-7), 1);
+}
+
+TEST(RePlotGate, RequestsDuringARePlotRunOnceAfterItAndAThrowingOneLeavesItUsable)
+{
+    int depth = 0, maxDepth = 0, calls = 0, nested = 0;
+    RePlotGate* self = nullptr;
+    RePlotGate gate([&] {
+        ++calls;
+        maxDepth = std::max(maxDepth, ++depth);
+        for (; nested > 0; --nested) // as events dispatched by the screen window would
+            EXPECT_FALSE(self->request());
+        --depth;
+        if (calls == 4)
+            throw std::runtime_error("plot failed");
+    });
+    self = &gate;
+    nested = 3;
+    EXPECT_TRUE(gate.request());
+    EXPECT_EQ(calls, 2) << "this one and ONE for the three that came meanwhile";
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_TRUE(gate.request());
+    EXPECT_THROW(gate.request(), std::runtime_error);
+    EXPECT_FALSE(gate.running() || gate.pending());
+    EXPECT_TRUE(gate.request());
+    EXPECT_EQ(calls, 5);
+}
+
+// Auto-plot of a full day (345,600 samples) on the real screen window once a
+// second, the file growing meanwhile: a 20 ms probe timer measures the
+// longest time the event loop could not answer. (Left out of the sanitizer
+// run.)
+TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
+{
+    application();
+    zedozo::resetScreenForTests();
+    zedozo::resetEngineForTests();
+    qtest::TempDir tmp;
+    const QString dir = QString::fromStdString(tmp.path());
+    writeFile(dir + "/LC20261206_SFU.txt", qtest::lightCurveText(345600));
+    writeFile(dir + "/Quorva.cfg", "[path]=" + tmp.path() + "\n[output]=" + tmp.path() + "/\n[size]=2\n[update]=1\n");
+    std::vector<qint64> plotMs;
+    QElapsedTimer plotClock;
+    {
+        zedozo::QtWindowBackend backend;
+        zedozo::WindowBackendScope scope(&backend);
+        TForm1 form(options(dir + "/Quorva.cfg", [&](PlotDescription& d, const PlotGeometry& g) {
+            plotClock.start();
+            quorva::plot(d, g);
+            plotMs.push_back(plotClock.elapsed());
+        }));
+        form.Button2Click();
+        form.form2().ComboBox1->setCurrentIndex(0); // SFU
+        form.form2().ComboBox1Change();
+        ASSERT_TRUE(form.form2().clickFile("LC20261206_SFU.txt"));
+        ASSERT_NE(zedozo::screenWindow(1), nullptr);
+        EXPECT_EQ(form.rePlot().lightCurve().sampleCount, 345602);
+        QFile growing(dir + "/LC20261206_SFU.txt");
+        ASSERT_TRUE(growing.open(QIODevice::Append));
+        QTimer append, probe;
+        QObject::connect(&append, &QTimer::timeout, [&] {
+            growing.write("23.990000,30.00,40.00,50.00\r\n");
+            growing.flush();
+        });
+        append.start(250);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0, worst = 0;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            worst = std::max(worst, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        probe.start(20);
+        form.Button3Click(); // "Run"
+        QTest::qWait(5500);
+        form.Button3Click(); // "Stop"
+        std::vector<qint64> ticks(plotMs.begin() + 1, plotMs.end());
+        ASSERT_GE(ticks.size(), 4u) << "auto-plot ticks in 5.5 s";
+        std::sort(ticks.begin(), ticks.end());
+        RecordProperty("plot_median_ms", int(ticks[ticks.size() / 2]));
+        RecordProperty("stall_ms", int(worst));
+        EXPECT_GT(form.rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
+        EXPECT_LT(ticks.back(), 900);
+        EXPECT_LT(worst, 600);
+    }
+    zedozo::resetScreenForTests();
+    zedozo::resetEngineForTests();
+}
+
+// Hostile Quorva.cfg files: the main window starts with them and plots.
+TEST_F(DesktopForms, HostileConfigurationFilesStillGiveAWorkingWindow)
+{
+    writeFile(in + "/LC20261206_SFU.txt", qtest::lightCurveText(200));
+    std::string garbage(20000, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = char(i * 7919 % 251);
+    for (const std::string& content : std::vector<std::string>{garbage, "[size]=" + std::string(100000, '7') + "\n",
+                                       "[path]=%s%n%s%n\n[output]=/no/such/folder/\n[size]=-2147483648\n[update]=-1\n",
+                                       "[output]=" + std::string(230, '/') + "\n[size]=2147483647\n[update]=0x7fffffff\n"}) {
+        config(content);
+        auto form = makeForm();
+        form->Button2Click();
+        ASSERT_TRUE(form->form2().DirectoryListBox1->setDirectory(in));
+        form->form2().ComboBox1->setCurrentIndex(0);
+        form->form2().ComboBox1Change();
+        EXPECT_TRUE(form->form2().clickFile("LC20261206_SFU.txt"));
+        EXPECT_GE(form->Timer1->interval(), 1000);
+    }
+    EXPECT_EQ(plots.size(), 4u);
+}
+
+} // namespace
