@@ -101,131 +101,61 @@ protected:
     std::function<void()> onPlot;
 };
 
-TEST_F(DesktopForms, ConfigurationIsApplied)
-{
-    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=2\n[update]=900\n");
-    auto form = makeForm();
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 2);
-    EXPECT_EQ(form->Label4->text(), "h=678 px");
-    EXPECT_EQ(form->CSpinEdit1->value(), 600);
-    EXPECT_EQ(form->Timer1->interval(), 600000);
-    EXPECT_EQ(form->geometry().plotTop, 401);
-    EXPECT_EQ(form->rePlot().description().winWidth, 960);
-    // The input list starts in the configured folder.
-    EXPECT_EQ(form->form2().DirectoryListBox1->directory(), in);
-
-    // A size index outside the list selects nothing and keeps "Medium";
-    // an interval of 0 becomes 1 second.
-    config("[size]=010\n[update]=0\n");
-    auto other = makeForm();
-    EXPECT_EQ(other->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(other->Label5->text(), "w=960 px");
-    EXPECT_EQ(other->Timer1->interval(), 1000);
-}
-
-TEST_F(DesktopForms, OpenShowsTheFoldersOnceAndAClickPlotsWithTheControls)
+TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls)
 {
     writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
-    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n");
+    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n[update]=900\n");
     auto form = makeForm();
+    EXPECT_EQ(QStringList({form->Label4->text(), form->ComboBox1->currentText()}), QStringList({"h=452 px", "Small"}));
+    EXPECT_EQ(form->Timer1->interval(), 600000); // held at 600 s
     TForm2& dialog = form->form2();
     form->Button2Click();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(form->Button2->isEnabled());
-    EXPECT_TRUE(form->Button1->isEnabled());
-    EXPECT_EQ(dialog.Label2->text(), in);
-    EXPECT_EQ(dialog.Label5->text(), out + "/");
-
-    // A click on a file: "In:" shows it; the description follows the controls.
-    dialog.ComboBox1->setCurrentIndex(0);
+    EXPECT_TRUE(dialog.isVisible() && !form->Button2->isEnabled());
+    EXPECT_EQ(QStringList({dialog.Label2->text(), dialog.Label5->text()}), QStringList({in, out + "/"}));
+    dialog.ComboBox1->setCurrentIndex(0); // SFU
     dialog.ComboBox1Change();
-    form->RadioButton3->setChecked(true);
+    form->RadioButton3->setChecked(true); // EPS
     form->Edit2->setText("3");
     ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt"));
-    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
     ASSERT_EQ(plots.size(), 1u);
     const PlotDescription& d = plots[0].description;
-    EXPECT_EQ(d.device, "EPS");
-    EXPECT_EQ(d.fileName, (out + "/Plot_LC_a_SFU.txt.EPS").toStdString());
-    EXPECT_EQ(d.yName, "[SFU]");
-    EXPECT_EQ(d.pointCount, 5);
-    EXPECT_EQ(d.curveThickness, 3);
-    EXPECT_EQ(d.winWidth, 640);
-    EXPECT_EQ(plots[0].geometry.plotLeft, 1280);
-
-    // Closing re-enables "Open..."; opening again resets nothing.
+    EXPECT_EQ(d.device + " " + d.fileName + " " + d.yName, "EPS " + (out + "/Plot_LC_a_SFU.txt.EPS").toStdString() + " [SFU]");
+    EXPECT_EQ(std::vector<int>({d.pointCount, d.curveThickness, d.winWidth, plots[0].geometry.plotLeft}),
+              std::vector<int>({5, 3, 640, 1280}));
+    // Closing re-enables "Open..."; the screen plots on "XWIN" and names a PNG.
     dialog.close();
     EXPECT_TRUE(form->Button2->isEnabled());
-    form->Button2Click();
-    EXPECT_EQ(dialog.Label2->text(), in + "/LC_a_SFU.txt");
-    EXPECT_EQ(plots.size(), 1u);
-
-    // The screen choice plots on "XWIN" and still names a PNG file.
     form->RadioButton1->setChecked(true);
     form->Button1->click();
     ASSERT_EQ(plots.size(), 2u);
-    EXPECT_EQ(plots[1].description.device, "XWIN");
-    EXPECT_EQ(plots[1].description.fileName, (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
+    EXPECT_EQ(plots[1].description.device + " " + plots[1].description.fileName,
+              "XWIN " + (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
 }
 
-TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndKeepToTheLimits)
+TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndTimerTicksRePlot)
 {
-    config("[size]=2\n");
+    config("[size]=2\n[update]=0\n");
     auto form = makeForm();
-    EXPECT_EQ(form->geometry().plotLeft, 960);
-    EXPECT_EQ(form->geometry().plotTop, 401);
-
+    EXPECT_EQ(form->geometry().plotLeft * 10000 + form->geometry().plotTop, 960 * 10000 + 401);
     form->SpeedButton1->click(); // up
-    EXPECT_EQ(form->geometry().plotTop, 392);
-    ASSERT_EQ(plots.size(), 1u); // moves plot even before "Open..."
-    EXPECT_EQ(plots[0].geometry.plotTop, 392);
-
     form->SpeedButton3->click(); // right: already at the limit
-    EXPECT_EQ(form->geometry().plotLeft, 960);
-    form->SpeedButton4->click(); // left
-    EXPECT_EQ(plots.size(), 3u);
-
+    ASSERT_EQ(plots.size(), 2u);
+    EXPECT_EQ(plots[1].geometry.plotLeft * 10000 + plots[1].geometry.plotTop, 960 * 10000 + 392);
     form->CheckBox1->click(); // coarse: 1920 / 20, no plot
-    EXPECT_TRUE(form->CheckBox1->isChecked());
-    EXPECT_EQ(form->positionStep(), 96);
-    EXPECT_EQ(plots.size(), 3u);
     for (int i = 0; i < 5; ++i)
         form->SpeedButton1->click();
-    EXPECT_EQ(form->geometry().plotTop, 0); // 392 - 4 x 96 = 8, then held at 0
-    form->CheckBox1->click();
-    EXPECT_EQ(form->positionStep(), 9);
-    form->SpeedButton2->click();
-    EXPECT_EQ(form->geometry().plotTop, 9);
-    EXPECT_EQ(plots.back().geometry.plotTop, 9);
-}
-
-TEST_F(DesktopForms, RunStopAndTimerTicks)
-{
-    config("[update]=1\n");
-    auto form = makeForm();
+    EXPECT_EQ(form->geometry().plotTop, 0) << "392 - 4 x 96, then held at 0";
+    EXPECT_EQ(plots.size(), 7u);
+    // An interval of 0 is one second; ticks re-plot, with no file yet.
     form->Button3->click();
-    EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
-
-    // Ticks re-plot, with no file before "Open...".
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !plots.empty(); }, 3000));
-    EXPECT_EQ(plots[0].description.pointCount, 0);
-
-    // A new interval changes the running timer's period.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return plots.size() > 7; }, 3000));
+    EXPECT_EQ(plots.back().description.pointCount, 0);
     form->CSpinEdit1->setValue(7);
-    EXPECT_EQ(form->Timer1->interval(), 7000);
-    EXPECT_TRUE(form->Timer1->isActive());
-    form->CSpinEdit1->setValue(1000); // the box holds it at 600
-    EXPECT_EQ(form->Timer1->interval(), 600000);
-
-    const std::size_t n = plots.size();
-    form->Timer1Timer();
-    EXPECT_EQ(plots.size(), n + 1);
-
+    EXPECT_TRUE(form->Timer1->isActive() && form->Timer1->interval() == 7000);
     form->Button3->click();
     EXPECT_FALSE(form->Timer1->isActive());
 }
-
 
 TEST_F(DesktopForms, AMouseClickOrAKeyInTheFileListPlotsOnce)
 {
@@ -272,22 +202,14 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     dialog.ComboBox1->setCurrentIndex(0);
     dialog.ComboBox1Change();
     ASSERT_TRUE(dialog.clickFile("LC20261206_SFU.txt"));
-    EXPECT_EQ(stats.EditFilename->text(), "LC20261206_SFU.txt");
-    EXPECT_EQ(stats.GroupBox[0]->title(), " 45.00 MHz");
-    EXPECT_EQ(stats.EditLast[0]->text(), " 19.88 SFU");
-    EXPECT_EQ(stats.EditMinlc[0]->text(), " 17.78 SFU");
-    EXPECT_EQ(stats.EditMaxlc[0]->text(), "1416.70 SFU");
-    EXPECT_EQ(stats.EditMaxlc[2]->text(), "468.58 SFU");
-    EXPECT_EQ(stats.EditTmax->text(), " 12.00 UT");
-    EXPECT_EQ(stats.EditCounts->text(), "3602");
-
-
+    EXPECT_EQ(QStringList({stats.EditFilename->text(), stats.GroupBox[0]->title(), stats.EditLast[0]->text(),
+                           stats.EditMinlc[0]->text(), stats.EditMaxlc[2]->text(), stats.EditTmax->text()}),
+              QStringList({"LC20261206_SFU.txt", " 45.00 MHz", " 19.88 SFU", " 17.78 SFU", "468.58 SFU", " 12.00 UT"}));
     // What the user types is overwritten by the next refresh ("Statistics"
     // shows the window, which refreshes).
     stats.EditCounts->setText("typed");
     form->Button4Click();
-    EXPECT_TRUE(stats.isVisible());
-    EXPECT_EQ(stats.EditCounts->text(), "3602");
+    EXPECT_TRUE(stats.isVisible() && stats.EditCounts->text() == "3602");
     stats.hide();
 }
 
@@ -318,11 +240,8 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
     ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
     EXPECT_EQ(maxDepth, 1);          // none started inside the running plot
     ASSERT_EQ(plots.size(), 2u);     // four requests: one more plot
-    EXPECT_EQ(plots[0].description.device, "XWIN");
-    EXPECT_EQ(plots[1].description.device, "PDF"); // the controls as they are then
+    EXPECT_EQ(plots[0].description.device + plots[1].description.device, "XWINPDF"); // the controls as they are then
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
-    EXPECT_FALSE(form->rePlotGate().pending());
-    EXPECT_EQ(form->rePlotGate().runs(), 2u);
 }
 
 // A plot step that runs a real output cycle: enough for a file to be
@@ -349,16 +268,13 @@ TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
     form.Button2Click();
     ASSERT_TRUE(form.form2().clickFile("LC_a_ADU.txt"));
 
-    const std::string plotFile = (missing + "Plot_LC_a_ADU.txt.EPS").toStdString();
     ASSERT_EQ(reported.size(), 1u);
-    EXPECT_NE(reported[0].find("cannot write " + plotFile), std::string::npos) << reported[0];
-    EXPECT_EQ(form.plotFailure(), reported[0]);
+    EXPECT_NE(reported[0].find("cannot write " + missing.toStdString()), std::string::npos) << reported[0];
     EXPECT_TRUE(form.windowTitle().startsWith("Quorva             KORB/VAXO/V1.2 - cannot write"));
 
     // The same failure again: shown, not reported twice.
     form.Button1Click();
     EXPECT_EQ(reported.size(), 1u);
-    EXPECT_FALSE(form.plotFailure().empty());
 
     // A writable output folder: the plot is written and the title is back.
     TForm2& dialog = form.form2();
@@ -366,7 +282,6 @@ TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
     dialog.ComboBox2Change();
     ASSERT_TRUE(dialog.DirectoryListBox2->setDirectory(out));
     form.Button1Click();
-    EXPECT_TRUE(form.plotFailure().empty());
     EXPECT_EQ(form.windowTitle(), "Quorva             KORB/VAXO/V1.2");
     EXPECT_TRUE(QFileInfo(out + "/Plot_LC_a_ADU.txt.EPS").isFile());
     EXPECT_EQ(reported.size(), 1u);
@@ -384,19 +299,14 @@ TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
         form.Button5Click();
     });
     EXPECT_EQ(app.exec(), 0);
-    EXPECT_FALSE(app.failed());
-
-    // Closing the main window ends it too.
-    QTimer::singleShot(0, &form, [&] { form.close(); });
+    QTimer::singleShot(0, &form, [&] { form.close(); }); // closing the main window too
     EXPECT_EQ(app.exec(), 0);
 
     // An exception out of a handler ends the loop with a failure status.
     QTimer::singleShot(0, &form, [] { throw std::runtime_error("broken handler"); });
     testing::internal::CaptureStderr();
-    const int status = app.exec();
+    EXPECT_EQ(app.exec(), kExitUnexpected);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(status, kExitUnexpected);
-    EXPECT_TRUE(app.failed());
     EXPECT_NE(err.find("quorva: unexpected error: broken handler"), std::string::npos) << err;
 }
 
@@ -425,35 +335,6 @@ TEST(PlotSizeAndPosition, WindowSizesFromTheDesktopWidthAndMovesHeldAtTheLimits)
     applyPlotSize(3, g);
     movePosition(g, Move::Down, 9, fullHd);
     EXPECT_EQ(g.plotTop, -277);
-    movePosition(g, Move::Up, 9, fullHd);
-    EXPECT_EQ(g.plotTop, 0);
-    EXPECT_EQ(clampInterval(std::int64_t{1} << 40), 600);
-    EXPECT_EQ(clampInterval(-7), 1);
-}
-
-TEST(RePlotGate, RequestsDuringARePlotRunOnceAfterItAndAThrowingOneLeavesItUsable)
-{
-    int depth = 0, maxDepth = 0, calls = 0, nested = 0;
-    RePlotGate* self = nullptr;
-    RePlotGate gate([&] {
-        ++calls;
-        maxDepth = std::max(maxDepth, ++depth);
-        for (; nested > 0; --nested) // as events dispatched by the screen window would
-            EXPECT_FALSE(self->request());
-        --depth;
-        if (calls == 4)
-            throw std::runtime_error("plot failed");
-    });
-    self = &gate;
-    nested = 3;
-    EXPECT_TRUE(gate.request());
-    EXPECT_EQ(calls, 2) << "this one and ONE for the three that came meanwhile";
-    EXPECT_EQ(maxDepth, 1);
-    EXPECT_TRUE(gate.request());
-    EXPECT_THROW(gate.request(), std::runtime_error);
-    EXPECT_FALSE(gate.running() || gate.pending());
-    EXPECT_TRUE(gate.request());
-    EXPECT_EQ(calls, 5);
 }
 
 // Auto-plot of a full day (345,600 samples) on the real screen window once a

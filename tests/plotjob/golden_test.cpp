@@ -145,15 +145,4 @@ TEST_F(Golden, PlotsInARowAreIndependentAndAZeroYStepLeavesOnlyThePage)
     EXPECT_LT(background, page.pixels.size());
 }
 
-TEST_F(Golden, AMissingOutputFolderIsKeptAsTheFailureAndNothingIsWritten)
-{
-    const auto [file, text] = goldenLightCurves()[0];
-    ASSERT_TRUE(writeFile(dir / file, text));
-    rePlot.run({.selectedPath = dir / file, .outputFolder = dir / "missing/", .output = quorva::OutputChoice::Png});
-    EXPECT_EQ(zedozo::engineState().level, 0);
-    ASSERT_TRUE(zedozo::lastFailure().failed());
-    EXPECT_EQ(zedozo::lastFailure().fileName, dir / "missing/Plot_LC20261206_SFU.txt.PNG");
-    EXPECT_FALSE(fs::exists(dir / "missing"));
-}
-
 } // namespace

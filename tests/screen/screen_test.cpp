@@ -1,8 +1,8 @@
 // The screen window on the Qt backend under the offscreen platform: the plot
 // sequence's page for the golden light curves compared pixel for pixel with
 // tests/golden/Screen_*.png, the window's place and size, its life across
-// plots, a backend taken away during the update's dispatch, a missing
-// backend, and the window font.
+// plots, a backend taken away during the update's dispatch, and a missing
+// backend.
 
 #include "app/RePlot.h"
 #include "engine/core/Engine.h"
@@ -134,22 +134,6 @@ TEST_F(Screen, ABackendTakenAwayDuringTheUpdateOrNoneAtAllFailsNothingElse)
     plot(file);
     EXPECT_EQ(lastFailure().warning, 101);
     EXPECT_EQ(lastFailure().text, "Cannot open the screen window");
-}
-
-TEST_F(Screen, TimesNewRomanIsMeasured)
-{
-    metafl("XWIN");
-    window(100, 50, 640, 452);
-    disini();
-    errmod("ALL", "OFF");
-    winmod("NONE");
-    std::uint16_t widths[kScreenFontCodes] = {};
-    ASSERT_EQ(screenWindowFont("Times New Roman", 20, 0, widths), 0);
-    // A metric-compatible Times: "A" is 0.722 em, the blank 0.25 em.
-    EXPECT_TRUE(widths['A' - 32] > 110 && widths['A' - 32] < 150) << widths['A' - 32];
-    EXPECT_TRUE(widths[' ' - 32] > 30 && widths[' ' - 32] < 60) << widths[' ' - 32];
-    EXPECT_EQ(widths['1' - 32], widths['2' - 32]);
-    disfin();
 }
 
 } // namespace

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,7 +40,7 @@ struct RunOptions {
 };
 
 struct RunResult {
-    bool started = false;
+    bool started = false; // ended and reaped
     bool timedOut = false;
     int status = -1; // exit status; -1 when killed by a signal
     std::string out, err;
@@ -53,10 +55,8 @@ public:
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
             return;
         std::fflush(nullptr);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            int o1 = o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY);
-            ::dup2(o1, 1);
+        if ((pid_ = ::fork()) == 0) {
+            ::dup2(o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY), 1);
             ::dup2(err[1], 2);
             ::dup2(::open("/dev/null", O_RDONLY), 0);
             ::unsetenv("DISPLAY");
@@ -65,16 +65,13 @@ public:
             ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
             for (const std::string& e : o.env)
                 ::putenv(const_cast<char*>(e.c_str()));
-            if (!o.workDir.empty() && ::chdir(o.workDir.c_str()) != 0)
-                ::_exit(125);
-            if (o.fileSizeLimit >= 0) {
-                std::signal(SIGXFSZ, SIG_IGN);
-                const rlimit l{rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
-                ::setrlimit(RLIMIT_FSIZE, &l);
-            }
+            const rlimit limit{rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
+            if (o.fileSizeLimit >= 0 && (std::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit)) != 0)
+                ::_exit(124);
             const gid_t g = o.uid;
-            if (o.uid != 0 && (::setgroups(1, &g) != 0 || ::setgid(g) != 0 || ::setuid(o.uid) != 0))
-                ::_exit(126);
+            if ((!o.workDir.empty() && ::chdir(o.workDir.c_str()) != 0)
+                || (o.uid != 0 && (::setgroups(1, &g) != 0 || ::setgid(g) != 0 || ::setuid(o.uid) != 0)))
+                ::_exit(125);
             std::vector<char*> args;
             for (const std::string& a : argv)
                 args.push_back(const_cast<char*>(a.c_str()));
@@ -89,37 +86,28 @@ public:
     }
     ~Process()
     {
-        if (running()) {
+        if (running())
             ::kill(pid_, SIGKILL);
-            finish(Seconds(10));
-        }
-        for (int fd : fds_)
-            if (fd >= 0)
-                ::close(fd);
+        finish(Seconds(10));
     }
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-    bool running() { return pid_ > 0 && !done_ && (poll(0), !reap(false)); }
+    bool running() { return pid_ > 0 && (poll(0), !reap(false)); }
     void signal(int number) { ::kill(pid_, number); }
 
-    // Reads what has come within `ms` milliseconds.
+    // Reads what comes within `ms` milliseconds (or until both pipes close).
     void poll(int ms)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         do {
             pollfd p[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
-            if (::poll(p, 2, std::max(0, std::min(ms, 20))) > 0)
-                for (int i = 0; i < 2; ++i)
-                    if (p[i].revents) {
-                        char buf[65536];
-                        const ssize_t n = ::read(fds_[i], buf, sizeof buf);
-                        if (n > 0)
-                            (i ? result.err : result.out).append(buf, std::size_t(n));
-                        else if (n == 0) {
-                            ::close(fds_[i]);
-                            fds_[i] = -1;
-                        }
-                    }
+            if (::poll(p, 2, std::clamp(ms, 0, 20)) > 0)
+                for (int i = 0; i < 2; ++i) {
+                    char buf[65536];
+                    const ssize_t n = p[i].revents ? ::read(fds_[i], buf, sizeof buf) : -1;
+                    if (n > 0)
+                        (i ? result.err : result.out).append(buf, std::size_t(n));
+                    else if (n == 0)
+                        ::close(std::exchange(fds_[i], -1));
+                }
         } while (std::chrono::steady_clock::now() < end && (fds_[0] >= 0 || fds_[1] >= 0));
     }
     // Reads until `done` holds for the output, the process ends or `ms` pass.
@@ -134,16 +122,12 @@ public:
     const RunResult& finish(Seconds timeout = Seconds(120))
     {
         const auto end = std::chrono::steady_clock::now() + timeout;
-        while (!reap(false)) {
-            if (std::chrono::steady_clock::now() > end) {
-                result.timedOut = true;
-                ::kill(pid_, SIGKILL);
-                reap(true);
-                break;
-            }
+        while (!reap(false) && !(result.timedOut = std::chrono::steady_clock::now() > end))
             poll(20);
+        if (result.timedOut) {
+            ::kill(pid_, SIGKILL);
+            reap(true);
         }
-        poll(0);
         while (fds_[0] >= 0 || fds_[1] >= 0)
             poll(20);
         return result;
@@ -154,25 +138,23 @@ public:
 private:
     bool reap(bool block)
     {
-        if (done_ || pid_ <= 0)
-            return true;
         int st = 0;
+        if (pid_ <= 0 || result.started)
+            return true;
         if (::waitpid(pid_, &st, block ? 0 : WNOHANG) != pid_)
             return false;
-        done_ = true;
         result.started = true;
         result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
         return true;
     }
     pid_t pid_ = -1;
     int fds_[2] = {-1, -1};
-    bool done_ = false;
 };
 
 inline RunResult run(const std::vector<std::string>& argv, const RunOptions& o = {})
 {
     Process p(argv, o);
-    return p.started() ? p.finish(o.timeout) : RunResult{};
+    return p.finish(o.timeout);
 }
 
 // The build folder may sit below a folder only root can enter (a clone in a
