@@ -105,7 +105,7 @@ TEST_F(Golden, PagesOnEveryFileDeviceAreTheGoldenPagesAndPassTheirReaders)
             const std::string name = fs::path(path).filename().string();
             if (updatingGolden())
                 fs::copy_file(path, goldenPath(name), fs::copy_options::overwrite_existing);
-            else
+            else if (comparingGolden())
                 expectSamePage(readFile(path), name);
         }
         // The title as the readers see it.

@@ -86,6 +86,8 @@ TEST_F(Screen, PagesAreTheGoldenPagesInAWindowAtThePlotPosition)
             ASSERT_TRUE(image.save(golden));
             continue;
         }
+        if (!comparingGolden())
+            continue;
         const QImage want = QImage(golden).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(image.size(), want.size()) << file;
         int differ = 0;

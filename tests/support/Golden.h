@@ -18,6 +18,10 @@ inline bool updatingGolden()
     return v && std::string(v) == "1";
 }
 
+// False in builds whose output is not the golden pages' (another compiler,
+// the sanitizers): the pages are still made and read, not compared.
+inline bool comparingGolden() { return QUORVA_COMPARE_GOLDEN; }
+
 inline std::string goldenPath(const std::string& name)
 {
     return std::string(QUORVA_SOURCE_DIR "/tests/golden/") + name;
