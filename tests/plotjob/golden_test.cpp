@@ -51,8 +51,9 @@ void expectTokenRule(const std::string& eps)
         const std::string& l = lines[i];
         ASSERT_TRUE(l.size() <= 80 && !l.empty() && l.back() == ' ' && l.front() != ' ') << "[" << l << "]";
         ASSERT_EQ(l.find("  "), std::string::npos) << l;
-        if (i + 1 < lines.size())
+        if (i + 1 < lines.size()) {
             ASSERT_GT(l.size() + lines[i + 1].find(' ') + 1, 80u) << l << "|" << lines[i + 1];
+        }
     }
 }
 
