@@ -4,7 +4,7 @@
 #include "app/forms/Main.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 
 #include <QDir>

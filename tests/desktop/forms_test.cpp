@@ -5,6 +5,7 @@
 
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineState.h"
 

@@ -5,8 +5,9 @@
 #include "DesktopSupport.h"
 
 #include "dialogs/FileSelect.h"
+#include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PageCheck.h"
 #include "plotjob/PlotSequence.h"

@@ -1,6 +1,7 @@
 // Colours, thkcrv and curve: checks, out-of-scaling report, clipping, passes
 // and the polyline buffer.
 #include "EngineTestSupport.h"
+#include "engine/TestSeams.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 // The output cycle: device keywords, window requests, file naming and the
 // existing-file policies against real files, and the failure mends.
 #include "EngineTestSupport.h"
+#include "engine/TestSeams.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -241,7 +242,7 @@ TEST_F(Cycle, WriteErrorsAreDetectedAndTheFinalNameIsNotReplaced)
     // The same through the output file's own seam, in process.
     open("EPS", f);
     errmod("ALL", "OFF");
-    st().cycle.out.failNextFlushForTests();
+    failNextPlotFileFlushForTests();
     disfin();
     EXPECT_EQ(lastFailure().warning, 36);
     EXPECT_NE(lastFailure().reason.find("No space left"), std::string::npos);

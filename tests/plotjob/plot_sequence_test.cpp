@@ -3,6 +3,7 @@
 // the re-plot's plot step. Pages are checked as pixels (PageCheck.h).
 
 #include "app/RePlot.h"
+#include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
 #include "engine/output/MemoryWindowBackend.h"
 #include "engine/output/ScreenWriter.h"

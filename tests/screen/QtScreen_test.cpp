@@ -1,10 +1,11 @@
 // The screen window on the Qt backend under the offscreen platform: whole
 // output cycles drawing coloured lines, the window's life across plots, the
 // window font, and the time a full-day plot takes.
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/EngineState.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 
 #include <QApplication>

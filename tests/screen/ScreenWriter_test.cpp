@@ -1,6 +1,7 @@
 // The screen writer against the in-memory window backend: set-up, colours,
 // the 50-point polylines, fills, titles, window lifetime, fonts, the window
 // update and the waiting window modes.
+#include "engine/TestSeams.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/EngineState.h"
 #include "engine/output/Device.h"

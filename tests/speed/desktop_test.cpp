@@ -7,8 +7,9 @@
 
 #include "desktop/DesktopSupport.h"
 #include "dialogs/FileSelect.h"
+#include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
 

@@ -3,6 +3,7 @@
 // folders, files, running the independent readers, captured console output,
 // a device that records what the core sends, and a fresh-engine fixture.
 
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
 

@@ -4,8 +4,9 @@
 // and pdftotext / pdftoppm where text and pixels matter.
 #include "WriterTestSupport.h"
 
+#include "engine/TestSeams.h"
 #include "engine/output/PdfWriter.h"
-#include "engine/output/PngWriter.h"
+#include "engine/output/Deflate.h"
 
 #include <chrono>
 #include <cmath>
@@ -379,7 +380,7 @@ TEST_F(Pdf, FailedCompressionWritesTheStreamRaw)
     const std::string f = dir.file("nozlib.pdf");
     open("PDF", f);
     drawLine(10, 10, 20, 20);
-    failNextDeflateForTests(kPngDeflate);
+    failNextDeflateForTests(DeflateStatus::Failed);
     disfin();
     ASSERT_FALSE(lastFailure().failed());
     const std::string pdf = readFile(f);
@@ -423,7 +424,7 @@ TEST_F(Pdf, FailuresLeaveNoFileAndAreReported)
     captureStdout([&] {
         open("PDF", f);
         drawLine(0, 0, 2969, 2099);
-        st().cycle.out.failNextFlushForTests();
+        failNextPlotFileFlushForTests();
         disfin();
     });
     EXPECT_EQ(lastFailure().warning, 36);

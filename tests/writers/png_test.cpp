@@ -3,7 +3,9 @@
 // and by decoding the file here.
 #include "WriterTestSupport.h"
 
+#include "engine/TestSeams.h"
 #include "engine/output/Crc32.h"
+#include "engine/output/Deflate.h"
 #include "engine/output/OutputFile.h"
 #include "engine/output/PngWriter.h"
 #include "engine/output/RasterPage.h"
@@ -331,7 +333,7 @@ TEST_F(PngCycle, FailuresLeaveNoFileAndAreReported)
     out = captureStdout([&] {
         open("PNG", f);
         drawLine(0, 0, 2969, 2099);
-        failNextDeflateForTests(kPngDeflate);
+        failNextDeflateForTests(DeflateStatus::Failed);
         disfin();
     });
     EXPECT_EQ(lastFailure().warning, 101);
