@@ -2,7 +2,8 @@
 // and every page it writes is checked by tools that know nothing of it
 // (qpdf, pdftotext, pdftoppm, Ghostscript, pngcheck, QImage).
 
-#include "app/PlotCommand.h"
+#include "app/PlotFiles.h"
+#include "lightcurve/FileNames.h"
 #include "plotjob/PageCheck.h"
 #include "support/AppProcess.h"
 

@@ -1,7 +1,8 @@
 // `quorva watch` from the outside: the program runs with short intervals on
 // files that the tests change under it, and is stopped with signals.
 
-#include "app/WatchCommand.h"
+#include "app/Watch.h"
+#include "lightcurve/FileNames.h"
 
 #include <gtest/gtest.h>
 
