@@ -125,11 +125,11 @@ void TForm2::ComboBox1Change()
 {
     switch (ComboBox1->currentIndex()) {
     case 0:
-        fileMask_ = QString::fromLatin1(maskForUnit("SFU"));
+        fileMask_ = QString::fromLatin1(kSfuMask);
         unitText_ = "SFU";
         break;
     case 1:
-        fileMask_ = QString::fromLatin1(maskForUnit("ADU"));
+        fileMask_ = QString::fromLatin1(kAduMask);
         unitText_ = "ADU";
         break;
     default:

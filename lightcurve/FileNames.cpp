@@ -60,11 +60,6 @@ bool matchesMask(std::string_view name, std::string_view mask) noexcept
     return m == mask.size();
 }
 
-std::string_view maskForUnit(std::string_view unit) noexcept
-{
-    return unit == "SFU" ? kSfuMask : kAduMask;
-}
-
 bool isLightCurveName(std::string_view fileName) noexcept
 {
     return matchesMask(fileName, kSfuMask) || matchesMask(fileName, kAduMask);

@@ -19,9 +19,6 @@ std::string_view folderPart(std::string_view path) noexcept;
 // desktop's file lists do.
 bool matchesMask(std::string_view name, std::string_view mask) noexcept;
 
-// The mask of a unit ("SFU" gives kSfuMask, anything else kAduMask).
-std::string_view maskForUnit(std::string_view unit) noexcept;
-
 // A name that one of the two masks selects.
 bool isLightCurveName(std::string_view fileName) noexcept;
 
