@@ -207,7 +207,8 @@ TEST_F(CommandLine, JsonReadsBackToTheReadersFloats)
 TEST_F(CommandLine, NeedsNoWindowToolkitAndNamesAMissingDesktop)
 {
     // Every library the dynamic loader brings in, direct or not.
-    const Output r = shell("env LD_DEBUG=libs " + quoted(QUORVA_BINARY) + " plot --format png " + quoted(write("LC_SFU.txt", kPlain)));
+    const Output r =
+        shell("env LD_DEBUG=libs " + quoted(QUORVA_BINARY) + " plot --format png " + quoted(write("LC_SFU.txt", kPlain)));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("libc.so"), std::string::npos) << "the loader's report is there";
     for (const char* library : {"libQt6", "libX11", "libxcb", "libfontconfig", "libicu", "libGL"})

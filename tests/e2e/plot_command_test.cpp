@@ -307,7 +307,8 @@ TEST_F(PlotCommandTest, BadUsageIsRefusedWithTheUsage)
         const ProcessRun r = quorva(arguments, dir.path());
         EXPECT_EQ(r.status, 64) << arguments.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("quorva: ")) << r.err.toStdString();
-        EXPECT_TRUE(r.err.endsWith("\nTry 'quorva plot --help' for more information.\n")) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.endsWith("\nTry 'quorva plot --help' for more information.\n"))
+            << arguments.join(' ').toStdString();
         EXPECT_EQ(r.out, "");
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing written";
