@@ -6,6 +6,12 @@ bash scripts/setup.sh
 bash scripts/build.sh
 ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
 
+# The command line alone, as a station server builds it: no desktop, no Qt
+# Gui or Widgets.
+cli_dir="${QUORVA_CLI_BUILD_DIR:-build-cli}"
+QUORVA_BUILD_DIR="$cli_dir" bash scripts/build.sh -DQUORVA_DESKTOP=OFF -DQUORVA_BUILD_BENCH=OFF
+ctest --test-dir "$cli_dir" --output-on-failure --parallel "$(nproc)" --timeout 600
+
 # The same suite again under AddressSanitizer and UndefinedBehaviorSanitizer
 # (no recovery: the first finding fails its test). Leaks are detected; only
 # third-party libraries are suppressed (tests/lsan.supp). The options are

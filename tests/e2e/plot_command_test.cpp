@@ -2,7 +2,8 @@
 // and every page it writes is checked by tools that know nothing of it
 // (qpdf, pdftotext, pdftoppm, Ghostscript, pngcheck, QImage).
 
-#include "app/PlotCommand.h"
+#include "app/PlotFiles.h"
+#include "lightcurve/FileNames.h"
 #include "plotjob/PageCheck.h"
 #include "support/AppProcess.h"
 
@@ -306,7 +307,8 @@ TEST_F(PlotCommandTest, BadUsageIsRefusedWithTheUsage)
         const ProcessRun r = quorva(arguments, dir.path());
         EXPECT_EQ(r.status, 64) << arguments.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("quorva: ")) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains("Usage: quorva plot")) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.endsWith("\nTry 'quorva plot --help' for more information.\n"))
+            << arguments.join(' ').toStdString();
         EXPECT_EQ(r.out, "");
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing written";

@@ -103,6 +103,8 @@ TEST(HostileConfiguration, HostileValues)
 // curve and ends normally (the screenshot hook ends it after the plot).
 TEST(HostileConfiguration, TheDesktopProgramStartsWithThem)
 {
+    if (!QUORVA_WITH_DESKTOP)
+        GTEST_SKIP() << "built without the desktop program";
     ScratchFolder dir;
     ASSERT_TRUE(dir.ok());
     const std::string lc = dir / "LC20261206_SFU.txt";

@@ -6,6 +6,7 @@
 #include "HardeningSupport.h"
 
 #include "app/RePlot.h"
+#include "lightcurve/FileNames.h"
 #include "lightcurve/LightCurve.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // `quorva watch` from the outside: the program runs with short intervals on
 // files that the tests change under it, and is stopped with signals.
 
-#include "app/WatchCommand.h"
+#include "app/Watch.h"
+#include "lightcurve/FileNames.h"
 
 #include <gtest/gtest.h>
 
@@ -397,7 +398,7 @@ TEST(WatchUsage, BadArgumentsAreUsageErrors)
         const QString err = QString::fromLocal8Bit(p.readAllStandardError());
         EXPECT_EQ(p.exitCode(), 64) << arguments.join(' ').toStdString();
         EXPECT_TRUE(err.startsWith("quorva: ")) << err.toStdString();
-        EXPECT_TRUE(err.contains("Usage: quorva watch")) << err.toStdString();
+        EXPECT_TRUE(err.endsWith("\nTry 'quorva watch --help' for more information.\n")) << err.toStdString();
         EXPECT_EQ(p.readAllStandardOutput(), "");
     }
 
