@@ -1,6 +1,7 @@
 #include "app/RePlot.h"
 
 #include "app/TextFormat.h"
+#include "lightcurve/FileNames.h"
 
 #include <cmath>
 #include <cstdint>

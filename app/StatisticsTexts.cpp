@@ -1,6 +1,7 @@
 #include "app/StatisticsTexts.h"
 
 #include "app/TextFormat.h"
+#include "lightcurve/FileNames.h"
 
 namespace quorva {
 

@@ -2,7 +2,7 @@
 // window backend; the offscreen platform lets it run without a display and
 // still draws into the same images.
 
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 
 #include <benchmark/benchmark.h>

@@ -7,6 +7,7 @@
 #include "app/AutoPlot.h"
 #include "app/RePlot.h"
 #include "bench/BenchFiles.h"
+#include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
 #include "engine/output/PdfWriter.h"
 #include "plotjob/PlotSequence.h"

@@ -1,5 +1,8 @@
 #include "dialogs/FileSelect.h"
 
+#include "dialogs/Widgets.h"
+#include "lightcurve/FileNames.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -17,14 +20,6 @@ QFont pixelFont(const QFont& base, int pixels)
     QFont f(base);
     f.setPixelSize(pixels);
     return f;
-}
-
-QLabel* label(QWidget* parent, const char* text, int x, int y)
-{
-    auto* l = new QLabel(QString::fromLatin1(text), parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
 }
 
 QString withSeparator(const QString& folder)
@@ -244,11 +239,13 @@ void TForm2::refreshFileList()
     const QSignalBlocker blocker(FileListBox1);
     FileListBox1->clear();
     QDir dir(DirectoryListBox1->directory());
-    dir.setNameFilters({fileMask_}); // name filters ignore case unless told otherwise
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     const QStringList files = dir.entryList();
+    const std::string mask = fileMask_.toStdString();
     for (const QString& name : files) {
+        if (!matchesMask(QFile::encodeName(name).toStdString(), mask))
+            continue;
         auto* item = new QListWidgetItem(name, FileListBox1);
         item->setData(kPathRole, dir.filePath(name));
     }

@@ -23,8 +23,6 @@ namespace quorva {
 class TForm2 : public QWidget {
 public:
     static constexpr const char* kCaption = "Select Tervasol Lightcurve File";
-    static constexpr const char* kSfuMask = "LC*SFU*.txt";
-    static constexpr const char* kAduMask = "LC*ADU*.txt";
 
     // The folders as the configuration gave them (raw bytes of the file
     // system). `rePlot` is the main window's re-plot, `closed` re-enables its

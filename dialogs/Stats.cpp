@@ -2,6 +2,7 @@
 
 #include "app/StatisticsTexts.h"
 #include "dialogs/FileSelect.h"
+#include "dialogs/Widgets.h"
 
 #include <QFile>
 #include <QLocale>
@@ -9,14 +10,6 @@
 
 namespace quorva {
 namespace {
-
-QLabel* label(QWidget* parent, const char* text, int x, int y)
-{
-    auto* l = new QLabel(QString::fromLatin1(text), parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 QLineEdit* edit(QWidget* parent, const QString& text, int x, int y, int width)
 {

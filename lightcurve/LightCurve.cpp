@@ -289,16 +289,4 @@ ReadResult readLightCurve(LightCurve& lightCurve, std::string_view path)
     return lightCurve.read(path);
 }
 
-std::string_view fileNamePart(std::string_view path) noexcept
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string_view folderPart(std::string_view path) noexcept
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
-}
-
 } // namespace quorva

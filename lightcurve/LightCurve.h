@@ -88,9 +88,4 @@ private:
 // Reads `path` into `lightCurve` (see LightCurve::read).
 ReadResult readLightCurve(LightCurve& lightCurve, std::string_view path);
 
-// The file name part of a path (after its last '/') and the folder part
-// (up to and including its last '/'; empty when it has none).
-std::string_view fileNamePart(std::string_view path) noexcept;
-std::string_view folderPart(std::string_view path) noexcept;
-
 } // namespace quorva

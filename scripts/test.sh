@@ -8,9 +8,11 @@ ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(
 # A few seconds of the soak (scripts/soak.sh runs it for longer).
 QUORVA_BUILD_DIR="${QUORVA_BUILD_DIR:-build}" bash scripts/soak.sh 5
 
-# The same suite again in one clang build under AddressSanitizer and
+# The command line alone, as a station server builds it (no desktop, no Qt
+# at all), in one clang build under AddressSanitizer and
 # UndefinedBehaviorSanitizer (no recovery: the first finding fails its
-# test), with the libFuzzer targets built in it. Leaks are detected; only
+# test), with the libFuzzer targets built in it: every test but the
+# desktop's runs again there. Leaks are detected; only
 # third-party libraries are suppressed (tests/lsan.supp). The options are
 # exported before building because test discovery runs the test programs.
 asan_dir="${QUORVA_ASAN_BUILD_DIR:-build-asan}"
@@ -20,7 +22,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 # -O1 and line tables only: quicker to build, and still a stack with lines
 # for every finding.
 QUORVA_BUILD_DIR="$asan_dir" bash scripts/build.sh -DCMAKE_CXX_COMPILER=clang++ -DQUORVA_SANITIZE=ON \
-  -DQUORVA_FUZZ=ON -DQUORVA_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG"
+  -DQUORVA_FUZZ=ON -DQUORVA_DESKTOP=OFF -DQUORVA_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG"
 # Budgets of peak memory and of time (Memory.*, DesktopResponsiveness.*)
 # would measure the sanitizer's shadow memory, quarantine and slowdown, not
 # the program; they run in the build above.

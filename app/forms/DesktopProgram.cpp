@@ -1,11 +1,12 @@
 #include "app/forms/DesktopProgram.h"
 
-#include "app/Cli.h"
+#include "app/Version.h"
 #include "app/forms/Main.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
+#include "lightcurve/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +39,7 @@ bool openFile(TForm1& form, const QString& path, std::string& reason)
     }
     form.Button2Click();
     TForm2& dialog = form.form2();
-    dialog.ComboBox1->setCurrentIndex(unitForFileName(QFile::encodeName(info.fileName()).toStdString()) == "SFU" ? 0 : 1);
+    dialog.ComboBox1->setCurrentIndex(unitFromFileName(QFile::encodeName(info.fileName()).toStdString()) == "SFU" ? 0 : 1);
     dialog.ComboBox1Change();
     dialog.DirectoryListBox1->setDirectory(info.absolutePath());
     if (!dialog.clickFile(info.fileName())) {

@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
+#include "dialogs/Widgets.h"
 #include "engine/core/EngineState.h"
 
 #include <QCloseEvent>
@@ -15,14 +16,6 @@
 
 namespace quorva {
 namespace {
-
-QLabel* label(QWidget* parent, const char* text, int x, int y)
-{
-    auto* l = new QLabel(QString::fromLatin1(text), parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 QPushButton* button(QWidget* parent, const char* text, int x, int y, int w, int h)
 {

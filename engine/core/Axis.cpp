@@ -55,6 +55,20 @@ struct Side {
     bool log = false;   // limits and labels are powers of ten
 };
 
+// One axis as graf gives it; the base point and side are set per side drawn.
+Side axisSide(bool isX, int n, float a, float e, float org, float step, const AxisSettings& ax)
+{
+    Side s;
+    s.isX = isX;
+    s.n = n;
+    s.a = a;
+    s.e = e;
+    s.o = org;
+    s.step = step;
+    s.log = ax.scaling == 1;
+    return s;
+}
+
 // Successive tick lines run alternately forwards and backwards, so that a
 // pen moves little between them.
 void tickLine(EngineState& st, float x1, float y1, float x2, float y2)
@@ -532,22 +546,8 @@ void graf(float xa, float xe, float xorg, float xstep, float ya, float ye, float
         devcol(saved);
     }
 
-    Side x;
-    x.isX = true;
-    x.n = nx;
-    x.a = xa;
-    x.e = xe;
-    x.o = xorg;
-    x.step = xstep;
-    x.log = a.axis[0].scaling == 1;
-    Side y = x;
-    y.isX = false;
-    y.n = ny;
-    y.a = ya;
-    y.e = ye;
-    y.o = yorg;
-    y.step = ystep;
-    y.log = a.axis[1].scaling == 1;
+    Side x = axisSide(true, nx, xa, xe, xorg, xstep, a.axis[0]);
+    Side y = axisSide(false, ny, ya, ye, yorg, ystep, a.axis[1]);
 
     x.xp = xp, x.yp = yp, x.side = 0;
     drawSide(st, a.axis[0], x, a.modeLowerX);

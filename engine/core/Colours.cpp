@@ -68,11 +68,6 @@ constexpr std::int32_t kNamed[10] = {
 
 } // namespace
 
-const std::uint32_t* rainbowTableForTests()
-{
-    return rainbowTable().data();
-}
-
 void colourDefaults(EngineState& st)
 {
     ColourState& c = st.colour;

@@ -3,6 +3,7 @@
 #include "engine/core/AxisInternal.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
+#include "engine/TestSeams.h"
 
 #include <algorithm>
 #include <cmath>

@@ -113,9 +113,4 @@ void setClipWindow(const ClipWindow& w);
 // Map a user point with the graf mapping (clamped to +-1e6).
 void mapPoint(const EngineState& st, float x, float y, float& px, float& py);
 
-// ---- test seams -------------------------------------------------------------
-// Fixes the user-to-plot mapping and clip rectangle as graf does for a
-// linear axis system at (xp, yp) with lengths (nx, ny), and sets level 2.
-void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny);
-
 } // namespace zedozo

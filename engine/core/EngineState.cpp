@@ -1,5 +1,6 @@
 // Creation and reset of the engine's single state record.
 #include "engine/core/EngineState.h"
+#include "engine/TestSeams.h"
 
 #include <cstdlib>
 
@@ -15,7 +16,7 @@ EngineState* g_state = nullptr;
 void abandonAtExit()
 {
     if (g_state) {
-        g_state->cycle.out.abandon();
+        g_state->cycle.out.reset();
         if (g_state->warn.errFile) std::fclose(g_state->warn.errFile);
         g_state->warn.errFile = nullptr;
     }
@@ -43,7 +44,7 @@ EngineState& engineState()
 
 void resetEngineForTests()
 {
-    delete g_state;   // OutputFile's destructor removes an uncommitted temporary file
+    delete g_state;   // the plot file's deleter removes an uncommitted temporary file
     g_state = nullptr;
 }
 

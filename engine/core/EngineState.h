@@ -15,7 +15,6 @@
 #include "engine/core/TextState.h"
 #include "engine/core/TitleState.h"
 #include "engine/output/Device.h"
-#include "engine/output/OutputFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -86,7 +85,7 @@ struct CycleState {
     long long vectorCount = 0;   // devvec calls in this cycle
     int cycleFinished = 0;
     bool drawNothing = false;    // the cycle failed: everything goes to the null device
-    OutputFile out;              // open plot file of a file device
+    OutputFilePtr out;           // plot file of a file device (made at its first disini)
 };
 
 // Colours (rainbow table, named colours, foreground/background).
@@ -170,10 +169,6 @@ struct EngineState {
 
 // The record, created on first use.
 EngineState& engineState();
-
-// Test seam: discard the record (closing any open file without renaming it)
-// so that the next call starts from a fresh one.
-void resetEngineForTests();
 
 // The failure of the last cycle (warning 0 when it succeeded).
 const EngineFailure& lastFailure();

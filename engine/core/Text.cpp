@@ -6,7 +6,6 @@
 #include "engine/core/EngineInternal.h"
 #include "engine/core/PsFontMetrics.h"
 #include "engine/core/StrokeFontData.h"
-#include "engine/output/ScreenWriter.h"
 
 #include <cmath>
 #include <cstring>
@@ -79,8 +78,8 @@ bool onPostScriptOutput(const EngineState& st)
     return familyOf(st.cycle.devcode) == DeviceFamily::PostScript;
 }
 
-// Makes the screen font for the current height and angle and loads its
-// widths. False when the window cannot make it.
+// Makes the window font for the current height and angle on the current
+// device and loads its widths. False when the device cannot make it.
 bool makeScreenFont(EngineState& st, std::string_view name)
 {
     TextState& t = st.text;
@@ -88,8 +87,8 @@ bool makeScreenFont(EngineState& st, std::string_view name)
     const double s = st.cycle.devscl;
     const double perEighth = (h >= 30 && s >= 0.25) ? 13.0 : 16.0;
     const int pixels = static_cast<int>(perEighth * h * s * 0.125 + 0.5);
-    std::uint16_t measured[kScreenFontCodes];
-    if (screenWindowFont(name, pixels, t.angle, measured) != 0) return false;
+    std::uint16_t measured[Device::kWindowFontCodes];
+    if (!st.device || !st.device->windowFont(name, pixels, t.angle, measured)) return false;
     // The window measures its own character set; the engine's accented
     // codes take the width of their WinAnsi letter.
     for (int code = 32; code <= 262; ++code)

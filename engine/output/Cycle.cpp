@@ -2,6 +2,8 @@
 // erase, sendbf, winupd, and the existing-file policy chkfil.
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
+#include "engine/output/OutputFile.h"
+#include "engine/TestSeams.h"
 
 #include <cerrno>
 #include <cstring>
@@ -74,10 +76,26 @@ bool replaceable(const std::string& name)
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-bool isSupported(int code)
+// The writers this system has, by device code range; every other device
+// runs its cycle on a stand-in that draws nothing.
+struct WriterEntry {
+    int first, last;   // device codes
+    DeviceFamily family;
+    std::unique_ptr<Device> (*create)(EngineState&);
+};
+
+constexpr WriterEntry kWriters[] = {
+    {1, 100, DeviceFamily::Screen, createScreenWriter},        // XWIN, XWI1..8, XWND, CONS
+    {501, 504, DeviceFamily::PostScript, createPsWriter},      // POST, PSCL, EPS, PS
+    {511, 511, DeviceFamily::Pdf, createPdfWriter},            // PDF
+    {604, 604, DeviceFamily::Raster, createRasterWriter},      // PNG
+};
+
+const WriterEntry* writerEntry(int code)
 {
-    DeviceFamily f = familyOf(code);
-    return f == DeviceFamily::Screen || f == DeviceFamily::Pdf || (code >= 501 && code <= 504) || code == 604;
+    for (const WriterEntry& w : kWriters)
+        if (code >= w.first && code <= w.last) return &w;
+    return nullptr;
 }
 
 void computeScale(EngineState& st)
@@ -104,18 +122,12 @@ void computeScale(EngineState& st)
     c.devscl = float(s);
 }
 
-Device* writerFor(EngineState& st, DeviceFamily f)
+// The writer of a device code from kWriters, made on first use and kept
+// per family.
+Device* writerFor(EngineState& st, const WriterEntry& entry)
 {
-    std::unique_ptr<Device>& w = st.writers[int(f)];
-    if (!w) {
-        switch (f) {
-        case DeviceFamily::Screen: w = createScreenWriter(st); break;
-        case DeviceFamily::PostScript: w = createPsWriter(st); break;
-        case DeviceFamily::Pdf: w = createPdfWriter(st); break;
-        case DeviceFamily::Raster: w = createRasterWriter(st); break;
-        default: return nullptr;
-        }
-    }
+    std::unique_ptr<Device>& w = st.writers[int(entry.family)];
+    if (!w) w = entry.create(st);
     return w.get();
 }
 
@@ -237,7 +249,8 @@ void disini()
     c.drawNothing = false;
     c.fileWritten = false;
     c.errFileWasOpen = false;
-    c.out.abandon();
+    if (!c.out) c.out.reset(new OutputFile);
+    c.out->abandon();
     st.device = nullptr;
 
     if (c.devcode == 0) {
@@ -261,8 +274,9 @@ void disini()
     }
     c.colourDepth = 8;
 
+    const WriterEntry* entry = writerEntry(code);
     if (fam == DeviceFamily::Screen) {
-        Device* dev = writerFor(st, fam);
+        Device* dev = writerFor(st, *entry);
         st.device = dev;
         if (dev->open(st)) computeScale(st);
     } else {
@@ -276,7 +290,7 @@ void disini()
             c.plotFile = std::string("zedozo.") + extensionOf(code);
         }
         computeScale(st);
-        if (!isSupported(code)) {
+        if (!entry) {
             st.unsupported = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
             st.device = st.unsupported.get();
             st.device->open(st);
@@ -286,16 +300,16 @@ void disini()
             int r = chkfil(c.plotFile, c.fileMode, text);
             if (r != 0) {
                 raiseFailure(r, text, {});
-            } else if (!c.out.open(c.plotFile)) {
-                raiseFailure(36, {}, c.out.error());
+            } else if (!c.out->open(c.plotFile)) {
+                raiseFailure(36, {}, c.out->error());
             } else {
-                Device* dev = writerFor(st, fam);
+                Device* dev = writerFor(st, *entry);
                 st.device = dev;
                 dev->open(st);
             }
         }
     }
-    if (c.drawNothing) c.out.abandon();
+    if (c.drawNothing) c.out->abandon();
 
     coreDefaults(st);
 
@@ -311,9 +325,9 @@ void disfin()
     CycleState& c = st.cycle;
     flushPolyline();
     if (st.device && !c.drawNothing) st.device->finish(st);
-    if (c.out.isOpen()) {
-        if (c.drawNothing) c.out.abandon();
-        else if (!c.out.commit()) raiseFailure(36, {}, c.out.error());
+    if (c.out && c.out->isOpen()) {
+        if (c.drawNothing) c.out->abandon();
+        else if (!c.out->commit()) raiseFailure(36, {}, c.out->error());
     }
     st.level = 0;
     c.cycleFinished = 1;
@@ -342,6 +356,12 @@ void winupd()
     if (!st) return;
     if (familyOf(st->cycle.devcode) == DeviceFamily::Screen && st->device && !st->cycle.drawNothing)
         st->device->update(*st);
+}
+
+void failNextPlotFileFlushForTests()
+{
+    EngineState& st = engineState();
+    if (st.cycle.out) st.cycle.out->failNextFlush_ = true;
 }
 
 } // namespace zedozo

@@ -9,21 +9,31 @@
 // A writer reads what it needs from the state record: st.cycle.devscl,
 // st.page.npagx/npagy, st.cycle.colourDepth, st.cycle.bgmode, st.colour.table,
 // st.cycle.windowRequest, st.cycle.devRect, st.cycle.out (the open plot file
-// for file devices), st.cycle.windowMode/continueKey/delay. It reports a
+// of a file device), st.cycle.windowMode/continueKey/delay. It reports a
 // failure with zedozo::raiseFailure() (EngineInternal.h); the core then runs
 // the rest of the cycle drawing nothing (no further calls reach the writer
 // in that cycle, and the plot file is discarded).
 //
-// One writer object per family is created on first use and kept for later
-// cycles (st.writers); open() starts each cycle anew.
+// One writer object per family is created on first use from the output
+// cycle's table of writers by device code range and kept for later cycles
+// (st.writers); open() starts each cycle anew.
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zedozo {
 
 struct EngineState;
+class OutputFile;   // the plot file of a file device (OutputFile.h, writer side)
+
+// Lets the engine state own the plot file without seeing its definition;
+// deleting an uncommitted file abandons it (OutputFile.cpp).
+struct OutputFileDeleter {
+    void operator()(OutputFile* f) const;
+};
+using OutputFilePtr = std::unique_ptr<OutputFile, OutputFileDeleter>;
 
 // Device families by code range: below 101 screen windows, 101-200
 // terminals, 201-300 metafiles, 301-400 Kyocera, 401-500 HPGL, 501-600
@@ -105,13 +115,24 @@ public:
     // Window update (sendbf/winupd): screen only.
     virtual void update(EngineState&) {}
 
+    // Window fonts (winfnt): makes the named font of pixelHeight pixels at
+    // angleDegrees the current one and fills widths[i] with the advance of
+    // the code 32 + i in tenths of a pixel. False when the device cannot
+    // make it (widths untouched); only the screen window has such fonts.
+    static constexpr int kWindowFontCodes = 231;
+    virtual bool windowFont(std::string_view /*name*/, int /*pixelHeight*/, int /*angleDegrees*/,
+                            std::uint16_t /*widths*/[kWindowFontCodes])
+    {
+        return false;
+    }
+
     // Device finish at disfin: complete the output into st.cycle.out (file
     // devices); the core then commits and closes the file.
     virtual void finish(EngineState& st) = 0;
 };
 
-// Writers, one per family. The stubs of the ones not written yet report
-// "not supported yet" from open().
+// Writers, one per family; the output cycle (Cycle.cpp) makes them from its
+// table of device code ranges.
 std::unique_ptr<Device> createPsWriter(EngineState& st);      // PsWriter.cpp
 std::unique_ptr<Device> createPdfWriter(EngineState& st);     // PdfWriter.cpp
 std::unique_ptr<Device> createRasterWriter(EngineState& st);  // RasterPage.cpp

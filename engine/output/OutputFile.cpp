@@ -1,6 +1,8 @@
 // Atomic, buffered plot-file output.
 #include "engine/output/OutputFile.h"
 
+#include "engine/output/Device.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -14,6 +16,11 @@ namespace zedozo {
 OutputFile::~OutputFile()
 {
     abandon();
+}
+
+void OutputFileDeleter::operator()(OutputFile* f) const
+{
+    delete f;
 }
 
 bool OutputFile::open(const std::string& finalName)

@@ -52,10 +52,8 @@ public:
     // Closes and removes the temporary file; the final name is untouched.
     void abandon();
 
-    // Test seam: make the next buffer flush fail as if the disk were full.
-    void failNextFlushForTests() { failNextFlush_ = true; }
-
 private:
+    friend void failNextPlotFileFlushForTests();
     static constexpr std::size_t kBufferSize = 1 << 20;
     void flushBuffer();
     void setError(const std::string& what, int err);

@@ -13,7 +13,9 @@
 
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
-#include "engine/output/PngWriter.h"
+#include "engine/output/Deflate.h"
+#include "engine/output/OutputFile.h"
+#include "engine/TestSeams.h"
 
 #include <algorithm>
 #include <charconv>
@@ -64,7 +66,7 @@ struct StreamJob {
     std::unique_ptr<std::uint8_t[]> raw;
     std::size_t n = 0;
     std::vector<std::uint8_t> packed;
-    int status = kPngOk;
+    DeflateStatus status = DeflateStatus::Ok;
     int object = 0;
     bool done = true;   // guarded by the pool's mutex while queued
 };
@@ -138,7 +140,7 @@ private:
             StreamJob* job = queue_.front();
             queue_.pop_front();
             lk.unlock();
-            const int status = deflateBuffer(job->raw.get(), job->n, job->packed);
+            const DeflateStatus status = deflateBuffer(job->raw.get(), job->n, job->packed);
             lk.lock();
             job->status = status;
             job->done = true;
@@ -192,7 +194,7 @@ public:
     {
         discardPending();
         CycleState& c = st.cycle;
-        out_ = &c.out;
+        out_ = c.out.get();
         c.colourDepth = 24;
         const PdfWriterOptions& o = pdfWriterOptions();
         threads_ = o.deflateThreads < 0 ? automaticThreads() : o.deflateThreads;
@@ -464,7 +466,7 @@ private:
         pending_.pop_front();
         objects_[std::size_t(j->object)].offset = bytes();
         out_->printf("%d 0 obj\n", j->object);
-        if (j->status == kPngOk) {
+        if (j->status == DeflateStatus::Ok) {
             out_->printf("<< /Length %zu\n", j->packed.size());
             fileWrite("/Filter /FlateDecode\n");
             fileWrite(">>\n");

@@ -3,20 +3,13 @@
 #include "engine/output/PngWriter.h"
 
 #include "engine/output/Crc32.h"
+#include "engine/output/Deflate.h"
 #include "engine/output/OutputFile.h"
 #include "engine/output/RasterPage.h"
-
-#include <zlib.h>
-
-#include <atomic>
-#include <climits>
-#include <new>
 
 namespace zedozo {
 
 namespace {
-
-std::atomic<int> g_failNextDeflate{0};
 
 void putBe32(std::uint8_t* p, std::uint32_t v)
 {
@@ -43,48 +36,6 @@ void writeChunk(OutputFile& out, const char type[4], const void* data, std::size
 }
 
 } // namespace
-
-void failNextDeflateForTests(int status)
-{
-    g_failNextDeflate.store(status);
-}
-
-int deflateBuffer(const void* in, std::size_t n, std::vector<std::uint8_t>& out)
-{
-    out.clear();
-    if (int forced = g_failNextDeflate.exchange(0)) return forced;
-    if (n > UINT_MAX) return kPngDeflate;
-    z_stream zs{};
-    if (deflateInit(&zs, Z_DEFAULT_COMPRESSION) != Z_OK) return kPngDeflateInit;
-    // n + n/100 + 13 always held zlib's worst case; deflateBound is the
-    // library's own word on it.
-    std::size_t room = n + n / 100 + 13;
-    const std::size_t bound = deflateBound(&zs, uLong(n));
-    if (bound > room) room = bound;
-    try {
-        out.resize(room);
-    } catch (const std::bad_alloc&) {
-        deflateEnd(&zs);
-        return kPngNoMemory;
-    }
-    zs.next_in = static_cast<Bytef*>(const_cast<void*>(in));
-    zs.avail_in = uInt(n);
-    zs.next_out = out.data();
-    zs.avail_out = uInt(room > UINT_MAX ? UINT_MAX : room);
-    const int rc = deflate(&zs, Z_FINISH);
-    const std::size_t produced = zs.total_out;
-    if (rc != Z_STREAM_END) {
-        deflateEnd(&zs);
-        out.clear();
-        return kPngDeflate;
-    }
-    if (deflateEnd(&zs) != Z_OK) {
-        out.clear();
-        return kPngDeflateEnd;
-    }
-    out.resize(produced);
-    return kPngOk;
-}
 
 int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>& scratch)
 {
@@ -115,8 +66,9 @@ int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>&
 
     // The page keeps each row behind its filter byte, so the image data is
     // compressed in place.
-    const int status = deflateBuffer(page.filteredRows(), page.filteredSize(), scratch);
-    if (status != kPngOk) return status;
+    const DeflateStatus status = deflateBuffer(page.filteredRows(), page.filteredSize(), scratch);
+    if (status == DeflateStatus::NoMemory) return kPngNoMemory;
+    if (status != DeflateStatus::Ok) return kPngDeflateError;
     writeChunk(out, "IDAT", scratch.data(), scratch.size());
     writeChunk(out, "IEND", nullptr, 0);
     return out.ok() ? kPngOk : kPngFileError;

@@ -1,6 +1,7 @@
 // PostScript/EPS writer: header, prolog and page transformation at disini,
 // body tokens through the 80-column line buffer, 50-point paths.
 #include "engine/core/EngineInternal.h"
+#include "engine/output/OutputFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -107,7 +108,7 @@ public:
     bool open(EngineState& st) override
     {
         CycleState& c = st.cycle;
-        out_ = &c.out;
+        out_ = c.out.get();
         c.colourDepth = 24;
         fill_ = 0;
         fontName_.clear();

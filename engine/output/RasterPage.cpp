@@ -3,6 +3,7 @@
 #include "engine/output/RasterPage.h"
 
 #include "engine/core/EngineInternal.h"
+#include "engine/output/OutputFile.h"
 #include "engine/output/PngWriter.h"
 
 #include <algorithm>
@@ -318,11 +319,11 @@ public:
 
     void finish(EngineState& st) override
     {
-        const int status = writePng(st.cycle.out, page_, packed_);
+        const int status = writePng(*st.cycle.out, page_, packed_);
         page_.release();
         switch (status) {
         case kPngOk: break;
-        case kPngFileError: raiseFailure(36, {}, st.cycle.out.error()); break;
+        case kPngFileError: raiseFailure(36, {}, st.cycle.out->error()); break;
         case kPngNoMemory: raiseFailure(53, {}, "no memory for the compressed image"); break;
         default: raiseFailure(101, "ZLIB error", {}); break;
         }

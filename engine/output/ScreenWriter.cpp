@@ -5,6 +5,7 @@
 #include "engine/output/ScreenWriter.h"
 
 #include "engine/core/EngineInternal.h"
+#include "engine/TestSeams.h"
 #include "engine/output/Device.h"
 
 #include <algorithm>
@@ -307,9 +308,14 @@ public:
         w->drawChar(X - rnd(d.fontLeading * p.sinA), Y - rnd(d.fontLeading * p.cosA), screenCharacter(code));
     }
 
-    // Window fonts are made and measured by screenWindowFont(), which winfnt
-    // calls with the widths it needs; nothing to do here.
+    // Window fonts are made and measured by windowFont(), which winfnt asks
+    // for the widths it needs; nothing to do here.
     void font(EngineState&, const char*, float, int, bool) override {}
+
+    bool windowFont(std::string_view name, int pixelHeight, int angleDegrees,
+                    std::uint16_t widths[kWindowFontCodes]) override {
+        return screenWindowFont(name, pixelHeight, angleDegrees, widths) == 0;
+    }
 
     void palette(EngineState&, const std::uint32_t* table) override {
         if (!g_driver) return;

@@ -5,6 +5,7 @@
 // under window mode NONE a window stays on screen after disfin until the
 // next screen disini for its slot replaces it or the user closes it.
 
+#include "engine/output/Device.h"
 #include "engine/output/WindowBackend.h"
 
 #include <cstdint>
@@ -31,10 +32,6 @@ private:
     WindowBackend* previous_;
 };
 
-// Test seam: destroys the windows and forgets the driver record, so that
-// the next screen disini starts afresh (colour model chosen again).
-void resetScreenForTests();
-
 // The window of a slot (1..8), null when the slot is empty.
 BackendWindow* screenWindow(int slot = 1);
 
@@ -45,7 +42,7 @@ BackendWindow* screenWindow(int slot = 1);
 // the advance of the code 32 + i (i = 0 .. 230) in tenths of a pixel,
 // truncated. Returns 0, or 1 when there is no window or the font cannot be
 // made (widths then untouched).
-inline constexpr int kScreenFontCodes = 231;
+inline constexpr int kScreenFontCodes = Device::kWindowFontCodes;
 int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees,
                      std::uint16_t widths[kScreenFontCodes]);
 

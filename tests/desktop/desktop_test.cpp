@@ -5,6 +5,7 @@
 // during a plot, a plot that cannot be written, the event loop's end, and
 // the responsiveness budget of auto-plot on a full day.
 
+#include "engine/TestSeams.h"
 #include "app/AutoPlot.h"
 #include "app/forms/DesktopProgram.h"
 #include "app/forms/Main.h"
@@ -12,10 +13,11 @@
 #include "dialogs/Stats.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineState.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Support.h"
+#include "desktop/DesktopSupport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -28,37 +30,6 @@
 using namespace quorva;
 
 namespace {
-
-QuorvaApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "test_desktop";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QuorvaApplication(argc, argv);
-    return *app;
-}
-
-void writeFile(const QString& path, const std::string& text)
-{
-    ASSERT_TRUE(qtest::writeFile(QFile::encodeName(path).toStdString(), text)) << path.toStdString();
-}
-
-std::string lightCurveText(const char* header, const char* lines)
-{
-    return std::string("Tervasol light curve test\n") + header + "\n" + lines;
-}
-const char* kSimpleCurve = "Time_UT,45.0MHz,150.5MHz,410.0MHz";
-const char* kSimpleSamples = "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
-
-TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
-{
-    TForm1::Options o;
-    o.desktop = [] { return DesktopSize{1920, 1080}; };
-    o.plotStep = std::move(plotStep);
-    o.configurationPath = QFile::encodeName(configPath).toStdString();
-    o.reportFailure = [](const std::string&) {};
-    return o;
-}
 
 QStringList listed(const QListWidget* list)
 {

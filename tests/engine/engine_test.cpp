@@ -106,7 +106,7 @@ TEST_F(EngineTest, PlotFilesAppearWholeOrNotAtAll)
     // A write that fails at the end keeps the previous plot.
     captureStdout([&] { open("EPS", f); });
     errmod("ALL", "OFF");
-    st().cycle.out.failNextFlushForTests();
+    failNextPlotFileFlushForTests();
     disfin();
     EXPECT_EQ(lastFailure().warning, 36);
     EXPECT_NE(lastFailure().reason.find("No space left"), std::string::npos);

@@ -5,6 +5,7 @@
 // Each page also passes its format's own reader. A refused axis system
 // (y step 0) leaves only the page; plots in a row are independent.
 
+#include "engine/TestSeams.h"
 #include "app/RePlot.h"
 #include "engine/core/EngineState.h"
 #include "plotjob/PlotSequence.h"

@@ -4,11 +4,12 @@
 // plots, a backend taken away during the update's dispatch, and a missing
 // backend.
 
+#include "engine/TestSeams.h"
 #include "app/RePlot.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/EngineState.h"
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Golden.h"

@@ -4,6 +4,7 @@
 
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
+#include "engine/TestSeams.h"
 #include "support/Support.h"
 
 #include <memory>

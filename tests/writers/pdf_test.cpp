@@ -4,8 +4,9 @@
 // workers, joined they are the unbuffered content), the raw fallback, and
 // its numbers against printf. Every document goes through qpdf.
 
+#include "engine/TestSeams.h"
 #include "engine/output/PdfWriter.h"
-#include "engine/output/PngWriter.h"
+#include "engine/output/Deflate.h"
 #include "support/Formats.h"
 #include "support/Recorder.h"
 
@@ -170,7 +171,7 @@ TEST_F(Pdf, FailedCompressionWritesTheStreamRaw)
     const std::string f = dir / "nozlib.pdf";
     open("PDF", f);
     drawLine(10, 10, 20, 20);
-    failNextDeflateForTests(kPngDeflate);
+    failNextDeflateForTests(DeflateStatus::Failed);
     disfin();
     ASSERT_FALSE(lastFailure().failed());
     const std::string body = "0.709 w\n2 J\n2 j\n0 0 0 RG\n0 0 0 rg\n" + pt(10, 10) + " m\n" + pt(20, 20) + " l\nS\n";

@@ -4,7 +4,9 @@
 // here; a failed compression and a page too big to allocate leave the
 // older plot. (Fills and colours of the plotted page: the golden pages.)
 
+#include "engine/TestSeams.h"
 #include "engine/output/Crc32.h"
+#include "engine/output/Deflate.h"
 #include "engine/output/PngWriter.h"
 #include "engine/output/RasterPage.h"
 #include "support/Formats.h"
@@ -135,7 +137,7 @@ TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)
     std::string out = captureStdout([&] {
         open("PNG", f);
         drawLine(0, 0, 2969, 2099);
-        failNextDeflateForTests(kPngDeflate);
+        failNextDeflateForTests(DeflateStatus::Failed);
         disfin();
     });
     EXPECT_EQ(lastFailure().warning, 101);

@@ -1,7 +1,6 @@
-#include "app/WatchCommand.h"
+#include "app/Watch.h"
 
-#include "app/FileMask.h"
-#include "app/PlotCommand.h"
+#include "lightcurve/FileNames.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,130 +18,6 @@
 
 namespace quorva {
 namespace {
-
-const char kWatchUsageHead[] =
-    "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [OPTIONS] FILE|DIR\n"
-    "\n"
-    "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
-    "then every interval whenever FILE has changed (size or modification\n"
-    "time). Given a folder DIR, it plots the newest light-curve file in it\n"
-    "(LC*SFU*.txt or LC*ADU*.txt, any case) and follows a newer one as soon as\n"
-    "it appears. Plot files are replaced whole, never seen half-written.\n"
-    "\n"
-    "Prints one line per plot, fields separated by tabs: local time, light-\n"
-    "curve file, plot file written, sample count. Failures are reported on\n"
-    "the error stream (the same failure once) and watching goes on.\n"
-    "\n"
-    "Options:\n"
-    "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
-    "                        (default 10)\n"
-    "  --always              plot at every tick, changed or not\n"
-    "  --count N             stop after N plots\n";
-
-const char kWatchUsageTail[] =
-    "  -h, --help            show this help\n"
-    "\n"
-    "SIGINT (Ctrl+C) and SIGTERM end watching once the running plot is\n"
-    "complete. Exit status: 0, or 64 for bad usage.\n";
-
-std::string watchUsage()
-{
-    return std::string(kWatchUsageHead) + kPlotOptionsText + kWatchUsageTail;
-}
-
-int usageError(CommandIo& io, const std::string& message)
-{
-    io.err << "quorva: " << message << "\n\n" << watchUsage();
-    return kExitUsage;
-}
-
-struct WatchOptions {
-    double interval = kDefaultWatchInterval;
-    bool always = false;
-    long long count = 0; // 0: no end
-    bool help = false;
-};
-
-// Takes the watch options out of the arguments and leaves the rest, in
-// order, for the plot options. The plot options that take a value are
-// passed on with it, so that a value is never read as an option.
-bool takeWatchOptions(const std::vector<std::string>& args, WatchOptions& w, std::vector<std::string>& rest,
-                      std::string& error)
-{
-    static const char* const kPlotValueOptions[] = {"--format", "--output", "--unit",
-                                                    "--size",   "--desktop", "--thickness"};
-    bool interval = false, always = false, count = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        if (a == "-h" || a == "--help") {
-            w.help = true;
-            continue;
-        }
-        const std::size_t eq = a.find('=');
-        const std::string name = a.substr(0, eq);
-        if (name == "--always") {
-            if (eq != std::string::npos) {
-                error = "--always takes no value";
-                return false;
-            }
-            if (always) {
-                error = "--always given more than once";
-                return false;
-            }
-            always = w.always = true;
-            continue;
-        }
-        if (name == "--interval" || name == "--count") {
-            std::string value;
-            if (eq != std::string::npos) {
-                value = a.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                error = "missing value after '" + name + "'";
-                return false;
-            }
-            bool& seen = name == "--interval" ? interval : count;
-            if (seen) {
-                error = name + " given more than once";
-                return false;
-            }
-            seen = true;
-            if (name == "--interval") {
-                const std::optional<double> seconds = parseInterval(value);
-                if (!seconds) {
-                    error = "--interval must be a number of seconds from 0.05 to 600, not '" + value + "'";
-                    return false;
-                }
-                w.interval = *seconds;
-            } else {
-                long long n = 0;
-                const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-                if (value.empty() || value[0] == '-' || value[0] == '+' || ec != std::errc()
-                    || end != value.data() + value.size() || n < 1) {
-                    error = "--count must be a whole number of at least 1, not '" + value + "'";
-                    return false;
-                }
-                w.count = n;
-            }
-            continue;
-        }
-        rest.push_back(a);
-        if (eq == std::string::npos && i + 1 < args.size()) {
-            for (const char* o : kPlotValueOptions) {
-                if (name == o) {
-                    rest.push_back(args[++i]);
-                    break;
-                }
-            }
-        }
-    }
-    return true;
-}
 
 // ---- signals ---------------------------------------------------------------
 
@@ -247,8 +122,8 @@ std::string localTimeText()
 
 class Watch {
 public:
-    Watch(const PlotSettings& settings, const WatchOptions& options, CommandIo& io)
-        : plotter_(settings), options_(options), target_(settings.files.front()), io_(io)
+    Watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err)
+        : plotter_(settings), options_(options), target_(settings.files.front()), out_(out), err_(err)
     {
         struct stat st;
         folder_ = ::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -290,12 +165,12 @@ public:
         last_ = std::move(state);
         plotted_ = true;
         reported_.clear();
-        io_.out << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
+        out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
                 << std::flush;
         // The plots are what matters; a log nobody can read is told once.
-        if (!io_.out.good() && !outputLost_) {
+        if (!out_.good() && !outputLost_) {
             outputLost_ = true;
-            io_.err << "quorva: cannot write to the standard output" << std::endl;
+            err_ << "quorva: cannot write to the standard output" << std::endl;
         }
         return true;
     }
@@ -306,14 +181,15 @@ private:
         if (message == reported_)
             return;
         reported_ = message;
-        io_.err << "quorva: " << message << std::endl;
+        err_ << "quorva: " << message << std::endl;
     }
 
     FilePlotter plotter_;
     WatchOptions options_;
     std::string target_;
     bool folder_ = false;
-    CommandIo& io_;
+    std::ostream& out_;
+    std::ostream& err_;
     FileState last_;
     bool plotted_ = false;
     std::string reported_;
@@ -339,11 +215,6 @@ std::optional<double> parseInterval(std::string_view text)
     if (seconds < kMinimumWatchInterval - 1e-9 || seconds > kMaximumWatchInterval)
         return std::nullopt;
     return seconds;
-}
-
-bool isLightCurveName(std::string_view fileName)
-{
-    return matchesMask(fileName, kSfuMask) || matchesMask(fileName, kAduMask);
 }
 
 std::string newestLightCurve(const std::string& folder, std::string& error)
@@ -398,25 +269,9 @@ bool fileState(const std::string& path, FileState& state, std::string& error)
     return true;
 }
 
-int runWatch(const QStringList& arguments, const std::vector<std::string>& raw, CommandIo& io)
+void watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& out, std::ostream& err)
 {
-    WatchOptions w;
-    std::vector<std::string> rest;
-    std::string error;
-    if (!takeWatchOptions(ownArguments(arguments, raw), w, rest, error))
-        return usageError(io, error);
-    if (w.help) {
-        io.out << watchUsage();
-        return kExitSuccess;
-    }
-    PlotSettings settings;
-    bool help = false;
-    if (!readPlotSettings(rest, settings, help, error))
-        return usageError(io, error == "missing FILE" ? "missing FILE or DIR" : error);
-    if (settings.files.size() != 1)
-        return usageError(io, "one FILE or DIR only, not " + std::to_string(settings.files.size()));
-
-    Watch watch(settings, w, io);
+    Watch watch(settings, w, out, err);
     StopSignals stops;
     using Clock = std::chrono::steady_clock;
     const auto interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(w.interval));
@@ -436,7 +291,6 @@ int runWatch(const QStringList& arguments, const std::vector<std::string>& raw, 
         if (!stops.waitUntil(start + k * interval))
             break;
     }
-    return kExitSuccess;
 }
 
 } // namespace quorva

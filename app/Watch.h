@@ -1,31 +1,26 @@
 #pragma once
-// `quorva watch [--interval SECONDS] [--always] [--count N] [plot options]
-//               FILE|DIR`
-//
 // Auto-plot without windows, for stations that publish their plots: every
-// interval it runs the re-plot of `quorva plot` (same options, same output
-// name) on FILE, or on the newest light-curve file in DIR
+// interval it runs the re-plot of FilePlotter (same settings, same output
+// name) on a file, or on the newest light-curve file in a folder
 // ("LC*SFU*.txt" or "LC*ADU*.txt", any case). By default a tick re-plots
 // only when the file changed since its last plot (another file, size or
-// modification time); --always re-plots at every tick. The first tick comes
+// modification time); `always` re-plots at every tick. The first tick comes
 // at once; ticks follow on a fixed monotonic grid, and ticks missed during
 // a long plot are skipped, not made up.
 //
-// One line per plot on stdout, tab-separated: local time of the plot, the
+// One line per plot on `out`, tab-separated: local time of the plot, the
 // light-curve file, the plot file written, the sample count. Failures go to
-// stderr (the same failure once until something changes) and watching goes
-// on. --count N ends after N plots; SIGINT and SIGTERM end it after the
-// running plot is complete. Exit status 0, or 64 for bad usage.
+// `err` (the same failure once until something changes) and watching goes
+// on. `count` ends it after that many plots; SIGINT and SIGTERM end it
+// after the running plot is complete.
 
-#include "app/Cli.h"
+#include "app/PlotFiles.h"
 
 #include <ctime>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include <QStringList>
 
 namespace quorva {
 
@@ -33,13 +28,18 @@ inline constexpr double kDefaultWatchInterval = 10.0; // seconds
 inline constexpr double kMinimumWatchInterval = 0.05;
 inline constexpr double kMaximumWatchInterval = 600.0;
 
-int runWatch(const QStringList& arguments, const std::vector<std::string>& raw, CommandIo& io);
+struct WatchOptions {
+    double interval = kDefaultWatchInterval;
+    bool always = false;
+    long long count = 0; // 0: no end
+};
+
+// Watches settings.files.front(), a file or a folder, until `count` plots
+// or a stop signal.
+void watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err);
 
 // A decimal number of seconds from 0.05 to 600 ("10", "0.5", ".25").
 std::optional<double> parseInterval(std::string_view text);
-
-// The unit's masks "LC*SFU*.txt" and "LC*ADU*.txt", letters in any case.
-bool isLightCurveName(std::string_view fileName);
 
 // The newest regular file in `folder` whose name passes isLightCurveName:
 // latest modification time, of equal times the greatest name. Its path is

@@ -1,4 +1,4 @@
-#include "engine/output/QtWindowBackend.h"
+#include "app/forms/QtWindowBackend.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,0 +1,182 @@
+#include "app/PlotFiles.h"
+
+#include "app/Configuration.h"
+#include "engine/core/EngineState.h"
+#include "lightcurve/FileNames.h"
+#include "plotjob/PlotSequence.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string_view>
+
+namespace quorva {
+namespace {
+
+// Decimal digits only, no sign, no blanks; false outside minimum..maximum.
+bool parseSide(std::string_view text, int& value) noexcept
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < kMinimumDesktopSide || v > kMaximumDesktopSide)
+        return false;
+    value = v;
+    return true;
+}
+
+// Why a FILE cannot be plotted, or empty when it is a regular file. The
+// reader would block on a FIFO and read a device without end.
+std::string refusal(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return "cannot open " + path + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode))
+        return "cannot open " + path + ": " + std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return "cannot open " + path + ": not a regular file";
+    return {};
+}
+
+std::string failureReason(const zedozo::EngineFailure& f)
+{
+    if (!f.reason.empty())
+        return f.reason;
+    if (!f.text.empty())
+        return f.text;
+    return "warning " + std::to_string(f.warning);
+}
+
+} // namespace
+
+void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
+{
+    if (outputGiven && sizeGiven)
+        return;
+    std::ifstream in(kConfigurationFileName, std::ios::binary);
+    if (!in)
+        return;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!outputGiven) {
+        std::istringstream stream(text);
+        // The main window keeps the folder part of it (up to the last '/').
+        s.outputFolder = readConfiguration(stream).outputFolder;
+    }
+    if (!sizeGiven) {
+        const std::optional<int> index = configuredSizeIndex(text);
+        // An index outside 0..4 keeps "Medium", as in the main window.
+        if (index && *index >= 0 && *index < kPlotSizeCount)
+            s.sizeIndex = *index;
+    }
+}
+
+std::optional<int> configuredSizeIndex(const std::string& configurationText)
+{
+    // A first line with an index no file is expected to give: the file's
+    // last "[size]=" line that parses replaces it, so if it is still there
+    // no line of the file set the size.
+    constexpr std::int32_t kNone = INT32_MIN;
+    std::istringstream stream("[size]=-2147483648\n" + configurationText);
+    const std::int32_t index = readConfiguration(stream).sizeIndex;
+    if (index == kNone)
+        return std::nullopt;
+    return index;
+}
+
+std::optional<DesktopSize> parseDesktop(const std::string& text)
+{
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return std::nullopt;
+    DesktopSize d;
+    if (!parseSide(std::string_view(text).substr(0, x), d.width)
+        || !parseSide(std::string_view(text).substr(x + 1), d.height))
+        return std::nullopt;
+    return d;
+}
+
+FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit)
+{
+    PlotGeometry& g = rePlot_.geometry();
+    applyPlotSize(s.sizeIndex, g);
+    // The screen window's start position; only its size matters for a file,
+    // but a position off the desktop (the larger sizes) would make the
+    // engine refuse the whole window request and fall back to its default
+    // page size.
+    startPosition(g, s.desktop);
+    if (g.plotLeft < 0)
+        g.plotLeft = 0;
+    if (g.plotTop < 0)
+        g.plotTop = 0;
+    rePlot_.description().reset(s.desktop.width, g);
+
+    request_.outputFolder = s.outputFolder;
+    request_.output = *outputChoiceFromName(s.format);
+    request_.thicknessText = std::to_string(s.thickness);
+}
+
+FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
+{
+    Outcome o;
+    o.message = refusal(path);
+    if (o.message.empty()) {
+        const ReadResult r = rePlot_.lightCurve().read(path);
+        if (!r.opened)
+            o.message = "cannot open " + path + ": " + std::strerror(r.openError);
+        else if (r.readError != 0)
+            o.message = "cannot read " + path + ": " + std::strerror(r.readError);
+    }
+    if (!o.message.empty()) {
+        o.status = Outcome::Unreadable;
+        prepared_ = false;
+        return o;
+    }
+    request_.selectedPath = path;
+    request_.unitText = unit_ ? *unit_ : unitFromFileName(path);
+    rePlot_.fill(request_);
+    prepared_ = true;
+    o.status = Outcome::Prepared;
+    o.plotPath = rePlot_.description().fileName;
+    o.samples = rePlot_.lightCurve().sampleCount;
+    return o;
+}
+
+FilePlotter::Outcome FilePlotter::draw()
+{
+    Outcome o;
+    PlotDescription& d = rePlot_.description();
+    o.plotPath = d.fileName;
+    o.samples = rePlot_.lightCurve().sampleCount;
+    if (!prepared_) {
+        o.status = Outcome::Failed;
+        o.message = "nothing read to plot";
+        return o;
+    }
+    prepared_ = false;
+    // Stdout carries only the paths written, and a failure is told on
+    // stderr: the engine's own console lines of the steps before the
+    // sequence switches them off (a plot file that cannot be opened at
+    // disini) stay out of it.
+    zedozo::engineState().warn.warnOn = false;
+    plot(d, rePlot_.geometry());
+    const zedozo::EngineFailure& f = zedozo::lastFailure();
+    if (f.failed()) {
+        o.status = Outcome::Failed;
+        o.message = "cannot write " + d.fileName + ": " + failureReason(f);
+        return o;
+    }
+    o.status = Outcome::Plotted;
+    return o;
+}
+
+} // namespace quorva

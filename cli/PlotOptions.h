@@ -1,0 +1,22 @@
+#pragma once
+// The plot options that `quorva plot` and `quorva watch` share.
+
+#include "app/PlotFiles.h"
+#include "cli/Options.h"
+
+#include <string>
+
+namespace quorva::cli {
+
+inline constexpr Option kPlotOptions[] = {{"format", 0, true},  {"output", 0, true},  {"unit", 0, true},
+                                          {"size", 0, true},    {"desktop", 0, true}, {"thickness", 0, true}};
+
+// The option lines of the help (one per option, without -h).
+extern const char kPlotOptionsText[];
+
+// The plot options of `parsed` into `settings`, then the defaults from
+// "Quorva.cfg" for what they do not give; the operands become the files.
+// False with a one-line reason in `error` on a usage error.
+bool plotSettings(const Arguments& parsed, PlotSettings& settings, std::string& error);
+
+} // namespace quorva::cli

@@ -1,0 +1,238 @@
+// `quorva stats [--unit SFU|ADU] [--json [--samples]] FILE`
+
+#include "app/StatisticsTexts.h"
+#include "cli/Cli.h"
+#include "cli/Options.h"
+#include "lightcurve/FileNames.h"
+#include "lightcurve/LightCurve.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace quorva::cli {
+namespace {
+
+const char kStatsUsage[] =
+    "Usage: quorva stats [--unit SFU|ADU] [--json [--samples]] FILE\n"
+    "\n"
+    "Reads the light-curve file FILE and prints what the statistics window\n"
+    "shows: file name, channel frequencies, last, minimum and maximum values,\n"
+    "time range and number of data points.\n"
+    "\n"
+    "Options:\n"
+    "  --unit SFU|ADU  unit printed after the values; by default SFU when the\n"
+    "                  file name contains SFU before any ADU (any case), else ADU\n"
+    "  --json          print one JSON object with the reader's values instead\n"
+    "  --samples       with --json: also the arrays times, values1, values2 and\n"
+    "                  values3 (the first sampleCount entries)\n"
+    "  -h, --help      show this help\n";
+
+const Option kStatsOptions[] = {{"unit", 0, true}, {"json"}, {"samples"}};
+
+// The shortest text that reads back to the same float; JSON has no
+// infinities or NaN, so they are strings.
+void appendNumber(std::string& json, float v)
+{
+    if (std::isnan(v)) {
+        json += "\"nan\"";
+        return;
+    }
+    if (std::isinf(v)) {
+        json += v > 0 ? "\"inf\"" : "\"-inf\"";
+        return;
+    }
+    char text[32];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    json.append(text, end);
+}
+
+// Length of the UTF-8 sequence at s[i], or 0 when it is not a valid one.
+std::size_t utf8Length(std::string_view s, std::size_t i) noexcept
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    std::size_t n;
+    std::uint32_t cp;
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xc2 && c <= 0xdf) {
+        n = 2;
+        cp = c & 0x1fu;
+    } else if (c >= 0xe0 && c <= 0xef) {
+        n = 3;
+        cp = c & 0x0fu;
+    } else if (c >= 0xf0 && c <= 0xf4) {
+        n = 4;
+        cp = c & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size())
+        return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xc0u) != 0x80u)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3fu);
+    }
+    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
+        return 0;
+    return n;
+}
+
+// A JSON string; bytes that are not UTF-8 become U+FFFD.
+void appendString(std::string& json, std::string_view s)
+{
+    json += '"';
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8Length(s, i);
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (n == 0) {
+            json += "\\ufffd";
+            ++i;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c < 0x20) {
+            static const char kHex[] = "0123456789abcdef";
+            json += "\\u00";
+            json += kHex[c >> 4];
+            json += kHex[c & 15];
+        } else {
+            json.append(s.substr(i, n));
+        }
+        i += n;
+    }
+    json += '"';
+}
+
+// Keys in alphabetical order, four blanks of indentation.
+std::string statsJson(const LightCurve& lc, bool samples)
+{
+    std::string json = "{\n";
+    bool first = true;
+    const auto key = [&](const char* name) {
+        json += first ? "    \"" : ",\n    \"";
+        first = false;
+        json += name;
+        json += "\": ";
+    };
+    const auto number = [&](const char* name, float v) {
+        key(name);
+        appendNumber(json, v);
+    };
+    const auto array = [&](const char* name, const SampleArray& a) {
+        if (!samples)
+            return;
+        key(name);
+        json += '[';
+        for (std::int32_t i = 0; i < lc.sampleCount; ++i) {
+            json += i == 0 ? "\n        " : ",\n        ";
+            appendNumber(json, a[static_cast<std::size_t>(i)]);
+        }
+        json += lc.sampleCount > 0 ? "\n    ]" : "]";
+    };
+    number("freq1", lc.freq1);
+    number("freq2", lc.freq2);
+    number("freq3", lc.freq3);
+    key("inputPath");
+    appendString(json, lc.inputPath);
+    number("last1", lc.last1);
+    number("last2", lc.last2);
+    number("last3", lc.last3);
+    key("lineCount");
+    json += std::to_string(lc.lineCount);
+    number("max1", lc.max1);
+    number("max2", lc.max2);
+    number("max3", lc.max3);
+    number("min1", lc.min1);
+    number("min2", lc.min2);
+    number("min3", lc.min3);
+    key("sampleCount");
+    json += std::to_string(lc.sampleCount);
+    number("timeMax", lc.timeMax);
+    number("timeMin", lc.timeMin);
+    array("times", lc.times);
+    array("values1", lc.values1);
+    array("values2", lc.values2);
+    array("values3", lc.values3);
+    number("yBottom", lc.yBottom);
+    number("yTop", lc.yTop);
+    json += "\n}\n";
+    return json;
+}
+
+std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit)
+{
+    const StatisticsTexts t = statisticsTexts(lc, path, unit);
+    std::string text = "File: " + t.fileName + "\n";
+    for (int c = 0; c < 3; ++c) {
+        const std::string n = std::to_string(c + 1);
+        text += "Freq" + n + ": " + t.channel[c].frequency + "\n";
+        text += "Last" + n + ": " + t.channel[c].last + "\n";
+        text += "Min" + n + ": " + t.channel[c].minimum + "\n";
+        text += "Max" + n + ": " + t.channel[c].maximum + "\n";
+    }
+    text += t.timeCaption + " min: " + t.timeMin + "\n";
+    text += t.timeCaption + " max: " + t.timeMax + "\n";
+    text += t.countsCaption + ": " + t.count + "\n";
+    return text;
+}
+
+} // namespace
+
+int runStats(const std::vector<std::string>& arguments, CommandIo& io)
+{
+    Arguments a;
+    std::string error;
+    if (!readArguments(arguments, kStatsOptions, false, a, error))
+        return usageError(io, "stats", error);
+    if (a.help) {
+        io.out << kStatsUsage;
+        return kExitSuccess;
+    }
+    if (a.operands.size() != 1)
+        return usageError(io, "stats", a.operands.empty() ? "missing FILE" : "more than one FILE");
+    const bool json = a.has("json");
+    const bool samples = a.has("samples");
+    if (samples && !json)
+        return usageError(io, "stats", "--samples needs --json");
+
+    const std::string& path = a.operands.front();
+    std::string unit = unitFromFileName(path);
+    if (const std::string* u = a.value("unit")) {
+        std::string upper = *u;
+        for (char& c : upper)
+            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        if (upper != "SFU" && upper != "ADU")
+            return usageError(io, "stats", "--unit must be SFU or ADU, not '" + *u + "'");
+        unit = upper;
+    }
+
+    LightCurve lightCurve;
+    const ReadResult r = readLightCurve(lightCurve, path);
+    if (!r.opened && r.openError == EINVAL) {
+        // The reader takes regular files only: a FIFO or a device could
+        // block or never end.
+        io.err << "quorva: cannot open " << path << ": not a regular file\n";
+        return kExitCannotOpen;
+    }
+    if (!r.opened) {
+        io.err << "quorva: cannot open " << path << ": " << std::strerror(r.openError) << "\n";
+        return kExitCannotOpen;
+    }
+    if (r.readError != 0) {
+        io.err << "quorva: cannot read " << path << ": " << std::strerror(r.readError) << "\n";
+        return kExitCannotOpen;
+    }
+    io.out << (json ? statsJson(lightCurve, samples) : statsText(lightCurve, path, unit));
+    io.out.flush();
+    return kExitSuccess;
+}
+
+} // namespace quorva::cli

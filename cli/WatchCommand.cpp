@@ -1,0 +1,98 @@
+// `quorva watch [--interval SECONDS] [--always] [--count N] [plot options]
+//               FILE|DIR`: app/Watch.h without windows, exit status 0, or
+// 64 for bad usage.
+
+#include "app/Watch.h"
+#include "cli/Cli.h"
+#include "cli/PlotOptions.h"
+
+#include <array>
+#include <charconv>
+#include <iterator>
+
+namespace quorva::cli {
+namespace {
+
+const char kWatchUsageHead[] =
+    "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [OPTIONS] FILE|DIR\n"
+    "\n"
+    "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
+    "then every interval whenever FILE has changed (size or modification\n"
+    "time). Given a folder DIR, it plots the newest light-curve file in it\n"
+    "(LC*SFU*.txt or LC*ADU*.txt, any case) and follows a newer one as soon as\n"
+    "it appears. Plot files are replaced whole, never seen half-written.\n"
+    "\n"
+    "Prints one line per plot, fields separated by tabs: local time, light-\n"
+    "curve file, plot file written, sample count. Failures are reported on\n"
+    "the error stream (the same failure once) and watching goes on.\n"
+    "\n"
+    "Options:\n"
+    "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
+    "                        (default 10)\n"
+    "  --always              plot at every tick, changed or not\n"
+    "  --count N             stop after N plots\n";
+
+const char kWatchUsageTail[] =
+    "  -h, --help            show this help\n"
+    "\n"
+    "SIGINT (Ctrl+C) and SIGTERM end watching once the running plot is\n"
+    "complete. Exit status: 0, or 64 for bad usage.\n";
+
+// The watch options, then those of `quorva plot`.
+constexpr auto kWatchOptions = [] {
+    std::array<Option, 3 + std::size(kPlotOptions)> all{
+        {{"interval", 0, true}, {"always"}, {"count", 0, true}}};
+    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i)
+        all[3 + i] = kPlotOptions[i];
+    return all;
+}();
+
+bool watchOptions(const Arguments& a, WatchOptions& w, std::string& error)
+{
+    if (const std::string* value = a.value("interval")) {
+        const std::optional<double> seconds = parseInterval(*value);
+        if (!seconds) {
+            error = "--interval must be a number of seconds from 0.05 to 600, not '" + *value + "'";
+            return false;
+        }
+        w.interval = *seconds;
+    }
+    w.always = a.has("always");
+    if (const std::string* value = a.value("count")) {
+        long long n = 0;
+        const auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), n);
+        if (value->empty() || (*value)[0] == '-' || (*value)[0] == '+' || ec != std::errc()
+            || end != value->data() + value->size() || n < 1) {
+            error = "--count must be a whole number of at least 1, not '" + *value + "'";
+            return false;
+        }
+        w.count = n;
+    }
+    return true;
+}
+
+} // namespace
+
+int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
+{
+    Arguments a;
+    WatchOptions w;
+    PlotSettings settings;
+    std::string error;
+    if (!readArguments(arguments, kWatchOptions, false, a, error))
+        return usageError(io, "watch", error);
+    if (a.help) {
+        io.out << kWatchUsageHead << kPlotOptionsText << kWatchUsageTail;
+        return kExitSuccess;
+    }
+    if (!watchOptions(a, w, error))
+        return usageError(io, "watch", error);
+    if (!plotSettings(a, settings, error))
+        return usageError(io, "watch", error == "missing FILE" ? "missing FILE or DIR" : error);
+    if (settings.files.size() != 1)
+        return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
+    watch(settings, w, io.out, io.err);
+    return kExitSuccess;
+}
+
+} // namespace quorva::cli
