@@ -57,6 +57,32 @@ std::string inflated(const std::string& packed)
     return out;
 }
 
+struct Image {
+    int w = 0, h = 0;
+    std::vector<int> grey; // 0 black .. 255 white
+    bool dark(int x, int y) const { return grey[std::size_t(y) * w + x] < 128; }
+};
+
+Image readPpm(const fs::path& p)
+{
+    Image img;
+    const std::string s = slurp(p);
+    std::istringstream in(s);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> std::ws;
+    while (in.peek() == '#') in.ignore(1 << 20, '\n'); // Ghostscript's comment
+    in >> img.w >> img.h >> maxval;
+    in.get();
+    const std::size_t at = std::size_t(in.tellg());
+    if (magic != "P6" || maxval != 255 || s.size() < at + std::size_t(img.w) * img.h * 3) return Image{};
+    for (std::size_t i = 0; i < std::size_t(img.w) * img.h; ++i) {
+        const auto* px = reinterpret_cast<const unsigned char*>(s.data() + at + 3 * i);
+        img.grey.push_back((px[0] + px[1] + px[2]) / 3);
+    }
+    return img;
+}
+
 class PlotPages : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,4 +144,24 @@ TEST_F(PlotPages, EveryPathOfALongCurveHasAtMost99Segments)
     EXPECT_GT(lines, 3L * 39999) << "the three curves are not in the content";
     EXPECT_LE(longest, 99);
     EXPECT_GE(moves, lines / 99);
+}
+
+TEST_F(PlotPages, ThePageFillCoversTheBorderOnEpsAsOnPdf)
+{
+    const fs::path input = lightCurve(500);
+    const fs::path eps = plot(input, "eps"), pdf = plot(input, "pdf");
+    ASSERT_EQ(shell("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r72 -sDEVICE=ppmraw -sOutputFile='" +
+                    (dir / "eps.ppm").string() + "' '" + eps.string() + "'"), 0);
+    ASSERT_EQ(shell("pdftoppm -r 72 -singlefile '" + pdf.string() + "' '" + (dir / "pdf").string() + "'"), 0);
+    for (const char* name : {"pdf.ppm", "eps.ppm"}) {
+        const Image img = readPpm(dir / name);
+        ASSERT_GT(img.w, 500) << name;
+        // A dark line along 90% of an outer row or column is the border.
+        auto darkRow = [&](int y) { int n = 0; for (int x = 0; x < img.w; ++x) n += img.dark(x, y); return n > img.w * 9 / 10; };
+        auto darkColumn = [&](int x) { int n = 0; for (int y = 0; y < img.h; ++y) n += img.dark(x, y); return n > img.h * 9 / 10; };
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_FALSE(darkRow(k) || darkRow(img.h - 1 - k)) << name << " row " << k << " from the edge";
+            EXPECT_FALSE(darkColumn(k) || darkColumn(img.w - 1 - k)) << name << " column " << k << " from the edge";
+        }
+    }
 }
