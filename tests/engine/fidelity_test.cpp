@@ -83,6 +83,36 @@ Image readPpm(const fs::path& p)
     return img;
 }
 
+// A palette PNG as the engine writes it: IHDR, PLTE, IDAT, filter 0 rows.
+Image readPalettePng(const fs::path& p)
+{
+    Image img;
+    const std::string s = slurp(p);
+    std::string palette, idat;
+    auto be32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(s[at])) << 24 | std::uint32_t(std::uint8_t(s[at + 1])) << 16 |
+               std::uint32_t(std::uint8_t(s[at + 2])) << 8 | std::uint32_t(std::uint8_t(s[at + 3]));
+    };
+    for (std::size_t at = 8; at + 12 <= s.size();) {
+        const std::size_t n = be32(at);
+        const std::string type = s.substr(at + 4, 4);
+        if (type == "IHDR") img.w = int(be32(at + 8)), img.h = int(be32(at + 12));
+        if (type == "PLTE") palette = s.substr(at + 8, n);
+        if (type == "IDAT") idat += s.substr(at + 8, n);
+        at += 12 + n;
+    }
+    const std::string rows = inflated(idat);
+    if (rows.size() != std::size_t(img.h) * (img.w + 1)) return Image{};
+    for (int y = 0; y < img.h; ++y) {
+        if (rows[std::size_t(y) * (img.w + 1)] != 0) return Image{};
+        for (int x = 0; x < img.w; ++x) {
+            const std::size_t i = std::uint8_t(rows[std::size_t(y) * (img.w + 1) + 1 + x]) * 3u;
+            img.grey.push_back((std::uint8_t(palette[i]) + std::uint8_t(palette[i + 1]) + std::uint8_t(palette[i + 2])) / 3);
+        }
+    }
+    return img;
+}
+
 class PlotPages : public ::testing::Test {
 protected:
     void SetUp() override
@@ -164,4 +194,42 @@ TEST_F(PlotPages, ThePageFillCoversTheBorderOnEpsAsOnPdf)
             EXPECT_FALSE(darkColumn(k) || darkColumn(img.w - 1 - k)) << name << " column " << k << " from the edge";
         }
     }
+}
+
+TEST_F(PlotPages, APeriodSitsOnTheBaselineOfTheDigits)
+{
+    using namespace zedozo;
+    const fs::path png = dir / "label.png";
+    metafl("PNG");
+    window(0, 0, 1600, 1131);
+    setfil(png.string());
+    filmod("DELETE");
+    disini();
+    errmod("ALL", "OFF");
+    pagfll(255);
+    hwfont();
+    height(300);
+    color("black");
+    messag("10.0", 400, 600);
+    disfin();
+    const Image img = readPalettePng(png);
+    ASSERT_GT(img.w, 0) << "PNG not decoded";
+    // Characters are the runs of columns with ink, in the left half (the
+    // page ends a pixel short of the image's right edge); their lowest rows.
+    std::vector<int> bottoms;
+    bool inGlyph = false;
+    for (int x = 0; x < img.w / 2; ++x) {
+        int low = -1;
+        for (int y = 0; y < img.h; ++y)
+            if (img.dark(x, y)) low = y;
+        if (low >= 0 && !inGlyph) bottoms.push_back(low);
+        else if (low >= 0) bottoms.back() = std::max(bottoms.back(), low);
+        inGlyph = low >= 0;
+    }
+    std::string seen;
+    for (int b : bottoms) seen += std::to_string(b) + " ";
+    ASSERT_EQ(bottoms.size(), 4u) << "expected 1, 0, . and 0; lowest rows " << seen;
+    EXPECT_EQ(bottoms[0], bottoms[1]);
+    EXPECT_EQ(bottoms[3], bottoms[1]);
+    EXPECT_EQ(bottoms[2], bottoms[1]) << "the period's lowest row";
 }
