@@ -27,6 +27,24 @@ QLabel* label(QWidget* parent, const char* text, int x, int y)
     return l;
 }
 
+// The file list: a file stays selected until another file is chosen. A
+// click on the empty area or a Ctrl+click (or Ctrl+Space) on the selected
+// file would clear the selection while "In:" still names the file, and every
+// later re-plot would draw an empty page.
+class FileList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override
+    {
+        if (!index.isValid() || selectionModel()->isSelected(index))
+            return QItemSelectionModel::NoUpdate;
+        return QListWidget::selectionCommand(index, event);
+    }
+};
+
 QString withSeparator(const QString& folder)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
@@ -74,7 +92,7 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     Label3->move(16, 88);
     Label3->adjustSize();
 
-    FileListBox1 = new QListWidget(this);
+    FileListBox1 = new FileList(this);
     FileListBox1->setGeometry(0, 24, 257, 195);
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 
@@ -128,18 +146,24 @@ void TForm2::FormCreate()
 
 void TForm2::ComboBox1Change()
 {
+    QString mask;
     switch (ComboBox1->currentIndex()) {
     case 0:
-        fileMask_ = QString::fromLatin1(kSfuMask);
+        mask = QString::fromLatin1(kSfuMask);
         unitText_ = "SFU";
         break;
     case 1:
-        fileMask_ = QString::fromLatin1(kAduMask);
+        mask = QString::fromLatin1(kAduMask);
         unitText_ = "ADU";
         break;
     default:
         return;
     }
+    // The unit already chosen changes nothing; listing again would drop the
+    // selected file.
+    if (mask == fileMask_)
+        return;
+    fileMask_ = mask;
     refreshFileList();
 }
 

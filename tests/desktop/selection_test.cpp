@@ -1,0 +1,150 @@
+// The file list keeps its selection against clicks that are not a choice,
+// and every control of the three windows has room for its whole text.
+
+#include "DesktopSupport.h"
+
+#include "dialogs/FileSelect.h"
+#include "dialogs/Stats.h"
+#include "engine/core/EngineState.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOption>
+#include <QAbstractItemView>
+#include <QTest>
+
+using namespace quorva;
+using namespace desktoptest;
+
+namespace {
+
+class Selection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        zedozo::resetEngineForTests();
+        ASSERT_TRUE(tmp.isValid());
+        writeFile(tmp.path() + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+        writeFile(tmp.path() + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+        writeFile(tmp.path() + "/Quorva.cfg", "[path]=" + tmp.path().toStdString() + "\n");
+        form = std::make_unique<TForm1>(options(tmp.path() + "/Quorva.cfg", [this](const PlotDescription& d, const PlotGeometry&) {
+            titles.push_back(d.title);
+        }));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        zedozo::resetEngineForTests();
+    }
+
+    QTemporaryDir tmp;
+    std::unique_ptr<TForm1> form;
+    std::vector<std::string> titles;
+};
+
+// Width of the area a control draws its text in, by the style's own
+// geometry (not by the size hint the windows grow their controls to).
+int textRoom(QWidget* w)
+{
+    QStyle* s = w->style();
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox o;
+        o.initFrom(c);
+        o.frame = c->hasFrame();
+        o.subControls = QStyle::SC_All;
+        return s->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, c).width() - 2;
+    }
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        QStyleOptionFrame o;
+        o.initFrom(e);
+        o.lineWidth = e->hasFrame() ? s->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0;
+        const QMargins m = e->textMargins();
+        return s->subElementRect(QStyle::SE_LineEditContents, &o, e).width() - m.left() - m.right() - 2 * 2;
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        QStyleOptionButton o;
+        o.initFrom(b);
+        o.text = b->text();
+        const QStyle::SubElement e = qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
+                                     : qobject_cast<QCheckBox*>(b) ? QStyle::SE_CheckBoxContents
+                                                                    : QStyle::SE_PushButtonContents;
+        return s->subElementRect(e, &o, b).width();
+    }
+    return w->contentsRect().width();
+}
+
+// Chooses item i in the open list with Return, as the user does (also the
+// item already chosen).
+void choose(QComboBox* c, int i)
+{
+    c->showPopup();
+    QAbstractItemView* v = c->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(v->window()));
+    v->setCurrentIndex(v->model()->index(i, 0));
+    QTest::keyClick(v, Qt::Key_Return);
+    ASSERT_FALSE(v->window()->isVisible());
+}
+
+QStringList texts(QWidget* w)
+{
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        QStringList all;
+        for (int i = 0; i < c->count(); ++i)
+            all << c->itemText(i);
+        return all;
+    }
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return {e->text()};
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return {b->text()};
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return {l->text()};
+    return {};
+}
+
+} // namespace
+
+TEST_F(Selection, AFileStaysSelectedUntilAnotherIsClickedOrTheMaskChanges)
+{
+    form->Button2Click();
+    TForm2& dialog = form->form2();
+    QListWidget* files = dialog.FileListBox1;
+    ASSERT_EQ(files->count(), 2);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const std::string a = (tmp.path() + "/LC_a_ADU.txt").toStdString();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    ASSERT_EQ(dialog.selectedFile().toStdString(), a);
+
+    // The empty area below the two files, Ctrl+click and Ctrl+Space on the
+    // file, the unit already chosen: the file stays, and "In:" with it.
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(20, files->viewport()->height() - 5));
+    EXPECT_EQ(dialog.selectedFile().toStdString(), a);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      files->visualItemRect(files->item(0)).center());
+    EXPECT_EQ(dialog.selectedFile().toStdString(), a);
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(dialog.selectedFile().toStdString(), a);
+    choose(dialog.ComboBox1, 1); // "ADU" again
+    EXPECT_EQ(dialog.selectedFile().toStdString(), a);
+    EXPECT_EQ(dialog.Label2->text().toStdString(), a);
+    const std::size_t before = titles.size();
+    form->Button1Click();
+    ASSERT_EQ(titles.size(), before + 1);
+    EXPECT_EQ(titles.back().rfind("LC_a_ADU.txt:", 0), 0u) << titles.back();
+
+    // Another file takes its place; another unit's mask ends the selection.
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    EXPECT_EQ(dialog.selectedFile().toStdString(), (tmp.path() + "/LC_b_ADU.txt").toStdString());
+    choose(dialog.ComboBox1, 0);
+    EXPECT_EQ(dialog.unitText(), "SFU");
+    EXPECT_TRUE(dialog.selectedFile().isEmpty());
+    dialog.hide();
+}
