@@ -88,6 +88,10 @@ private:
 // Reads `path` into `lightCurve` (see LightCurve::read).
 ReadResult readLightCurve(LightCurve& lightCurve, std::string_view path);
 
+// Test seam: the n-th array allocation of the next growth of the arrays
+// throws std::bad_alloc (1 the first of the four); 0 switches it off.
+void failArrayGrowthAllocationForTests(int n);
+
 // The file name part of a path (after its last '/') and the folder part
 // (up to and including its last '/'; empty when it has none).
 std::string_view fileNamePart(std::string_view path) noexcept;
