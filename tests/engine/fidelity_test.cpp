@@ -233,3 +233,25 @@ TEST_F(PlotPages, APeriodSitsOnTheBaselineOfTheDigits)
     EXPECT_EQ(bottoms[3], bottoms[1]);
     EXPECT_EQ(bottoms[2], bottoms[1]) << "the period's lowest row";
 }
+
+TEST_F(PlotPages, TheBannerNamesAPlotFileOnlyWhenOneWasWritten)
+{
+    using namespace zedozo;
+    const std::string missing = (dir / "gone" / "x.pdf").string();
+    const std::string written = (dir / "y.pdf").string();
+    std::string banners[2];
+    for (int i = 0; i < 2; ++i) {
+        metafl("PDF");
+        setfil(i == 0 ? missing : written);
+        filmod("DELETE");
+        ::testing::internal::CaptureStdout();
+        disini();
+        disfin();
+        std::fflush(stdout);
+        banners[i] = ::testing::internal::GetCapturedStdout();
+    }
+    EXPECT_NE(banners[0].find("<<  Metafile:    "), std::string::npos) << banners[0];
+    EXPECT_EQ(banners[0].find("x.pdf  "), std::string::npos) << banners[0];
+    EXPECT_NE(banners[1].find("<<  Metafile: " + written.substr(0, 48)), std::string::npos) << banners[1];
+    EXPECT_TRUE(fs::exists(written));
+}
