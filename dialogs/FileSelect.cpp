@@ -1,5 +1,7 @@
 #include "dialogs/FileSelect.h"
 
+#include "dialogs/ControlRoom.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -118,6 +120,7 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     const int valueLeft = std::max(24, std::max(Label6->width(), Label7->width()) + 4);
     Label2->move(valueLeft, Label2->y());
     Label5->move(valueLeft, Label5->y());
+    growControlsToTheirText(this);
 
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
     connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });

@@ -148,3 +148,47 @@ TEST_F(Selection, AFileStaysSelectedUntilAnotherIsClickedOrTheMaskChanges)
     EXPECT_TRUE(dialog.selectedFile().isEmpty());
     dialog.hide();
 }
+
+TEST_F(Selection, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
+{
+    form->Button2Click();
+    form->form2().clickFile("LC_a_ADU.txt"); // the statistics show values
+    form->Button4Click();
+    const QList<QWidget*> windows = {form.get(), &form->form2(), &form->form3()};
+    for (QWidget* window : windows) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"))
+                continue;
+            const QString where = window->windowTitle() + " / " + w->metaObject()->className() + " at " +
+                                  QString::number(w->x()) + "," + QString::number(w->y());
+            for (const QString& t : texts(w)) {
+                if (t.contains(QLatin1Char('/'))) // paths: as long as the folders, with the tooltip
+                    continue;
+                EXPECT_LE(w->fontMetrics().horizontalAdvance(t), textRoom(w)) << where.toStdString() << ": " << t.toStdString();
+            }
+            if (auto* g = qobject_cast<QGroupBox*>(w)) {
+                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where.toStdString();
+            }
+            if (auto* sb = qobject_cast<QSpinBox*>(w)) {
+                EXPECT_LE(sb->fontMetrics().horizontalAdvance(QString::number(sb->maximum())), textRoom(sb->findChild<QLineEdit*>()))
+                    << where.toStdString();
+            }
+            // Grown controls keep clear of the visible controls beside them.
+            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
+                for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    // (The dialog's own layout lets some lists share their edge pixel.)
+                    const QRect both = w->geometry() & other->geometry();
+                    if (other != w && other->isVisible() && !other->inherits("QGroupBox")) {
+                        EXPECT_FALSE(both.width() > 1 && both.height() > 1)
+                            << where.toStdString() << " covers " << other->metaObject()->className() << " at "
+                            << other->x() << "," << other->y();
+                    }
+                }
+                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where.toStdString();
+            }
+        }
+        window->hide();
+    }
+}
