@@ -13,11 +13,12 @@ namespace {
 constexpr int kGap = 2; // pixels kept free before the next control
 
 // Width the style needs for the whole text (the size hint of these kinds
-// follows their texts); 0 for other widgets.
+// follows their texts); 0 for other widgets. A spin box's hint keeps room
+// for a blank and the cursor beyond its widest number, so it would widen
+// boxes whose numbers fit: the test of every control watches those.
 int neededWidth(QWidget* w)
 {
-    if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QRadioButton*>(w) ||
-        qobject_cast<QCheckBox*>(w))
+    if (qobject_cast<QComboBox*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
         return w->sizeHint().width();
     return 0;
 }

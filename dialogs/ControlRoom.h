@@ -7,7 +7,7 @@ class QWidget;
 
 namespace quorva {
 
-// Widens every drop-down list, spin box, radio button and check box below
+// Widens every drop-down list, radio button and check box below
 // `window` whose width is less than the style needs for its text (its size
 // hint), but no further than the next control to its right (or its
 // parent's edge) allows. Heights stay.
