@@ -7,16 +7,12 @@
 #include "dialogs/Stats.h"
 #include "engine/core/EngineState.h"
 
-#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QStyle>
 #include <QStyleOption>
-#include <QAbstractItemView>
 #include <QTest>
 
 using namespace quorva;
@@ -94,19 +90,13 @@ void choose(QComboBox* c, int i)
 
 QStringList texts(QWidget* w)
 {
-    if (auto* c = qobject_cast<QComboBox*>(w)) {
-        QStringList all;
-        for (int i = 0; i < c->count(); ++i)
-            all << c->itemText(i);
-        return all;
-    }
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return {e->text()};
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return {b->text()};
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return {l->text()};
-    return {};
+    QStringList all;
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        for (int i = 0; i < c->count(); ++i) all << c->itemText(i);
+    else if (auto* e = qobject_cast<QLineEdit*>(w)) all << e->text();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) all << b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w)) all << l->text();
+    return all;
 }
 
 } // namespace
@@ -161,19 +151,19 @@ TEST_F(Selection, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (!w->isVisible() || w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"))
                 continue;
-            const QString where = window->windowTitle() + " / " + w->metaObject()->className() + " at " +
-                                  QString::number(w->x()) + "," + QString::number(w->y());
+            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at " +
+                                       QString::number(w->x()) + "," + QString::number(w->y())).toStdString();
             for (const QString& t : texts(w)) {
                 if (t.contains(QLatin1Char('/'))) // paths: as long as the folders, with the tooltip
                     continue;
-                EXPECT_LE(w->fontMetrics().horizontalAdvance(t), textRoom(w)) << where.toStdString() << ": " << t.toStdString();
+                EXPECT_LE(w->fontMetrics().horizontalAdvance(t), textRoom(w)) << where << ": " << t.toStdString();
             }
             if (auto* g = qobject_cast<QGroupBox*>(w)) {
-                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where.toStdString();
+                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
             }
             if (auto* sb = qobject_cast<QSpinBox*>(w)) {
                 EXPECT_LE(sb->fontMetrics().horizontalAdvance(QString::number(sb->maximum())), textRoom(sb->findChild<QLineEdit*>()))
-                    << where.toStdString();
+                    << where;
             }
             // Grown controls keep clear of the visible controls beside them.
             if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
@@ -182,11 +172,11 @@ TEST_F(Selection, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
                     const QRect both = w->geometry() & other->geometry();
                     if (other != w && other->isVisible() && !other->inherits("QGroupBox")) {
                         EXPECT_FALSE(both.width() > 1 && both.height() > 1)
-                            << where.toStdString() << " covers " << other->metaObject()->className() << " at "
+                            << where << " covers " << other->metaObject()->className() << " at "
                             << other->x() << "," << other->y();
                     }
                 }
-                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where.toStdString();
+                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where;
             }
         }
         window->hide();
