@@ -147,12 +147,13 @@ TEST_F(Curves, LongCurvesGoOutInPiecesOf100PointsWithoutGaps)
         y[i] = 5.0f + 4.0f * std::sin(float(i) * 0.1f);
     }
     curve(x.data(), y.data(), 250);
-    ASSERT_EQ(rec->vecs.size(), 250u);
+    // Points 0-99, 99-198, 198-249: each piece starts with a move.
+    ASSERT_EQ(rec->vecs.size(), 252u);
     EXPECT_EQ(rec->batches, 3);
-    for (int i = 0; i < 250; ++i) {
-        EXPECT_EQ(rec->vecs[i].pen, i ? 2 : 3) << i;
-        EXPECT_NEAR(rec->vecs[i].x, px(x[i]), 1e-2) << i;
-        EXPECT_NEAR(rec->vecs[i].y, py(y[i]), 1e-2) << i;
+    for (int i = 0; i < 252; ++i) {
+        EXPECT_EQ(rec->vecs[i].pen, i % 100 ? 2 : 3) << i;
+        EXPECT_NEAR(rec->vecs[i].x, px(x[i - i / 100]), 1e-2) << i;
+        EXPECT_NEAR(rec->vecs[i].y, py(y[i - i / 100]), 1e-2) << i;
     }
     EXPECT_EQ(st().curve.curveNumber, 2);
     disfin();
@@ -167,10 +168,12 @@ TEST_F(Curves, AColourChangeSendsThePendingPolylineFirst)
     color("green");
     ASSERT_EQ(rec->vecs.size(), 3u);
     EXPECT_EQ(rec->colourAt.back(), 3u);
-    penDraw(800, 600);   // continues from the last point without a new move
+    penDraw(800, 600);   // continues from the last point, with a move there
     flushPolyline();
-    ASSERT_EQ(rec->vecs.size(), 4u);
-    EXPECT_EQ(rec->vecs[3].pen, 2);
+    ASSERT_EQ(rec->vecs.size(), 5u);
+    EXPECT_EQ(rec->vecs[3].pen, 3);
+    EXPECT_EQ(rec->vecs[3].x, rec->vecs[2].x);
+    EXPECT_EQ(rec->vecs[4].pen, 2);
     disfin();
 }
 

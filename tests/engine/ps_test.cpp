@@ -97,8 +97,8 @@ TEST_F(PostScript, A120PointPolylineGoesOutInThreeBatches)
     open("EPS", f);
     std::vector<std::pair<float, float>> p;
     for (int i = 0; i < 120; ++i) p.push_back({100.0f + 20.0f * i, 300.0f + float(i % 7) * 50.0f});
-    penMove(p[0].first, p[0].second);
-    for (int i = 1; i < 120; ++i) penDraw(p[i].first, p[i].second);
+    devvec(p[0].first, p[0].second, 3);
+    for (int i = 1; i < 120; ++i) devvec(p[i].first, p[i].second, 2);
     disfin();
     // Batches 1..50, 50..99, 99..120 (1-based), each "u", "d"s, "p".
     std::string want = "0 0 0 f ";
