@@ -34,7 +34,9 @@ if(_month LESS 10)
   set(_month 0${_month})
 endif()
 set(QUORVA_RELEASE_DATE ${_year}-${_month}-${_day})
-configure_file(${_pkg}/quorva.metainfo.xml.in ${_pkg_out}/quorva.metainfo.xml @ONLY)
+# AppStream wants a reverse domain name; it follows the home page's.
+set(QUORVA_APPSTREAM_ID example.quorva.Quorva)
+configure_file(${_pkg}/quorva.metainfo.xml.in ${_pkg_out}/${QUORVA_APPSTREAM_ID}.metainfo.xml @ONLY)
 
 # Manual page and changelog, compressed as Debian wants them (-n: no time
 # stamp, so the same sources give the same package).
@@ -70,7 +72,7 @@ if(TARGET quorva-desktop)
 endif()
 install(FILES ${_pkg}/quorva.desktop DESTINATION share/applications COMPONENT desktop)
 install(FILES ${_pkg}/quorva.svg DESTINATION share/icons/hicolor/scalable/apps COMPONENT desktop)
-install(FILES ${_pkg_out}/quorva.metainfo.xml DESTINATION share/metainfo COMPONENT desktop)
+install(FILES ${_pkg_out}/${QUORVA_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT desktop)
 
 # Each Debian package carries its own copyright and changelog.
 foreach(_component cli desktop)
