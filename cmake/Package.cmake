@@ -23,18 +23,18 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QUORVA_PROJECT_URL})
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME quorva)
 set(CPACK_COMPONENT_CLI_DESCRIPTION
 "plot the light curves of a solar radio spectrometer
- Quorva draws the light-curve files of a solar radio spectrometer (a time
- column in hours UT and three frequency channels in SFU or ADU, as the
- acquisition software writes them) as red, green and blue curves in one
- titled axis system, into PDF, EPS or PNG files.
- .
- This package holds the command line: 'quorva plot' writes the plots,
- 'quorva stats' prints the time range, sample count and the minimum,
- maximum and last value of each channel, and 'quorva watch' re-plots an
- observation that is still being recorded whenever its file grows. The
- service quorva-watch@NAME.service runs 'quorva watch' on a station
- without a display and publishes the plot for a web server. It needs no
- graphical desktop; the windows are in the package quorva-desktop.")
+Quorva draws the light-curve files of a solar radio spectrometer (a time
+column in hours UT and three frequency channels in SFU or ADU, as the
+acquisition software writes them) as red, green and blue curves in one
+titled axis system, into PDF, EPS or PNG files.
+
+This package holds the command line: 'quorva plot' writes the plots,
+'quorva stats' prints the time range, sample count and the minimum,
+maximum and last value of each channel, and 'quorva watch' re-plots an
+observation that is still being recorded whenever its file grows. The
+service quorva-watch@NAME.service runs 'quorva watch' on a station
+without a display and publishes the plot for a web server. It needs no
+graphical desktop; the windows are in the package quorva-desktop.")
 set(CPACK_DEBIAN_CLI_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/postinst
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/postrm)
@@ -43,14 +43,14 @@ set(CPACK_DEBIAN_CLI_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME quorva-desktop)
 set(CPACK_COMPONENT_DESKTOP_DESCRIPTION
 "solar radio light curves plotted on the screen (desktop program)
- Quorva draws the light-curve files of a solar radio spectrometer (a time
- column in hours UT and three frequency channels in SFU or ADU) as red,
- green and blue curves in one titled axis system.
- .
- This package holds the desktop program with its menu entry: choose a
- light-curve file, plot it in a window or into a PDF, EPS or PNG file,
- re-plot it every 1 to 600 seconds while the observation goes on, and see
- its statistics. The command line is in the package quorva.")
+Quorva draws the light-curve files of a solar radio spectrometer (a time
+column in hours UT and three frequency channels in SFU or ADU) as red,
+green and blue curves in one titled axis system.
+
+This package holds the desktop program with its menu entry: choose a
+light-curve file, plot it in a window or into a PDF, EPS or PNG file,
+re-plot it every 1 to 600 seconds while the observation goes on, and see
+its statistics. The command line is in the package quorva.")
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "quorva (= ${PROJECT_VERSION})")
 
 include(CPack)
