@@ -66,16 +66,21 @@ install(FILES ${_pkg}/quorva.bash-completion DESTINATION share/bash-completion/c
 install(FILES ${_pkg}/quorva-watch@.service DESTINATION lib/systemd/system COMPONENT cli)
 install(FILES ${_pkg}/quorva.sysusers DESTINATION lib/sysusers.d RENAME quorva.conf COMPONENT cli)
 
-# desktop
-if(TARGET quorva-desktop)
-  install(TARGETS quorva-desktop RUNTIME DESTINATION lib/quorva COMPONENT desktop)
+# desktop: the program of its own where it is one (else `quorva` is the
+# desktop program too); nothing when the build leaves the desktop out.
+set(QUORVA_COMPONENTS cli)
+if(NOT DEFINED QUORVA_DESKTOP OR QUORVA_DESKTOP)
+  list(APPEND QUORVA_COMPONENTS desktop)
+  if(TARGET quorva-desktop)
+    install(TARGETS quorva-desktop RUNTIME DESTINATION lib/quorva COMPONENT desktop)
+  endif()
+  install(FILES ${_pkg}/quorva.desktop DESTINATION share/applications COMPONENT desktop)
+  install(FILES ${_pkg}/quorva.svg DESTINATION share/icons/hicolor/scalable/apps COMPONENT desktop)
+  install(FILES ${_pkg_out}/${QUORVA_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT desktop)
 endif()
-install(FILES ${_pkg}/quorva.desktop DESTINATION share/applications COMPONENT desktop)
-install(FILES ${_pkg}/quorva.svg DESTINATION share/icons/hicolor/scalable/apps COMPONENT desktop)
-install(FILES ${_pkg_out}/${QUORVA_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT desktop)
 
 # Each Debian package carries its own copyright and changelog.
-foreach(_component cli desktop)
+foreach(_component ${QUORVA_COMPONENTS})
   set(_doc quorva)
   if(_component STREQUAL desktop)
     set(_doc quorva-desktop)
