@@ -23,7 +23,7 @@ if [ "${1:-}" = --help-of ]; then
         "$bin" "$c" --help >"$tmp/help" || { echo "manpage.sh: '$bin $c --help' failed" >&2; exit 1; }
         # "Options:" would start the page's OPTIONS section; the indented
         # usage line after "quorva CMD:" makes that line a subsection.
-        sed -e "1s/^Usage: \(.*\)\$/quorva $c:\n \1/" -e '/^Options:$/d' "$tmp/help"
+        sed -e "0,/^[Uu]sage: /s/^[Uu]sage: \(.*\)\$/quorva $c:\n \1/" -e '/^[Oo]ptions:$/d' "$tmp/help"
         echo
     done
     exit 0
