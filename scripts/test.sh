@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
+bash scripts/check-package.sh  # the Debian packages of that build, unpacked and checked
 
 # The command line alone, as a station server builds it: no desktop, no Qt
 # Gui or Widgets.
