@@ -1,5 +1,6 @@
 #include "app/RePlot.h"
 
+#include "app/Latin1Text.h"
 #include "app/TextFormat.h"
 #include "lightcurve/FileNames.h"
 
@@ -151,7 +152,8 @@ void RePlot::fill(const RePlotRequest& request)
 
     // 5 to 7: title and axis names.
     const std::string fileName(fileNamePart(request.selectedPath));
-    d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", fileName.c_str(),
+    const std::string titleName = engineTextFromUtf8(fileName);
+    d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", titleName.c_str(),
                           static_cast<double>(lc.freq1), static_cast<double>(lc.freq2),
                           static_cast<double>(lc.freq3)));
     d.setXName("Time [UT]");

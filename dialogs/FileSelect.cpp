@@ -1,5 +1,6 @@
 #include "dialogs/FileSelect.h"
 
+#include "dialogs/ControlRoom.h"
 #include "dialogs/Widgets.h"
 #include "lightcurve/FileNames.h"
 
@@ -21,6 +22,24 @@ QFont pixelFont(const QFont& base, int pixels)
     f.setPixelSize(pixels);
     return f;
 }
+
+// The file list: a file stays selected until another file is chosen. A
+// click on the empty area or a Ctrl+click (or Ctrl+Space) on the selected
+// file would clear the selection while "In:" still names the file, and every
+// later re-plot would draw an empty page.
+class FileList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override
+    {
+        if (!index.isValid() || selectionModel()->isSelected(index))
+            return QItemSelectionModel::NoUpdate;
+        return QListWidget::selectionCommand(index, event);
+    }
+};
 
 QString withSeparator(const QString& folder)
 {
@@ -69,7 +88,7 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     Label3->move(16, 88);
     Label3->adjustSize();
 
-    FileListBox1 = new QListWidget(this);
+    FileListBox1 = new FileList(this);
     FileListBox1->setGeometry(0, 24, 257, 195);
     FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 
@@ -95,6 +114,7 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     const int valueLeft = std::max(24, std::max(Label6->width(), Label7->width()) + 4);
     Label2->move(valueLeft, Label2->y());
     Label5->move(valueLeft, Label5->y());
+    growControlsToTheirText(this);
 
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
     connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });
@@ -123,18 +143,24 @@ void TForm2::FormCreate()
 
 void TForm2::ComboBox1Change()
 {
+    QString mask;
     switch (ComboBox1->currentIndex()) {
     case 0:
-        fileMask_ = QString::fromLatin1(kSfuMask);
+        mask = QString::fromLatin1(kSfuMask);
         unitText_ = "SFU";
         break;
     case 1:
-        fileMask_ = QString::fromLatin1(kAduMask);
+        mask = QString::fromLatin1(kAduMask);
         unitText_ = "ADU";
         break;
     default:
         return;
     }
+    // The unit already chosen changes nothing; listing again would drop the
+    // selected file.
+    if (mask == fileMask_)
+        return;
+    fileMask_ = mask;
     refreshFileList();
 }
 

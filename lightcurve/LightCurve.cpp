@@ -104,14 +104,35 @@ void LightCurve::clearSamples() noexcept
     written_ = 0;
 }
 
+namespace {
+int g_failGrowthAllocation = 0; // test seam: n-th array allocation of growth fails
+} // namespace
+
+void failArrayGrowthAllocationForTests(int n)
+{
+    g_failGrowthAllocation = n;
+}
+
 void LightCurve::ensureSize(std::size_t entries)
 {
     const std::size_t size = times.values_.size();
     if (entries <= size)
         return;
     const std::size_t grown = std::max(entries, size * 2);
-    for (SampleArray* a : {&times, &values1, &values2, &values3})
-        a->values_.resize(grown, 0.0f);
+    // All four arrays grow or none: the larger copies are made first and
+    // swapped in only when every one of them could be allocated, so that
+    // the reader never indexes an array shorter than the others.
+    SampleArray* const arrays[] = {&times, &values1, &values2, &values3};
+    std::vector<float> larger[4];
+    for (int i = 0; i < 4; ++i) {
+        if (g_failGrowthAllocation > 0 && --g_failGrowthAllocation == 0)
+            throw std::bad_alloc();
+        larger[i].reserve(grown);
+        larger[i] = arrays[i]->values_;
+        larger[i].resize(grown, 0.0f);
+    }
+    for (int i = 0; i < 4; ++i)
+        arrays[i]->values_.swap(larger[i]);
 }
 
 ReadResult LightCurve::read(std::string_view path)
@@ -224,7 +245,10 @@ void LightCurve::readLines(int fd, ReadResult& result)
     } catch (const std::bad_alloc&) {
         // Keep what fits; the lines read so far stay whole and consistent.
         result.readError = ENOMEM;
-        lineCount = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(lineCount), times.size()));
+        std::size_t room = times.size();
+        for (const SampleArray* a : {&values1, &values2, &values3})
+            room = std::min(room, a->size());
+        lineCount = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(lineCount), room));
     }
 }
 

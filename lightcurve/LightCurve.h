@@ -88,4 +88,8 @@ private:
 // Reads `path` into `lightCurve` (see LightCurve::read).
 ReadResult readLightCurve(LightCurve& lightCurve, std::string_view path);
 
+// Test seam: the n-th array allocation of the next growth of the arrays
+// throws std::bad_alloc (1 the first of the four); 0 switches it off.
+void failArrayGrowthAllocationForTests(int n);
+
 } // namespace quorva

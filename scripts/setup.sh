@@ -11,6 +11,7 @@ packages=(
   qpdf pngcheck ghostscript poppler-utils
   xvfb xauth fonts-liberation
   time
+  dpkg-dev lintian help2man man-db desktop-file-utils appstream systemd
 )
 
 missing=()

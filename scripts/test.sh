@@ -7,6 +7,7 @@ bash scripts/build.sh
 ctest --test-dir "${QUORVA_BUILD_DIR:-build}" --output-on-failure --parallel "$(nproc)" --timeout 600
 # A few seconds of the soak (scripts/soak.sh runs it for longer).
 QUORVA_BUILD_DIR="${QUORVA_BUILD_DIR:-build}" bash scripts/soak.sh 5
+bash scripts/check-package.sh  # the Debian packages of that build, unpacked and checked
 
 # The command line alone, as a station server builds it (no desktop, no Qt
 # at all), in one clang build under AddressSanitizer and

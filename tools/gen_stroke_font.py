@@ -265,6 +265,17 @@ MATH_SIGNS = [33, 34, 35, 36, 38, 39, 63, 64, 94, 95, 96, 98, 100, 101, 102,
               103, 104, 105, 106, 107, 108, 109, 110, 120, 112, 118, 122, 124]
 assert len(MATH_SIGNS) == 28
 
+# The Times face of the Hershey set draws these about 3 units above its
+# letters' baseline (a label "10.0" would read "10·0"); the complex Greek face
+# has the same strokes sitting on the baseline, so they come from there.
+BASELINE_PUNCTUATION = ".,:;"
+
+# The marker face leaves its records for codes 32 to 64 empty; its markers
+# are the codes 65 to 80 (repeated from 97).  Alphabets 4 and 5 take seven
+# each after their 94 ASCII-coded glyphs.
+MARKERS_4 = range(65, 72)
+MARKERS_5 = range(72, 79)
+
 GREEK_CAPITALS = list(range(65, 89))   # 24 letters in the Greek faces
 GREEK_SMALL = list(range(97, 121))
 
@@ -335,9 +346,13 @@ class Builder:
         turned = [[(minx + maxx - x, miny + maxy - y) for (x, y) in s] for s in strokes]
         return shift(turned, 0, -self.units.descent)
 
-    def latin(self, accents, greek, maths):
-        """Glyph indexes 2..231 (codes 33..262) of alphabet 1."""
-        out = [self.glyph(code) for code in range(33, 127)]
+    def latin(self, accents, greek, maths, punctuation=None):
+        """Glyph indexes 2..231 (codes 33..262) of alphabet 1.
+
+        `punctuation`, when given, supplies the glyphs of BASELINE_PUNCTUATION.
+        """
+        out = [self.glyph(code, punctuation if chr(code) in BASELINE_PUNCTUATION else None)
+               for code in range(33, 127)]
         for base, accent in ACCENTED:
             if base == "sharp-s":
                 out.append([list(s) for s in SHARP_S[self.units.name]])
@@ -589,17 +604,18 @@ def main():
     alphabets = {}
     alphabets["Complex1"] = complex_alphabet(
         "complex font, alphabet 1 (Roman)",
-        Builder(roman_complex, big).latin(complex_accents(dot), greek_complex, math_lower))
+        Builder(roman_complex, big).latin(complex_accents(dot), greek_complex, math_lower,
+                                          punctuation=greek_complex))
     alphabets["Complex2"] = complex_alphabet(
         "complex font, alphabet 2 (Greek)", Builder(greek_complex, big).plain())
     alphabets["Complex3"] = complex_alphabet(
         "complex font, alphabet 3 (mathematical signs)", Builder(math_lower, big).plain())
     alphabets["Complex4"] = complex_alphabet(
         "complex font, alphabet 4 (symbols)",
-        Builder(symbolic, big).plain(markers, range(33, 40)))
+        Builder(symbolic, big).plain(markers, MARKERS_4))
     alphabets["Complex5"] = complex_alphabet(
         "complex font, alphabet 5 (large mathematical signs)",
-        Builder(math_upper, big).plain(markers, range(40, 47)))
+        Builder(math_upper, big).plain(markers, MARKERS_5))
     alphabets["Complex6"] = complex_alphabet(
         "complex font, alphabet 6 (meteorological signs)", Builder(weather, big).plain())
     alphabets["Default1"] = small_alphabet(
@@ -609,7 +625,7 @@ def main():
         "default font, alphabet 2 (Greek)", Builder(greek_simplex, small).plain())
     alphabets["Default4"] = small_alphabet(
         "default font, alphabet 4 (symbols)",
-        Builder(symbolic, small).plain(markers, range(33, 40)))
+        Builder(symbolic, small).plain(markers, MARKERS_4))
 
     expected = {"Complex1": 231, "Complex2": 95, "Complex3": 95, "Complex4": 102,
                 "Complex5": 102, "Complex6": 95, "Default1": 231, "Default2": 95,

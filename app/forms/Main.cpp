@@ -1,6 +1,7 @@
 #include "app/forms/Main.h"
 
 #include "app/Configuration.h"
+#include "dialogs/ControlRoom.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "dialogs/Widgets.h"
@@ -122,6 +123,7 @@ TForm1::TForm1(Options options)
     Label1 = label(this, "Thickness Curve", 8, 180);
     Edit2 = new QLineEdit(QStringLiteral("2"), this);
     Edit2->setGeometry(100, 176, 40, 21);
+    growControlsToTheirText(this);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

@@ -116,7 +116,9 @@ void flushPolyline()
     int m = 0;
     const ClipWindow& w = st.clip;
     bool clipping = !inside(w, b.x[0], b.y[0]);
-    if (!clipping && !b.continued) out[m++] = {b.x[0], b.y[0], 3};
+    // Every buffer starts with a move, also one that continues a full buffer
+    // from its last point: the writers begin a new path there (PDF "S"/"m").
+    if (!clipping) out[m++] = {b.x[0], b.y[0], 3};
     for (int i = 1; i < b.count; ++i) {
         if (!clipping) {
             if (inside(w, b.x[i], b.y[i])) {

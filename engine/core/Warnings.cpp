@@ -353,7 +353,8 @@ void writeBanner(EngineState& st)
         std::fprintf(f, "\n <<  Vectors : %-10s  Warnings: %-8s  Fileformat: %4s  <<", vec, wrn, st.cycle.devname);
         if (st.cycle.fileWritten || !st.cycle.errFileWasOpen) {
             std::string line = "Metafile: ";
-            if (st.cycle.fileWritten) line += st.cycle.plotFile.substr(0, 48);
+            // A failed cycle wrote no file (the old one stays): name none.
+            if (st.cycle.fileWritten && !st.cycle.drawNothing) line += st.cycle.plotFile.substr(0, 48);
             std::fprintf(f, "\n <<  %-58s  <<", line.c_str());
         }
         if (st.cycle.errFileWasOpen) {

@@ -136,7 +136,9 @@ void devrec(float x1, float y1, float x2, float y2, int colour)
     if (x1 > x2 || y1 > y2) return;
     const DeviceFamily f = familyOf(st.cycle.devcode);
     const float s = st.cycle.devscl;
-    if (pixelFamily(f) || f == DeviceFamily::Pdf) flushPolyline();
+    // What is pending was drawn before the fill: it goes out first, so that
+    // the fill paints over it on paper as on pixels (the page border).
+    if (pixelFamily(f) || paperFamily(f)) flushPolyline();
     if (!active(st)) return;
     float a1 = x1, b1 = y1, a2 = x2, b2 = y2;
     if (pixelFamily(f)) {

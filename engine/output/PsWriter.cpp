@@ -172,6 +172,9 @@ public:
 
     void rect(EngineState&, float x1, float y1, float x2, float y2, int, Rgb rgb) override
     {
+        // The path so far was drawn before the fill: stroke it first, so
+        // that the fill covers it (the page border) as it does on PDF.
+        path(0, 0, 9);
         char t[80];
         int n = std::snprintf(t, sizeof t, "%5d %5d %5d %5d %3d %3d %3d e ", rnd(x1), rnd(y1), rnd(x2), rnd(y2), rgb.r,
                               rgb.g, rgb.b);

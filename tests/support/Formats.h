@@ -115,7 +115,10 @@ inline RgbImage readPpm(const std::string& path)
     std::istringstream in(s);
     std::string magic;
     int maxval = 0;
-    in >> magic >> img.w >> img.h >> maxval;
+    in >> magic >> std::ws;
+    while (in.peek() == '#') // Ghostscript writes a comment line
+        in.ignore(1 << 20, '\n');
+    in >> img.w >> img.h >> maxval;
     if (magic != "P6" || maxval != 255)
         return RgbImage{};
     in.get();
