@@ -1,5 +1,6 @@
 // `quorva plot [--format pdf|eps|png] [--output DIR] [--unit SFU|ADU]
-//              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N] FILE...`
+//              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N]
+//              [--from T] [--to T] FILE...`
 //
 // Runs, for each FILE, the main window's re-plot (read, fill the plot
 // description, the plot sequence) and writes "%sPlot_%s.%s" (output folder,

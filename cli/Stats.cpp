@@ -17,7 +17,8 @@ namespace quorva::cli {
 namespace {
 
 const char kStatsUsage[] =
-    "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]] FILE\n"
+    "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
+    "                    FILE\n"
     "\n"
     "Reads the light-curve file FILE and prints what the statistics window\n"
     "shows: file name, channel frequencies, last, minimum and maximum values,\n"
@@ -26,12 +27,15 @@ const char kStatsUsage[] =
     "UT in the JSON, null for an open end).\n"
     "\n"
     "Options:\n"
-    "  --unit SFU|ADU  unit printed after the values; by default SFU when the\n"
-    "                  file name contains SFU before any ADU (any case), else ADU\n"
-    "  --json          print one JSON object with the reader's values instead\n"
-    "  --samples       with --json: also the arrays times, values1, values2 and\n"
-    "                  values3 (the first sampleCount entries)\n"
-    "  -h, --help      show this help\n"
+    "  --unit SFU|ADU    unit printed after the values; by default SFU when the\n"
+    "                    file name contains SFU before any ADU (any case), else ADU\n"
+    "  --from T, --to T  only the samples from T to T (both included), T in hours\n"
+    "                    UT as in the file (10.5) or HH:MM or HH:MM:SS, 0 to 24;\n"
+    "                    either may be given alone (open end)\n"
+    "  --json            print one JSON object with the reader's values instead\n"
+    "  --samples         with --json: also the arrays times, values1, values2 and\n"
+    "                    values3 (the first sampleCount entries)\n"
+    "  -h, --help        show this help\n"
     "\n"
     "Exit status: 0; 2 FILE cannot be read or has no samples in the window;\n"
     "64 bad usage.\n";

@@ -53,7 +53,8 @@ public:
     // Reads the file at `path` (any length; empty means none selected) and
     // derives every value below. Never throws for file problems: a file
     // that cannot be opened leaves cleared arrays and the start values.
-    // Allocates only when a file has more lines than any before it.
+    // Allocates only when a file has more lines (or header lines) than any
+    // before it.
     ReadResult read(std::string_view path);
 
     // Keeps only the samples whose time lies in [from, to] (hours UT; the
