@@ -105,7 +105,7 @@ std::optional<DesktopSize> parseDesktop(const std::string& text)
     return d;
 }
 
-FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit)
+FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.window)
 {
     PlotGeometry& g = rePlot_.geometry();
     applyPlotSize(s.sizeIndex, g);
@@ -140,6 +140,18 @@ FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
         o.status = Outcome::Unreadable;
         prepared_ = false;
         return o;
+    }
+    request_.nameSuffix = windowNameSuffix(window_);
+    request_.timeAxis.reset();
+    if (window_.asked()) {
+        TimeAxis axis;
+        o.message = applyWindow(rePlot_.lightCurve(), window_, axis);
+        if (!o.message.empty()) {
+            o.status = Outcome::NoSamples;
+            prepared_ = false;
+            return o;
+        }
+        request_.timeAxis = axis;
     }
     request_.selectedPath = path;
     request_.unitText = unit_ ? *unit_ : unitFromFileName(path);

@@ -32,6 +32,7 @@ struct PlotSettings {
     DesktopSize desktop = kDefaultDesktop;
     int thickness = 2;
     std::vector<std::string> files; // as given, byte for byte
+    TimeWindow window;              // none asked: the whole file
 };
 
 // The output folder and plot size "Quorva.cfg" in the working directory
@@ -51,7 +52,7 @@ std::optional<DesktopSize> parseDesktop(const std::string& text);
 class FilePlotter {
 public:
     struct Outcome {
-        enum Status { Prepared, Plotted, Unreadable, Failed };
+        enum Status { Prepared, Plotted, Unreadable, NoSamples, Failed };
         Status status = Failed;
         std::string message;      // why not, for "quorva: MESSAGE" on stderr
         std::string plotPath;     // "%sPlot_%s.%s" of the file read
@@ -72,6 +73,7 @@ private:
     RePlot rePlot_;
     RePlotRequest request_;
     std::optional<std::string> unit_;
+    TimeWindow window_;
     bool prepared_ = false;
 };
 

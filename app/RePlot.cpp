@@ -166,13 +166,17 @@ void RePlot::fill(const RePlotRequest& request)
     std::string outputName(folderPart(request.outputFolder));
     outputName += "Plot_";
     outputName += fileName;
+    outputName += request.nameSuffix;
     outputName += '.';
     outputName += device.extension;
     d.setFileName(outputName);
 
     // 11 to 14.
     d.setCurveThickness(integerFromText(request.thicknessText));
-    d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
+    if (const std::optional<TimeAxis>& t = request.timeAxis)
+        d.setXAxis(t->from, t->to, t->step, t->origin);
+    else
+        d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
     d.setYAxis(yStart, yEnd, yStep);
     d.setDevice(device.device);
 }

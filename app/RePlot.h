@@ -14,6 +14,7 @@
 //   rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = "/data/out/",
 //               .output = quorva::OutputChoice::Pdf, .thicknessText = "2"});
 
+#include "app/TimeWindow.h"
 #include "lightcurve/LightCurve.h"
 #include "plotjob/PlotDescription.h"
 
@@ -50,6 +51,10 @@ struct RePlotRequest {
     std::string outputFolder;  // only its folder part (up to the last '/') is used
     OutputChoice output = OutputChoice::Screen;
     std::string thicknessText = "2"; // the thickness field's text
+    // A time window (command line only): the file name carries it before
+    // the extension, and the time axis is the window's.
+    std::string nameSuffix;
+    std::optional<TimeAxis> timeAxis;
 };
 
 class RePlot {

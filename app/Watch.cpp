@@ -151,7 +151,7 @@ public:
             return false;
 
         const FilePlotter::Outcome prepared = plotter_.prepare(path);
-        if (prepared.status == FilePlotter::Outcome::Unreadable) {
+        if (prepared.status != FilePlotter::Outcome::Prepared) {
             report(prepared.message);
             return false;
         }

@@ -1,19 +1,24 @@
 // `quorva plot [--format pdf|eps|png] [--output DIR] [--unit SFU|ADU]
-//              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N] FILE...`
+//              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N]
+//              [--from T] [--to T] FILE...`
 //
 // Runs, for each FILE, the main window's re-plot (read, fill the plot
 // description, the plot sequence) and writes "%sPlot_%s.%s" (output folder,
 // file name, extension) into the output folder, printing the path of each
 // file written. Exit statuses: 0 every file plotted; 1 a plot could not be
 // written (the other files are still plotted); 2 a FILE could not be read
-// (reported and skipped); 64 bad usage.
+// or has no samples in the --from/--to window (reported and skipped); 64
+// bad usage.
 
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string_view>
 
@@ -33,7 +38,41 @@ const char kPlotOptionsText[] =
     "                        size would be: Medium on 1920 is 960x678\n"
     "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n";
 
+const char kWindowOptionsText[] =
+    "  --from T, --to T      only the samples from T to T (both included), T in\n"
+    "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
+    "                        0 to 24; either may be given alone (open end)\n";
+
+bool windowOptions(const Arguments& a, TimeWindow& w, std::string& error)
+{
+    for (const char* name : {"from", "to"}) {
+        const std::string* text = a.value(name);
+        if (!text)
+            continue;
+        const std::optional<double> hours = parseTimeOfDay(*text);
+        if (!hours) {
+            error = std::string("--") + name + " must be hours UT (10.5) or HH:MM[:SS] from 0 to 24, not '" + *text
+                    + "'";
+            return false;
+        }
+        (name[0] == 'f' ? w.from : w.to) = hours;
+    }
+    if (w.from && w.to && *w.from > *w.to) {
+        error = "--from " + *a.value("from") + " is after --to " + *a.value("to");
+        return false;
+    }
+    return true;
+}
+
 namespace {
+
+// The plot options and the time window.
+constexpr auto kPlotCommandOptions = [] {
+    std::array<Option, std::size(kPlotOptions) + std::size(kWindowOptions)> all{};
+    std::copy(std::begin(kPlotOptions), std::end(kPlotOptions), all.begin());
+    std::copy(std::begin(kWindowOptions), std::end(kWindowOptions), all.begin() + std::size(kPlotOptions));
+    return all;
+}();
 
 const char kPlotUsageHead[] =
     "Usage: quorva plot [OPTIONS] FILE...\n"
@@ -41,6 +80,9 @@ const char kPlotUsageHead[] =
     "Plots each light-curve FILE as the main window's re-plot does and writes\n"
     "Plot_NAME.EXT into the output folder (NAME the file name of FILE with its\n"
     "extension, EXT PDF, EPS or PNG). Prints the path of each file written.\n"
+    "With --from/--to only the samples in that window are plotted, on a time\n"
+    "axis of the window, into Plot_NAME_FROM-TO.EXT (FROM and TO as HHMMSS,\n"
+    "an open end left empty: Plot_LC20261206_SFU.txt_103000-110000.PNG).\n"
     "\n"
     "Options:\n";
 
@@ -51,8 +93,8 @@ const char kPlotUsageTail[] =
     "1970, UTC), so that the same input gives the same file.\n"
     "\n"
     "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
-    "others are still plotted); 2 a FILE could not be read (it is skipped);\n"
-    "64 bad usage.\n";
+    "others are still plotted); 2 a FILE could not be read or has no samples\n"
+    "in the window (it is skipped); 64 bad usage.\n";
 
 std::string upperText(std::string_view text)
 {
@@ -157,6 +199,8 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
         if (!s.outputFolder.empty() && s.outputFolder.back() != '/')
             s.outputFolder += '/';
     }
+    if (!windowOptions(a, s.window, error))
+        return false;
     s.files = a.operands;
     if (s.files.empty()) {
         error = "missing FILE";
@@ -171,10 +215,10 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
     Arguments a;
     PlotSettings s;
     std::string error;
-    if (!readArguments(arguments, kPlotOptions, false, a, error))
+    if (!readArguments(arguments, kPlotCommandOptions, false, a, error))
         return usageError(io, "plot", error);
     if (a.help) {
-        io.out << kPlotUsageHead << kPlotOptionsText << kPlotUsageTail;
+        io.out << kPlotUsageHead << kPlotOptionsText << kWindowOptionsText << kPlotUsageTail;
         return kExitSuccess;
     }
     if (!plotSettings(a, s, error))
@@ -192,7 +236,7 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
         progress.show(i, path);
 
         const FilePlotter::Outcome prepared = plotter.prepare(path);
-        if (prepared.status == FilePlotter::Outcome::Unreadable) {
+        if (prepared.status == FilePlotter::Outcome::Unreadable || prepared.status == FilePlotter::Outcome::NoSamples) {
             progress.clear();
             io.err << "quorva: " << prepared.message << std::endl;
             unreadable = true;

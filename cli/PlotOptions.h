@@ -14,6 +14,14 @@ inline constexpr Option kPlotOptions[] = {{"format", 0, true},  {"output", 0, tr
 // The option lines of the help (one per option, without -h).
 extern const char kPlotOptionsText[];
 
+// --from and --to of `plot` and `stats`, and their help lines.
+inline constexpr Option kWindowOptions[] = {{"from", 0, true}, {"to", 0, true}};
+extern const char kWindowOptionsText[];
+
+// --from/--to of `parsed` into `window`; false with a one-line reason in
+// `error` for a time that does not parse or --from after --to.
+bool windowOptions(const Arguments& parsed, TimeWindow& window, std::string& error);
+
 // The plot options of `parsed` into `settings`, then the defaults from
 // "Quorva.cfg" for what they do not give; the operands become the files.
 // False with a one-line reason in `error` on a usage error.

@@ -3,6 +3,7 @@
 #include "app/StatisticsTexts.h"
 #include "cli/Cli.h"
 #include "cli/Options.h"
+#include "cli/PlotOptions.h"
 #include "lightcurve/FileNames.h"
 #include "lightcurve/LightCurve.h"
 
@@ -16,21 +17,30 @@ namespace quorva::cli {
 namespace {
 
 const char kStatsUsage[] =
-    "Usage: quorva stats [--unit SFU|ADU] [--json [--samples]] FILE\n"
+    "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
+    "                    FILE\n"
     "\n"
     "Reads the light-curve file FILE and prints what the statistics window\n"
     "shows: file name, channel frequencies, last, minimum and maximum values,\n"
-    "time range and number of data points.\n"
+    "time range and number of data points. With --from/--to, those of the\n"
+    "samples in that window, and the window (windowFrom and windowTo in hours\n"
+    "UT in the JSON, null for an open end).\n"
     "\n"
     "Options:\n"
-    "  --unit SFU|ADU  unit printed after the values; by default SFU when the\n"
-    "                  file name contains SFU before any ADU (any case), else ADU\n"
-    "  --json          print one JSON object with the reader's values instead\n"
-    "  --samples       with --json: also the arrays times, values1, values2 and\n"
-    "                  values3 (the first sampleCount entries)\n"
-    "  -h, --help      show this help\n";
+    "  --unit SFU|ADU    unit printed after the values; by default SFU when the\n"
+    "                    file name contains SFU before any ADU (any case), else ADU\n"
+    "  --from T, --to T  only the samples from T to T (both included), T in hours\n"
+    "                    UT as in the file (10.5) or HH:MM or HH:MM:SS, 0 to 24;\n"
+    "                    either may be given alone (open end)\n"
+    "  --json            print one JSON object with the reader's values instead\n"
+    "  --samples         with --json: also the arrays times, values1, values2 and\n"
+    "                    values3 (the first sampleCount entries)\n"
+    "  -h, --help        show this help\n"
+    "\n"
+    "Exit status: 0; 2 FILE cannot be read or has no samples in the window;\n"
+    "64 bad usage.\n";
 
-const Option kStatsOptions[] = {{"unit", 0, true}, {"json"}, {"samples"}};
+const Option kStatsOptions[] = {{"unit", 0, true}, {"json"}, {"samples"}, {"from", 0, true}, {"to", 0, true}};
 
 // The shortest text that reads back to the same float; JSON has no
 // infinities or NaN, so they are strings.
@@ -112,7 +122,7 @@ void appendString(std::string& json, std::string_view s)
 }
 
 // Keys in alphabetical order, four blanks of indentation.
-std::string statsJson(const LightCurve& lc, bool samples)
+std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& window)
 {
     std::string json = "{\n";
     bool first = true;
@@ -161,13 +171,26 @@ std::string statsJson(const LightCurve& lc, bool samples)
     array("values1", lc.values1);
     array("values2", lc.values2);
     array("values3", lc.values3);
+    if (window.asked()) {
+        for (const auto& [name, bound] : {std::pair{"windowFrom", window.from}, std::pair{"windowTo", window.to}}) {
+            key(name);
+            if (!bound) {
+                json += "null";
+                continue;
+            }
+            char text[32];
+            const auto [end, ec] = std::to_chars(text, text + sizeof text, *bound);
+            json.append(text, end);
+        }
+    }
     number("yBottom", lc.yBottom);
     number("yTop", lc.yTop);
     json += "\n}\n";
     return json;
 }
 
-std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit)
+std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit,
+                      const TimeWindow& window)
 {
     const StatisticsTexts t = statisticsTexts(lc, path, unit);
     std::string text = "File: " + t.fileName + "\n";
@@ -181,6 +204,8 @@ std::string statsText(const LightCurve& lc, const std::string& path, const std::
     text += t.timeCaption + " min: " + t.timeMin + "\n";
     text += t.timeCaption + " max: " + t.timeMax + "\n";
     text += t.countsCaption + ": " + t.count + "\n";
+    if (window.asked())
+        text += "Window: " + windowText(window) + " UT\n";
     return text;
 }
 
@@ -202,6 +227,10 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
     const bool samples = a.has("samples");
     if (samples && !json)
         return usageError(io, "stats", "--samples needs --json");
+
+    TimeWindow window;
+    if (!windowOptions(a, window, error))
+        return usageError(io, "stats", error);
 
     const std::string& path = a.operands.front();
     std::string unit = unitFromFileName(path);
@@ -230,7 +259,15 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
         io.err << "quorva: cannot read " << path << ": " << std::strerror(r.readError) << "\n";
         return kExitCannotOpen;
     }
-    io.out << (json ? statsJson(lightCurve, samples) : statsText(lightCurve, path, unit));
+    if (window.asked()) {
+        TimeAxis axis;
+        const std::string message = applyWindow(lightCurve, window, axis);
+        if (!message.empty()) {
+            io.err << "quorva: " << message << "\n";
+            return kExitCannotOpen;
+        }
+    }
+    io.out << (json ? statsJson(lightCurve, samples, window) : statsText(lightCurve, path, unit, window));
     io.out.flush();
     return kExitSuccess;
 }

@@ -14,7 +14,8 @@ namespace quorva::cli {
 namespace {
 
 const char kWatchUsageHead[] =
-    "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [OPTIONS] FILE|DIR\n"
+    "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [--last MINUTES]\n"
+    "                    [OPTIONS] FILE|DIR\n"
     "\n"
     "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
     "then every interval whenever FILE has changed (size or modification\n"
@@ -30,7 +31,12 @@ const char kWatchUsageHead[] =
     "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
     "                        (default 10)\n"
     "  --always              plot at every tick, changed or not\n"
-    "  --count N             stop after N plots\n";
+    "  --count N             stop after N plots\n"
+    "  --last MINUTES        plot only the last MINUTES (0.1 to 1440) up to the\n"
+    "                        newest sample, on a time axis of that window, into\n"
+    "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
+    "                        decimal form: 30, 0.5); a file without samples is\n"
+    "                        reported once and watching goes on\n";
 
 const char kWatchUsageTail[] =
     "  -h, --help            show this help\n"
@@ -40,10 +46,10 @@ const char kWatchUsageTail[] =
 
 // The watch options, then those of `quorva plot`.
 constexpr auto kWatchOptions = [] {
-    std::array<Option, 3 + std::size(kPlotOptions)> all{
-        {{"interval", 0, true}, {"always"}, {"count", 0, true}}};
+    std::array<Option, 4 + std::size(kPlotOptions)> all{
+        {{"interval", 0, true}, {"always"}, {"count", 0, true}, {"last", 0, true}}};
     for (std::size_t i = 0; i < std::size(kPlotOptions); ++i)
-        all[3 + i] = kPlotOptions[i];
+        all[4 + i] = kPlotOptions[i];
     return all;
 }();
 
@@ -89,6 +95,11 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
         return usageError(io, "watch", error);
     if (!plotSettings(a, settings, error))
         return usageError(io, "watch", error == "missing FILE" ? "missing FILE or DIR" : error);
+    if (const std::string* value = a.value("last")) {
+        settings.window.lastMinutes = parseLastMinutes(*value, settings.window.lastText);
+        if (!settings.window.lastMinutes)
+            return usageError(io, "watch", "--last must be a number of minutes from 0.1 to 1440, not '" + *value + "'");
+    }
     if (settings.files.size() != 1)
         return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
     watch(settings, w, io.out, io.err);

@@ -140,10 +140,8 @@ ReadResult LightCurve::read(std::string_view path)
     ReadResult result;
     clearSamples();
     inputPath.assign(path);
-    timeMin = 24.0f;
-    timeMax = 0.0f;
-    max1 = max2 = max3 = -1000.0f;
-    min1 = min2 = min3 = 1000.0f;
+    headerLines_.clear();
+    startDerived();
 
     int fd = -1;
     if (path.empty()) {
@@ -257,6 +255,8 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
     const char* const end = line + length;
     if (findHeaderMark(line, length)) {
         parseHeader(line, end, freq1, freq2, freq3);
+        if (lineCount >= 2)
+            headerLines_.push_back(lineCount);
     } else if (lineCount >= 2) {
         // "%f,%f,%f,%f": fields after the first that does not match keep
         // the values of the preceding data line.
@@ -273,17 +273,58 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
         values2.values_[index] = current.v2;
         values3.values_[index] = current.v3;
         written_ = index + 1;
-
-        if (current.v1 > max1) max1 = current.v1;
-        if (current.v1 < min1) min1 = current.v1;
-        if (current.v2 > max2) max2 = current.v2;
-        if (current.v2 < min2) min2 = current.v2;
-        if (current.v3 > max3) max3 = current.v3;
-        if (current.v3 < min3) min3 = current.v3;
-        if (current.time > timeMax) timeMax = current.time;
-        if (current.time < timeMin) timeMin = current.time;
+        accumulate(current);
     }
     ++lineCount;
+}
+
+void LightCurve::startDerived() noexcept
+{
+    timeMin = 24.0f;
+    timeMax = 0.0f;
+    max1 = max2 = max3 = -1000.0f;
+    min1 = min2 = min3 = 1000.0f;
+}
+
+void LightCurve::accumulate(const Current& c) noexcept
+{
+    if (c.v1 > max1) max1 = c.v1;
+    if (c.v1 < min1) min1 = c.v1;
+    if (c.v2 > max2) max2 = c.v2;
+    if (c.v2 < min2) min2 = c.v2;
+    if (c.v3 > max3) max3 = c.v3;
+    if (c.v3 < min3) min3 = c.v3;
+    if (c.time > timeMax) timeMax = c.time;
+    if (c.time < timeMin) timeMin = c.time;
+}
+
+void LightCurve::keepWindow(double from, double to) noexcept
+{
+    startDerived();
+    std::size_t kept = 0;
+    auto header = headerLines_.cbegin();
+    for (std::size_t i = 2; i < static_cast<std::size_t>(sampleCount); ++i) {
+        if (header != headerLines_.cend() && static_cast<std::size_t>(*header) == i) {
+            ++header;
+            continue;
+        }
+        const Current c{times[i], values1[i], values2[i], values3[i]};
+        if (!(static_cast<double>(c.time) >= from && static_cast<double>(c.time) <= to))
+            continue;
+        // kept <= i: moving to the front never overwrites a sample still to come.
+        times.values_[kept] = c.time;
+        values1.values_[kept] = c.v1;
+        values2.values_[kept] = c.v2;
+        values3.values_[kept] = c.v3;
+        ++kept;
+        accumulate(c);
+    }
+    for (SampleArray* a : {&times, &values1, &values2, &values3})
+        std::fill(a->values_.begin() + static_cast<std::ptrdiff_t>(kept),
+                  a->values_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, written_)), 0.0f);
+    written_ = kept;
+    sampleCount = static_cast<std::int32_t>(kept);
+    finish();
 }
 
 void LightCurve::finish() noexcept

@@ -53,8 +53,16 @@ public:
     // Reads the file at `path` (any length; empty means none selected) and
     // derives every value below. Never throws for file problems: a file
     // that cannot be opened leaves cleared arrays and the start values.
-    // Allocates only when a file has more lines than any before it.
+    // Allocates only when a file has more lines (or header lines) than any
+    // before it.
     ReadResult read(std::string_view path);
+
+    // Keeps only the samples whose time lies in [from, to] (hours UT; the
+    // title, header and garbled lines are no samples), moved to the front
+    // in file order, and derives every value below from them by the rules
+    // read() applies to the whole file. inputPath, lineCount and the
+    // frequencies stay those of the file.
+    void keepWindow(double from, double to) noexcept;
 
     std::string inputPath;
     SampleArray times;   // hours UT
@@ -79,10 +87,15 @@ private:
     void ensureSize(std::size_t entries);
     void readLines(int fd, ReadResult& result);
     void takeLine(const char* line, std::size_t length, Current& current);
+    // The derived values: start values, one sample after another, then the
+    // folding of the channels and the y range.
+    void startDerived() noexcept;
+    void accumulate(const Current& sample) noexcept;
     void finish() noexcept;
 
     std::vector<char> buffer_;  // read buffer, kept between reads
     std::size_t written_ = 0;   // entries that may be non-zero
+    std::vector<std::int32_t> headerLines_; // indices (from 2) of header lines, which store no sample
 };
 
 // Reads `path` into `lightCurve` (see LightCurve::read).

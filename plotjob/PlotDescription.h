@@ -39,11 +39,14 @@ public:
     void setYName(std::string_view text) { yName.assign(text); }
     void setDevice(std::string_view text) { device.assign(text); }
 
-    void setXAxis(float from, float to, float step) noexcept
+    // The first label sits at `origin`, by default the axis start.
+    void setXAxis(float from, float to, float step) noexcept { setXAxis(from, to, step, from); }
+    void setXAxis(float from, float to, float step, float origin) noexcept
     {
         xFrom = from;
         xTo = to;
         xStep = step;
+        xOrigin = origin;
     }
     void setYAxis(float from, float to, float step) noexcept
     {
@@ -72,7 +75,7 @@ public:
     std::int32_t winHeight = 0;
     std::int32_t pageFill = 0;
     std::int32_t textHeight = 0;
-    float xFrom = 0.0f, xTo = 0.0f, xStep = 0.0f;
+    float xFrom = 0.0f, xTo = 0.0f, xStep = 0.0f, xOrigin = 0.0f;
     float yFrom = 0.0f, yTo = 0.0f, yStep = 0.0f;
     const float* xValues = nullptr;
     const float* y1Values = nullptr;

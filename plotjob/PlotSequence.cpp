@@ -48,7 +48,7 @@ void plot(PlotDescription& d, const PlotGeometry& g)
     zedozo::hname(55);                                                   // 22
     zedozo::labels("FLOAT", "y");                                        // 23
     zedozo::thkcrv(d.curveThickness);                                    // 24
-    zedozo::graf(d.xFrom, d.xTo, d.xFrom, d.xStep,
+    zedozo::graf(d.xFrom, d.xTo, d.xOrigin, d.xStep,
                  d.yFrom, d.yTo, d.yFrom, d.yStep);                      // 25
     zedozo::title();                                                     // 26
     // Red, green, blue: blue lies on top where the curves overlap.
