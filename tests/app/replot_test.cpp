@@ -52,9 +52,7 @@ TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
     // No file at all still fills everything, from the start values (the
     // frequencies of the last header stay).
     run("", OutputChoice::Screen, "", "thick");
-    EXPECT_EQ(d.title, ":r= 45.00MHz, g=150.50MHz, b=410.00MHz");
-    EXPECT_EQ(d.fileName + d.device, "Plot_.PNGXWIN");
-    EXPECT_EQ(d.curveThickness, 0);
+    EXPECT_EQ(d.title + d.fileName + d.device + std::to_string(d.curveThickness), ":r= 45.00MHz, g=150.50MHz, b=410.00MHzPlot_.PNGXWIN0");
     EXPECT_EQ(axes(), (std::vector<float>{24, 1, float(-23.0f * 0.1), 1000, -995, -199}));
 }
 
@@ -71,10 +69,8 @@ TEST_F(RePlotTest, OutputNamesKeepTheFolderPartAndTextsWhole)
                           Case{OutputChoice::Eps, "plots", "EPS", "Plot_LC_100%_ADU.txt.EPS"},
                           Case{OutputChoice::Pdf, longFolder, "PDF", longFolder + "Plot_LC_100%_ADU.txt.PDF"}}) {
         const quorva::PlotDescription& d = run(path, c.output, c.folder.c_str(), " 4x");
-        EXPECT_EQ(d.device, c.device);
-        EXPECT_EQ(d.fileName, c.fileName);
-        EXPECT_EQ(d.curveThickness, 4);
-        EXPECT_EQ(d.title, "LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
+        EXPECT_EQ(d.device + " " + d.fileName + " " + std::to_string(d.curveThickness) + " " + d.title,
+                  c.device + " " + c.fileName + " 4 LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
     }
     EXPECT_EQ(quorva::integerFromText("99999999999999999999"), INT_MAX);
     EXPECT_EQ(quorva::integerFromText("- 4"), 0);
@@ -91,8 +87,7 @@ TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
         if (rePlot.run({.selectedPath = path}).skipped) // a request while plotting is dropped
             steps.push_back("skipped");
     });
-    EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted);
-    EXPECT_FALSE(rePlot.running());
+    EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted && !rePlot.running());
     EXPECT_EQ(steps, (std::vector<std::string>{"refresh 3 ", "plot EPS", "skipped"}));
     const auto missing = rePlot.run({.selectedPath = dir / "gone.txt"});
     EXPECT_TRUE(!missing.read.opened && missing.plotted);
