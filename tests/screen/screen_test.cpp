@@ -11,11 +11,9 @@
 #include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
+#include "desktop/DesktopSupport.h"
 #include "support/Golden.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QPointer>
 #include <QTimer>
 
@@ -24,20 +22,11 @@ namespace {
 using namespace qtest;
 using namespace zedozo;
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "test_screen";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class Screen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        application();
+        quorva::application();
         ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
         resetScreenForTests(), resetEngineForTests();
         backend = std::make_unique<QtWindowBackend>();
