@@ -86,7 +86,9 @@ TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
                                                 + rePlot.description().device); });
     rePlot.setPlotStep([&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) {
         steps.push_back("plot " + d.device);
-        if (rePlot.run({.selectedPath = path}).skipped) // a request while plotting is dropped
+        // A request while plotting is dropped (and, were it not, would run
+        // only once more here).
+        if (steps.size() < 4 && rePlot.run({.selectedPath = path}).skipped)
             steps.push_back("skipped");
     });
     EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted && !rePlot.running());
