@@ -42,10 +42,7 @@ const std::string& scratchFolder()
         if (!::mkdtemp(pattern.data()))
             fail(std::string("cannot create a scratch folder: ") + std::strerror(errno));
         g_folder = pattern + "/";
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(g_folder, ec);
-        });
+        std::atexit([] { std::error_code ec; fs::remove_all(g_folder, ec); });
     }
     return g_folder;
 }

@@ -10,6 +10,7 @@
 #include "app/Configuration.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,6 @@ namespace {
 quorva::Configuration reference(const char* data, std::size_t size)
 {
     quorva::Configuration c;
-    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]="};
     std::size_t pos = 0;
     while (pos < size) {
         // At most 239 characters up to the next line feed; a longer line is
@@ -37,21 +37,19 @@ quorva::Configuration reference(const char* data, std::size_t size)
         pos += len + (lineFeed ? 1 : 0);
 
         if (line[0] == '[') {
-            char lower[240];
-            std::size_t i = 0;
-            for (; line[i]; ++i)
-                lower[i] = (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] + 32) : line[i];
-            lower[i] = '\0';
-            char text[240];
+            char lower[240] = {}, text[240];
+            for (std::size_t i = 0; line[i]; ++i)
+                lower[i] = line[i] >= 'A' && line[i] <= 'Z' ? char(line[i] + 32) : line[i];
             long long number = 0;
-            if (std::strstr(lower, kKeys[0]) && std::sscanf(line, "[path]=%239s", text) == 1)
+            const auto held = [&] { return std::int32_t(std::clamp<long long>(number, INT32_MIN, INT32_MAX)); };
+            if (std::strstr(lower, "[path]=") && std::sscanf(line, "[path]=%239s", text) == 1)
                 c.inputFolder = text;
-            if (std::strstr(lower, kKeys[1]) && std::sscanf(line, "[output]=%239s", text) == 1)
+            if (std::strstr(lower, "[output]=") && std::sscanf(line, "[output]=%239s", text) == 1)
                 c.outputFolder = text;
-            if (std::strstr(lower, kKeys[2]) && std::sscanf(line, "[size]=%lli", &number) == 1)
-                c.sizeIndex = static_cast<std::int32_t>(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
-            if (std::strstr(lower, kKeys[3]) && std::sscanf(line, "[update]=%lli", &number) == 1)
-                c.updateInterval = static_cast<std::int32_t>(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+            if (std::strstr(lower, "[size]=") && std::sscanf(line, "[size]=%lli", &number) == 1)
+                c.sizeIndex = held();
+            if (std::strstr(lower, "[update]=") && std::sscanf(line, "[update]=%lli", &number) == 1)
+                c.updateInterval = held();
         }
         if (overlong)
             break;
@@ -66,23 +64,16 @@ quorva::Configuration reference(const char* data, std::size_t size)
 // compared.
 bool hasBareHexPrefix(const char* data, std::size_t size)
 {
-    for (std::size_t i = 0; i + 1 < size; ++i) {
-        if (data[i] == '0' && (data[i + 1] | 0x20) == 'x') {
-            const char next = i + 2 < size ? data[i + 2] : '\0';
-            const bool hexDigit = (next >= '0' && next <= '9') || ((next | 0x20) >= 'a' && (next | 0x20) <= 'f');
-            if (!hexDigit)
-                return true;
-        }
-    }
+    for (std::size_t i = 0; i + 1 < size; ++i)
+        if (data[i] == '0' && (data[i + 1] | 0x20) == 'x' && !(i + 2 < size && std::isxdigit(static_cast<unsigned char>(data[i + 2]))))
+            return true;
     return false;
 }
 
 void checkFolder(const std::string& folder)
 {
     fuzz::check(folder.size() <= 239, "a folder holds at most 239 characters");
-    for (char ch : folder) {
-        fuzz::check(ch != '|' && ch != '\0' && ch != '\n' && ch != '\t' && ch != '\r', "a folder is one run");
-    }
+    fuzz::check(folder.find_first_of(std::string("|\n\t\r\0", 5)) == std::string::npos, "a folder is one run");
 }
 
 } // namespace

@@ -12,14 +12,8 @@
 
 #include "lightcurve/LightCurve.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -28,12 +22,12 @@ bool same(float a, float b)
     return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
 }
 
-void report(const char* what, std::size_t line, float got, float want)
+void expectSame(const char* what, std::size_t line, float got, float want)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "%s differs at line %zu: reader %.9g, fgets/sscanf %.9g", what, line,
-                  static_cast<double>(got), static_cast<double>(want));
-    fuzz::fail(text);
+    std::snprintf(text, sizeof text, "%s differs at line %zu: reader %.9g, fgets/sscanf %.9g", what, line, double(got), double(want));
+    if (!same(got, want))
+        fuzz::fail(text);
 }
 
 // scanf reads a number with one character of look-ahead and cannot give
@@ -51,12 +45,6 @@ bool hasExoticNumbers(const std::uint8_t* data, std::size_t size)
     return false;
 }
 
-quorva::LightCurve& lightCurve()
-{
-    static quorva::LightCurve* lc = new quorva::LightCurve;
-    return *lc;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -65,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string textMode = fuzz::scratchFolder() + "text_mode.txt";
     fuzz::writeFile(asWritten, data, size);
 
-    quorva::LightCurve& lc = lightCurve();
+    static quorva::LightCurve& lc = *new quorva::LightCurve;
     const std::int32_t countBefore = lc.sampleCount;
     // Frequencies carry over from the read before; the reference starts
     // from the same ones.
@@ -73,14 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const quorva::ReadResult r = lc.read(asWritten);
     fuzz::check(r.opened && r.openError == 0 && r.readError == 0, "a regular file opens and reads");
     fuzz::check(lc.sampleCount == lc.lineCount && lc.sampleCount >= 0, "sampleCount is the line count");
-    fuzz::check(lc.times.size() >= static_cast<std::size_t>(lc.sampleCount), "arrays hold every line");
-    const std::size_t n = static_cast<std::size_t>(lc.sampleCount);
-    for (std::size_t i = 0; i < 2 && i < lc.times.size(); ++i)
+    fuzz::check(lc.times.size() >= std::size_t(lc.sampleCount), "arrays hold every line");
+    const std::size_t n = std::size_t(lc.sampleCount);
+    for (std::size_t i = 0; i < lc.times.size() && i < n + 64 + std::size_t(countBefore); i = i == 1 ? std::max(n, i + 1) : i + 1)
         fuzz::check(lc.times[i] == 0 && lc.values1[i] == 0 && lc.values2[i] == 0 && lc.values3[i] == 0,
-                    "entries 0 and 1 are 0");
-    for (std::size_t i = n; i < lc.times.size() && i < n + 64 + static_cast<std::size_t>(countBefore); ++i)
-        fuzz::check(lc.times[i] == 0 && lc.values1[i] == 0 && lc.values2[i] == 0 && lc.values3[i] == 0,
-                    "entries past the count are 0");
+                    "entries 0 and 1 and those past the count are 0");
     fuzz::check(!(lc.max1 < -1000.0f) && !(lc.min1 > 1000.0f), "extremes include their start values");
     fuzz::check(!(lc.timeMin > 24.0f) && !(lc.timeMax < 0.0f), "time range includes its start values");
     if (n == 0)
@@ -94,30 +79,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     std::string converted;
-    converted.reserve(size);
-    for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t i = 0; i < size; ++i)
         if (!(data[i] == '\r' && i + 1 < size && data[i + 1] == '\n'))
-            converted += static_cast<char>(data[i]);
-    }
+            converted += char(data[i]);
     fuzz::writeFile(textMode, reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size());
     static ReferenceReader ref;
     std::copy(freqBefore, freqBefore + 3, ref.freq);
     fuzz::check(ref.read(textMode), "reference file opens");
 
     if (lc.sampleCount != ref.lineCount)
-        fuzz::fail("reader counts " + std::to_string(lc.sampleCount) + " lines, fgets "
-                   + std::to_string(ref.lineCount));
-    static const char* const kColumns[] = {"time", "channel 1", "channel 2", "channel 3"};
+        fuzz::fail("reader counts " + std::to_string(lc.sampleCount) + " lines, fgets " + std::to_string(ref.lineCount));
     for (std::size_t i = 0; i < n; ++i) {
         const float got[4] = {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]};
-        for (int c = 0; c < 4; ++c)
-            if (!same(got[c], ref.samples[i][std::size_t(c)]))
-                report(kColumns[c], i, got[c], ref.samples[i][std::size_t(c)]);
+        for (std::size_t c = 0; c < 4; ++c)
+            expectSame(c == 0 ? "time" : "a channel", i, got[c], ref.samples[i][c]);
     }
-    const float got[] = {lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.max2, lc.min3};
-    const float want[] = {ref.freq[0], ref.freq[1], ref.freq[2], ref.min[0], ref.max[0], ref.max[2], ref.min[3]};
-    for (int k = 0; k < 7; ++k)
-        if (!same(got[k], want[k]))
-            report("derived value", std::size_t(k), got[k], want[k]);
+    const float got[] = {lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.min2, lc.max2, lc.min3, lc.max3};
+    const float want[] = {ref.freq[0], ref.freq[1], ref.freq[2], ref.min[0], ref.max[0], ref.min[2], ref.max[2], ref.min[3], ref.max[3]};
+    for (std::size_t k = 0; k < 9; ++k)
+        expectSame("derived value", k, got[k], want[k]);
     return 0;
 }

@@ -14,34 +14,21 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace {
 
+// A complete file: the format's header and trailer.
 void checkPlot(const std::string& path, quorva::OutputChoice choice)
 {
     const std::string bytes = qtest::readFile(path);
-    switch (choice) {
-    case quorva::OutputChoice::Pdf:
-        fuzz::check(bytes.rfind("%PDF-", 0) == 0, "a PDF begins with %PDF-");
-        fuzz::check(bytes.find("%%EOF", bytes.size() < 8 ? 0 : bytes.size() - 8) != std::string::npos, "a PDF ends with %%EOF");
-        break;
-    case quorva::OutputChoice::Eps:
-        fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0, "an EPS begins with %!PS-Adobe-");
-        fuzz::check(bytes.find("showpage", bytes.size() > 200 ? bytes.size() - 200 : 0) != std::string::npos,
-                    "an EPS ends with its page");
-        break;
-    case quorva::OutputChoice::Png: {
-        static const std::string signature("\x89PNG\r\n\x1a\n", 8);
-        static const std::string iend("\0\0\0\0IEND\xae\x42\x60\x82", 12);
-        fuzz::check(bytes.rfind(signature, 0) == 0, "a PNG begins with its signature");
-        fuzz::check(bytes.size() >= 12 && bytes.compare(bytes.size() - 12, 12, iend) == 0, "a PNG ends with IEND");
-        break;
-    }
-    case quorva::OutputChoice::Screen:
-        break;
-    }
+    const auto tail = [&](std::size_t n) { return bytes.substr(bytes.size() < n ? 0 : bytes.size() - n); };
+    if (choice == quorva::OutputChoice::Pdf)
+        fuzz::check(bytes.rfind("%PDF-", 0) == 0 && tail(8).find("%%EOF") != std::string::npos, "a PDF from %PDF- to %%EOF");
+    if (choice == quorva::OutputChoice::Eps)
+        fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0 && tail(200).find("showpage") != std::string::npos, "an EPS to its page");
+    if (choice == quorva::OutputChoice::Png)
+        fuzz::check(bytes.rfind("\x89PNG\r\n\x1a\n", 0) == 0 && tail(12) == std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12),
+                    "a PNG from its signature to IEND");
 }
 
 } // namespace
@@ -74,9 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rePlot->description().reset(640, rePlot->geometry());
     const std::string thickness = std::to_string(1 + (size > 0 ? data[0] % 12 : 0));
 
-    static const quorva::OutputChoice kChoices[] = {quorva::OutputChoice::Pdf, quorva::OutputChoice::Eps,
-                                                    quorva::OutputChoice::Png};
-    for (quorva::OutputChoice choice : kChoices) {
+    for (auto choice : {quorva::OutputChoice::Pdf, quorva::OutputChoice::Eps, quorva::OutputChoice::Png}) {
         const quorva::RePlot::Result r = rePlot->run({.selectedPath = input, .unitText = "SFU", .outputFolder = out,
                                                       .output = choice, .thicknessText = thickness});
         fuzz::check(r.read.opened && r.plotted, "the re-plot reads and plots");
@@ -85,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);
         checkPlot(rePlot->description().fileName, choice);
     }
-    const std::vector<std::string> left = qtest::listFolder(out);
-    fuzz::check(left.size() == 3, "the output folder holds the three plots and nothing else");
+    fuzz::check(qtest::listFolder(out).size() == 3, "the output folder holds the three plots and nothing else");
     return 0;
 }

@@ -1,8 +1,10 @@
 // The re-plot's fill of the plot description (title, ranges and steps with
 // the quiet-data mend, names, devices) and its order of steps; the
-// configuration file's keys, numbers and line limit.
+// configuration file's keys, numbers and line limit; file names that are
+// not ASCII in the title.
 
 #include "app/Configuration.h"
+#include "app/Latin1Text.h"
 #include "app/RePlot.h"
 #include "support/Support.h"
 
@@ -52,9 +54,7 @@ TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
     // No file at all still fills everything, from the start values (the
     // frequencies of the last header stay).
     run("", OutputChoice::Screen, "", "thick");
-    EXPECT_EQ(d.title, ":r= 45.00MHz, g=150.50MHz, b=410.00MHz");
-    EXPECT_EQ(d.fileName + d.device, "Plot_.PNGXWIN");
-    EXPECT_EQ(d.curveThickness, 0);
+    EXPECT_EQ(d.title + d.fileName + d.device + std::to_string(d.curveThickness), ":r= 45.00MHz, g=150.50MHz, b=410.00MHzPlot_.PNGXWIN0");
     EXPECT_EQ(axes(), (std::vector<float>{24, 1, float(-23.0f * 0.1), 1000, -995, -199}));
 }
 
@@ -71,10 +71,8 @@ TEST_F(RePlotTest, OutputNamesKeepTheFolderPartAndTextsWhole)
                           Case{OutputChoice::Eps, "plots", "EPS", "Plot_LC_100%_ADU.txt.EPS"},
                           Case{OutputChoice::Pdf, longFolder, "PDF", longFolder + "Plot_LC_100%_ADU.txt.PDF"}}) {
         const quorva::PlotDescription& d = run(path, c.output, c.folder.c_str(), " 4x");
-        EXPECT_EQ(d.device, c.device);
-        EXPECT_EQ(d.fileName, c.fileName);
-        EXPECT_EQ(d.curveThickness, 4);
-        EXPECT_EQ(d.title, "LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
+        EXPECT_EQ(d.device + " " + d.fileName + " " + std::to_string(d.curveThickness) + " " + d.title,
+                  c.device + " " + c.fileName + " 4 LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
     }
     EXPECT_EQ(quorva::integerFromText("99999999999999999999"), INT_MAX);
     EXPECT_EQ(quorva::integerFromText("- 4"), 0);
@@ -88,11 +86,12 @@ TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
                                                 + rePlot.description().device); });
     rePlot.setPlotStep([&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) {
         steps.push_back("plot " + d.device);
-        if (rePlot.run({.selectedPath = path}).skipped) // a request while plotting is dropped
+        // A request while plotting is dropped (and, were it not, would run
+        // only once more here).
+        if (steps.size() < 4 && rePlot.run({.selectedPath = path}).skipped)
             steps.push_back("skipped");
     });
-    EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted);
-    EXPECT_FALSE(rePlot.running());
+    EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted && !rePlot.running());
     EXPECT_EQ(steps, (std::vector<std::string>{"refresh 3 ", "plot EPS", "skipped"}));
     const auto missing = rePlot.run({.selectedPath = dir / "gone.txt"});
     EXPECT_TRUE(!missing.read.opened && missing.plotted);
@@ -125,6 +124,22 @@ TEST(Configuration, KeysAtLineStartNumbersLikePercentIAndTheLineLimit)
     EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({3, 0}));
     c = quorva::readConfiguration(QUORVA_SOURCE_DIR "/examples/Quorva.cfg");
     EXPECT_EQ(c.inputFolder + "," + c.outputFolder + std::to_string(c.sizeIndex), "examples,out/2");
+}
+
+// A file name that is not ASCII reaches the title as the engine's own
+// character codes, so that the page reads the name as it is written.
+TEST(TitleName, Utf8NamesBecomeEngineCodesAndTheTitleReadsThem)
+{
+    using quorva::engineTextFromUtf8;
+    EXPECT_EQ(engineTextFromUtf8("LC_\xC3\x84_\xC3\xA9\xC3\xBF.txt"), "LC_\x7F_\x9A\xB8.txt"); // Ä é ÿ
+    EXPECT_EQ(engineTextFromUtf8("\xCE\xA9\xC2\xA9\x7F-\xF0\x9F\x99\x82"), "??" "?-?"); // Ω © DEL, an emoji
+    for (const char* bad : {"LC_\xC4_SFU.txt", "\xC3", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+        EXPECT_EQ(engineTextFromUtf8(bad), bad) << "not UTF-8: the bytes stay";
+    qtest::TempDir dir;
+    qtest::writeFile(dir / "LC_\xC3\x84_SFU.txt", "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n");
+    ASSERT_EQ(qtest::runQuorva({"plot", "--format", "pdf", "--output", dir.path(), dir / "LC_\xC3\x84_SFU.txt"}).status, 0);
+    const std::string text = qtest::run({"pdftotext", dir / "Plot_LC_\xC3\x84_SFU.txt.PDF", "-"}).out;
+    EXPECT_NE(text.find("LC_\xC3\x84_SFU.txt:r="), std::string::npos) << text;
 }
 
 } // namespace

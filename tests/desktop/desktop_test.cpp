@@ -1,43 +1,29 @@
 // The desktop program's windows on a fixed 1920 x 1080 desktop, with a
 // recording plot step (or the real one on the Qt screen window): the
 // configuration applied, open and click plotting with the controls,
-// positions, run and stop, the file dialog, the statistics texts, requests
-// during a plot, a plot that cannot be written, the event loop's end, and
-// the responsiveness budget of auto-plot on a full day.
+// positions, run and stop, the file list's selection under real mouse and
+// key events, the statistics texts, requests during a plot, a plot that
+// cannot be written, the event loop's end, room for every control's text,
+// and the responsiveness budget of auto-plot on a full day.
 
-#include "engine/TestSeams.h"
-#include "app/AutoPlot.h"
-#include "app/forms/DesktopProgram.h"
-#include "app/forms/Main.h"
+#include "desktop/DesktopSupport.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
-#include "engine/core/EngineState.h"
 #include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
-#include "support/Support.h"
-#include "desktop/DesktopSupport.h"
 
+#include <QAbstractItemView>
 #include <QElapsedTimer>
-#include <QProcess>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <stdexcept>
 
 using namespace quorva;
 
 namespace {
-
-QStringList listed(const QListWidget* list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
 
 struct Plotted {
     PlotDescription description;
@@ -50,20 +36,25 @@ protected:
     {
         application();
         zedozo::resetEngineForTests();
-        root = tmp.path();
-        in = root + "/in";
-        out = root + "/out";
+        root = tmp.path(), in = root + "/in", out = root + "/out", cfg = root + "/Quorva.cfg";
         ASSERT_TRUE(QDir().mkpath(in + "/sub") && QDir().mkpath(out));
-        cfg = root + "/Quorva.cfg";
     }
     void TearDown() override { zedozo::resetEngineForTests(); }
     void config(const std::string& body) { writeFile(cfg, body); }
+    // LC_a_ADU.txt in the input folder of Quorva.cfg, the file dialog open.
+    std::unique_ptr<TForm1> openDialog(const std::string& moreConfig = "")
+    {
+        writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+        config("[path]=" + in.toStdString() + "\n" + moreConfig);
+        auto form = makeForm();
+        form->Button2Click();
+        return form;
+    }
     std::unique_ptr<TForm1> makeForm()
     {
         return std::make_unique<TForm1>(options(cfg, [this](const PlotDescription& d, const PlotGeometry& g) {
             plots.push_back({d, g});
-            if (onPlot)
-                onPlot();
+            if (onPlot) onPlot();
         }));
     }
     QTemporaryDir tmp;
@@ -77,8 +68,8 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
     config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n[update]=900\n");
     auto form = makeForm();
-    EXPECT_EQ(QStringList({form->Label4->text(), form->ComboBox1->currentText()}), QStringList({"h=452 px", "Small"}));
-    EXPECT_EQ(form->Timer1->interval(), 600000); // held at 600 s
+    EXPECT_EQ(QStringList({form->Label4->text(), form->ComboBox1->currentText(), QString::number(form->Timer1->interval())}),
+              QStringList({"h=452 px", "Small", "600000"})); // the interval held at 600 s
     TForm2& dialog = form->form2();
     form->Button2Click();
     EXPECT_TRUE(dialog.isVisible() && !form->Button2->isEnabled());
@@ -87,8 +78,7 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     dialog.ComboBox1Change();
     form->RadioButton3->setChecked(true); // EPS
     form->Edit2->setText("3");
-    ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt"));
-    ASSERT_EQ(plots.size(), 1u);
+    ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt") && plots.size() == 1u);
     const PlotDescription& d = plots[0].description;
     EXPECT_EQ(d.device + " " + d.fileName + " " + d.yName, "EPS " + (out + "/Plot_LC_a_SFU.txt.EPS").toStdString() + " [SFU]");
     EXPECT_EQ(std::vector<int>({d.pointCount, d.curveThickness, d.winWidth, plots[0].geometry.plotLeft}),
@@ -113,51 +103,70 @@ TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndTimerTicksRePlot)
     ASSERT_EQ(plots.size(), 2u);
     EXPECT_EQ(plots[1].geometry.plotLeft * 10000 + plots[1].geometry.plotTop, 960 * 10000 + 392);
     form->CheckBox1->click(); // coarse: 1920 / 20, no plot
-    for (int i = 0; i < 5; ++i)
-        form->SpeedButton1->click();
-    EXPECT_EQ(form->geometry().plotTop, 0) << "392 - 4 x 96, then held at 0";
-    EXPECT_EQ(plots.size(), 7u);
+    for (int i = 0; i < 5; ++i) form->SpeedButton1->click();
+    EXPECT_TRUE(form->geometry().plotTop == 0 && plots.size() == 7u) << "392 - 4 x 96, then held at 0";
     // An interval of 0 is one second; ticks re-plot, with no file yet.
     form->Button3->click();
     EXPECT_EQ(form->Timer1->interval(), 1000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return plots.size() > 7; }, 3000));
-    EXPECT_EQ(plots.back().description.pointCount, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return plots.size() > 7; }, 3000) && plots.back().description.pointCount == 0);
     form->CSpinEdit1->setValue(7);
     EXPECT_TRUE(form->Timer1->isActive() && form->Timer1->interval() == 7000);
     form->Button3->click();
     EXPECT_FALSE(form->Timer1->isActive());
 }
 
-TEST_F(DesktopForms, AMouseClickOrAKeyInTheFileListPlotsOnce)
+// Chooses item i in the open list with Return, as the user does (also the
+// item already chosen).
+void choose(QComboBox* c, int i)
 {
-    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    c->showPopup();
+    QAbstractItemView* v = c->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(v->window()));
+    v->setCurrentIndex(v->model()->index(i, 0));
+    QTest::keyClick(v, Qt::Key_Return);
+    ASSERT_FALSE(v->window()->isVisible());
+}
+
+TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntilAChoice)
+{
     writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
     for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"})
         writeFile(in + other, "x\n");
-    config("[path]=" + in.toStdString() + "\n");
-    auto form = makeForm();
-    form->Button2Click();
+    auto form = openDialog();
     TForm2& dialog = form->form2();
     QListWidget* files = dialog.FileListBox1;
     EXPECT_EQ(dialog.fileMask(), "LC*ADU*.txt"); // the unit's mask, without regard to case
-    ASSERT_EQ(listed(files), QStringList({"LC_a_ADU.txt", "LC_b_ADU.txt"}));
+    ASSERT_TRUE(files->count() == 2 && files->item(0)->text() == "LC_a_ADU.txt" && files->item(1)->text() == "LC_b_ADU.txt");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-
+    const QString a = in + "/LC_a_ADU.txt";
     const QPoint first = files->visualItemRect(files->item(0)).center();
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
     ASSERT_EQ(plots.size(), 1u);
-    EXPECT_EQ(dialog.selectedFile(), in + "/LC_a_ADU.txt");
-    EXPECT_EQ(plots[0].description.title.rfind("LC_a_ADU.txt:", 0), 0u);
-
+    EXPECT_TRUE(dialog.selectedFile() == a && plots[0].description.title.starts_with("LC_a_ADU.txt:"));
     // The same file again plots again (the file grows between clicks).
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
     EXPECT_EQ(plots.size(), 2u);
-
-    // Down to the next file by keyboard.
+    // The empty area below the two files, Ctrl+click and Ctrl+Space on the
+    // file, the unit already chosen: the file stays, and "In:" with it.
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, QPoint(20, files->viewport()->height() - 5));
+    EXPECT_EQ(dialog.selectedFile(), a);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier, first);
+    EXPECT_EQ(dialog.selectedFile(), a);
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(dialog.selectedFile(), a);
+    choose(dialog.ComboBox1, 1); // "ADU" again
+    EXPECT_EQ(QStringList({dialog.selectedFile(), dialog.Label2->text()}), QStringList({a, a}));
+    form->Button1Click();
+    EXPECT_EQ(plots.back().description.title.rfind("LC_a_ADU.txt:", 0), 0u);
+    // Down to the next file by keyboard plots once; another unit's mask
+    // ends the selection.
+    const std::size_t before = plots.size();
     files->setFocus();
     QTest::keyClick(files, Qt::Key_Down);
-    ASSERT_EQ(plots.size(), 3u);
-    EXPECT_EQ(dialog.selectedFile(), in + "/LC_b_ADU.txt");
+    EXPECT_TRUE(plots.size() == before + 1 && dialog.selectedFile() == in + "/LC_b_ADU.txt");
+    choose(dialog.ComboBox1, 0);
+    EXPECT_TRUE(dialog.unitText() == "SFU" && dialog.selectedFile().isEmpty());
     dialog.hide();
 }
 
@@ -181,17 +190,12 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     stats.EditCounts->setText("typed");
     form->Button4Click();
     EXPECT_TRUE(stats.isVisible() && stats.EditCounts->text() == "3602");
-    stats.hide();
 }
 
 TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
 {
-    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
-    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n");
-    auto form = makeForm();
-    form->Button2Click();
+    auto form = openDialog("[output]=" + out.toStdString() + "/\n");
     TForm2& dialog = form->form2();
-
     int depth = 0, maxDepth = 0;
     onPlot = [&] {
         maxDepth = std::max(maxDepth, ++depth);
@@ -215,30 +219,26 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
 }
 
-// A plot step that runs a real output cycle: enough for a file to be
-// written or to fail.
-void engineCycle(const PlotDescription& d, const PlotGeometry&)
-{
-    zedozo::metafl(d.device);
-    zedozo::setfil(d.fileName);
-    zedozo::disini();
-    zedozo::errmod("ALL", "OFF");
-    zedozo::disfin();
-}
-
 TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
 {
     writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
     const QString missing = root + "/no/such/folder/";
     config("[path]=" + in.toStdString() + "\n[output]=" + missing.toStdString() + "\n");
     std::vector<std::string> reported;
-    TForm1::Options o = options(cfg, &engineCycle);
+    // A plot step that runs a real output cycle: enough for a file to be
+    // written or to fail.
+    TForm1::Options o = options(cfg, [](const PlotDescription& d, const PlotGeometry&) {
+        zedozo::metafl(d.device);
+        zedozo::setfil(d.fileName);
+        zedozo::disini();
+        zedozo::errmod("ALL", "OFF");
+        zedozo::disfin();
+    });
     o.reportFailure = [&](const std::string& m) { reported.push_back(m); };
     TForm1 form(std::move(o));
     form.RadioButton3->setChecked(true); // EPS
     form.Button2Click();
     ASSERT_TRUE(form.form2().clickFile("LC_a_ADU.txt"));
-
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_NE(reported[0].find("cannot write " + missing.toStdString()), std::string::npos) << reported[0];
     EXPECT_TRUE(form.windowTitle().startsWith("Quorva             KORB/VAXO/V1.2 - cannot write"));
@@ -254,8 +254,7 @@ TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
     ASSERT_TRUE(dialog.DirectoryListBox2->setDirectory(out));
     form.Button1Click();
     EXPECT_EQ(form.windowTitle(), "Quorva             KORB/VAXO/V1.2");
-    EXPECT_TRUE(QFileInfo(out + "/Plot_LC_a_ADU.txt.EPS").isFile());
-    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_TRUE(QFileInfo(out + "/Plot_LC_a_ADU.txt.EPS").isFile() && reported.size() == 1u);
 }
 
 TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
@@ -265,10 +264,7 @@ TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
     // "Exit" while auto-plot runs ends the loop at once.
     QTemporaryDir tmp;
     TForm1 form(options(tmp.path() + "/Quorva.cfg", {}));
-    QTimer::singleShot(0, &form, [&] {
-        form.Button3Click();
-        form.Button5Click();
-    });
+    QTimer::singleShot(0, &form, [&] { form.Button3Click(), form.Button5Click(); });
     EXPECT_EQ(app.exec(), 0);
     QTimer::singleShot(0, &form, [&] { form.close(); }); // closing the main window too
     EXPECT_EQ(app.exec(), 0);
@@ -277,34 +273,28 @@ TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
     QTimer::singleShot(0, &form, [] { throw std::runtime_error("broken handler"); });
     testing::internal::CaptureStderr();
     EXPECT_EQ(app.exec(), kExitUnexpected);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("quorva: unexpected error: broken handler"), std::string::npos) << err;
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("quorva: unexpected error: broken handler"), std::string::npos);
 }
 
 TEST(DesktopProgram, RefusesToStartWithoutADisplay)
 {
     const qtest::RunResult r = qtest::run({"env", "-u", "QT_QPA_PLATFORM", QUORVA_BINARY});
-    EXPECT_EQ(r.status, kExitNoDisplay);
-    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.status == kExitNoDisplay && r.err.find("no display") != std::string::npos) << r.err;
 }
 
 TEST(PlotSizeAndPosition, WindowSizesFromTheDesktopWidthAndMovesHeldAtTheLimits)
 {
     const int widths[] = {480, 640, 960, 1920, 3840}, heights[] = {339, 452, 678, 1357, 2715};
-    for (int i = 0; i < kPlotSizeCount; ++i) {
-        PlotGeometry g;
-        ASSERT_TRUE(applyPlotSize(i, g));
-        EXPECT_EQ(windowSize(1920, g).width * 10000 + windowSize(1920, g).height, widths[i] * 10000 + heights[i]) << i;
-    }
     PlotGeometry g;
+    for (int i = 0; i < kPlotSizeCount; ++i)
+        EXPECT_TRUE(applyPlotSize(i, g) && windowSize(1920, g).width == widths[i] && windowSize(1920, g).height == heights[i]) << i;
     EXPECT_FALSE(applyPlotSize(8, g));
-    const DesktopSize fullHd{1920, 1080};
-    startPosition(g, fullHd);
-    EXPECT_EQ(g.plotLeft * 10000 + g.plotTop, 960 * 10000 + 401);
     // A larger size keeps the position until a move: down then jumps to the
     // bottom limit of "Large", above the desktop (-277.85 -> -277).
+    applyPlotSize(2, g);
+    startPosition(g, DesktopSize{1920, 1080});
     applyPlotSize(3, g);
-    movePosition(g, Move::Down, 9, fullHd);
+    movePosition(g, Move::Down, 9, DesktopSize{1920, 1080});
     EXPECT_EQ(g.plotTop, -277);
 }
 
@@ -327,31 +317,22 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         zedozo::QtWindowBackend backend;
         zedozo::WindowBackendScope scope(&backend);
         TForm1 form(options(dir + "/Quorva.cfg", [&](PlotDescription& d, const PlotGeometry& g) {
-            plotClock.start();
-            quorva::plot(d, g);
-            plotMs.push_back(plotClock.elapsed());
+            plotClock.start(), quorva::plot(d, g), plotMs.push_back(plotClock.elapsed());
         }));
         form.Button2Click();
         form.form2().ComboBox1->setCurrentIndex(0); // SFU
         form.form2().ComboBox1Change();
-        ASSERT_TRUE(form.form2().clickFile("LC20261206_SFU.txt"));
-        ASSERT_NE(zedozo::screenWindow(1), nullptr);
+        ASSERT_TRUE(form.form2().clickFile("LC20261206_SFU.txt") && zedozo::screenWindow(1));
         EXPECT_EQ(form.rePlot().lightCurve().sampleCount, 345602);
         QFile growing(dir + "/LC20261206_SFU.txt");
         ASSERT_TRUE(growing.open(QIODevice::Append));
         QTimer append, probe;
-        QObject::connect(&append, &QTimer::timeout, [&] {
-            growing.write("23.990000,30.00,40.00,50.00\r\n");
-            growing.flush();
-        });
+        QObject::connect(&append, &QTimer::timeout, [&] { growing.write("23.990000,30.00,40.00,50.00\r\n"), growing.flush(); });
         append.start(250);
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0, worst = 0;
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            worst = std::max(worst, clock.elapsed() - last);
-            last = clock.elapsed();
-        });
+        QObject::connect(&probe, &QTimer::timeout, [&] { worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(); });
         probe.start(20);
         form.Button3Click(); // "Run"
         QTest::qWait(5500);
@@ -362,8 +343,7 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         RecordProperty("plot_median_ms", int(ticks[ticks.size() / 2]));
         RecordProperty("stall_ms", int(worst));
         EXPECT_GT(form.rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
-        EXPECT_LT(ticks.back(), 900);
-        EXPECT_LT(worst, 600);
+        EXPECT_TRUE(ticks.back() < 900 && worst < 600) << ticks.back() << " ms a plot, " << worst << " ms a stall";
     }
     zedozo::resetScreenForTests();
     zedozo::resetEngineForTests();
@@ -374,8 +354,7 @@ TEST_F(DesktopForms, HostileConfigurationFilesStillGiveAWorkingWindow)
 {
     writeFile(in + "/LC20261206_SFU.txt", qtest::lightCurveText(200));
     std::string garbage(20000, '\0');
-    for (std::size_t i = 0; i < garbage.size(); ++i)
-        garbage[i] = char(i * 7919 % 251);
+    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 7919 % 251);
     for (const std::string& content : std::vector<std::string>{garbage, "[size]=" + std::string(100000, '7') + "\n",
                                        "[path]=%s%n%s%n\n[output]=/no/such/folder/\n[size]=-2147483648\n[update]=-1\n",
                                        "[output]=" + std::string(230, '/') + "\n[size]=2147483647\n[update]=0x7fffffff\n"}) {
@@ -385,10 +364,80 @@ TEST_F(DesktopForms, HostileConfigurationFilesStillGiveAWorkingWindow)
         ASSERT_TRUE(form->form2().DirectoryListBox1->setDirectory(in));
         form->form2().ComboBox1->setCurrentIndex(0);
         form->form2().ComboBox1Change();
-        EXPECT_TRUE(form->form2().clickFile("LC20261206_SFU.txt"));
-        EXPECT_GE(form->Timer1->interval(), 1000);
+        EXPECT_TRUE(form->form2().clickFile("LC20261206_SFU.txt") && form->Timer1->interval() >= 1000);
     }
     EXPECT_EQ(plots.size(), 4u);
+}
+
+// Width of the area a control draws its text in, by the style's own
+// geometry (not by the size hint the windows grow their controls to).
+int textRoom(QWidget* w)
+{
+    QStyle* s = w->style();
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox o;
+        o.initFrom(c);
+        o.frame = c->hasFrame();
+        o.subControls = QStyle::SC_All;
+        return s->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, c).width() - 2;
+    }
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        QStyleOptionFrame o;
+        o.initFrom(e);
+        o.lineWidth = e->hasFrame() ? s->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0;
+        const QMargins m = e->textMargins();
+        return s->subElementRect(QStyle::SE_LineEditContents, &o, e).width() - m.left() - m.right() - 2 * 2;
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        QStyleOptionButton o;
+        o.initFrom(b);
+        o.text = b->text();
+        return s->subElementRect(qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
+                                 : qobject_cast<QCheckBox*>(b)  ? QStyle::SE_CheckBoxContents
+                                                                : QStyle::SE_PushButtonContents, &o, b).width();
+    }
+    return w->contentsRect().width();
+}
+
+TEST_F(DesktopForms, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
+{
+    auto form = openDialog();
+    form->form2().clickFile("LC_a_ADU.txt"); // the statistics show values
+    form->Button4Click();
+    for (QWidget* window : QList<QWidget*>{form.get(), &form->form2(), &form->form3()}) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"))
+                continue;
+            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at " +
+                                       QString::number(w->x()) + "," + QString::number(w->y())).toStdString();
+            QStringList texts;
+            QWidget* room = w;
+            if (auto* c = qobject_cast<QComboBox*>(w))
+                for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+            else if (auto* e = qobject_cast<QLineEdit*>(w)) texts << e->text();
+            else if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+            else if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+            else if (auto* g = qobject_cast<QGroupBox*>(w))
+                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
+            else if (auto* sb = qobject_cast<QSpinBox*>(w))
+                texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
+            for (const QString& t : texts) // paths: as long as the folders, with the tooltip
+                EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room)) << where << ": " << t.toStdString();
+            // Grown controls keep clear of the visible controls beside them
+            // (the dialog's own layout lets some lists share their edge pixel).
+            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
+                for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    const QRect both = w->geometry() & other->geometry();
+                    EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && both.width() > 1 && both.height() > 1)
+                        << where << " covers " << other->metaObject()->className() << " at " << other->x() << "," << other->y();
+                }
+                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where;
+            }
+        }
+        window->hide();
+    }
 }
 
 } // namespace

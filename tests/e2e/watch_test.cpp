@@ -5,8 +5,6 @@
 
 #include <regex>
 
-#include <sys/time.h>
-
 namespace {
 
 using namespace qtest;
@@ -27,32 +25,23 @@ std::vector<PlotLine> plotLines(const RunResult& r)
     std::istringstream in(r.out);
     for (std::string l; std::getline(in, l);) {
         std::smatch m;
-        EXPECT_TRUE(std::regex_match(l, m, form)) << l;
-        if (!m.empty())
+        if (std::regex_match(l, m, form))
             lines.push_back({m[2], m[3], std::stoi(m[4])});
+        else
+            ADD_FAILURE() << "not a log line: " << l;
     }
     return lines;
 }
 
-std::size_t countLines(const RunResult& r) { return std::size_t(std::count(r.out.begin(), r.out.end(), '\n')); }
-int lineCount(const std::string& path)
-{
-    const std::string s = readFile(path);
-    return int(std::count(s.begin(), s.end(), '\n'));
-}
+int lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
+std::size_t countLines(const RunResult& r) { return std::size_t(lines(r.out)); }
+int lineCount(const std::string& path) { return lines(readFile(path)); }
 
 void setAge(const std::string& path, int secondsAgo)
 {
-    timeval now;
-    gettimeofday(&now, nullptr);
-    const timeval times[2] = {{now.tv_sec - secondsAgo, 0}, {now.tv_sec - secondsAgo, 0}};
-    ASSERT_EQ(utimes(path.c_str(), times), 0);
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
 }
-
-auto atLeast(std::size_t n)
-{
-    return [n](const RunResult& r) { return countLines(r) >= n; };
-}
+auto atLeast(std::size_t n) { return [n](const RunResult& r) { return countLines(r) >= n; }; }
 
 class Watch : public ::testing::Test {
 protected:
@@ -71,13 +60,12 @@ TEST_F(Watch, PlotsAtOnceThenOnlyWhenTheFileChanges)
     fs::create_directory(dir / "out");
     Process w = watch({"--interval", "0.1", "--output", dir / "out", file});
     ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
-    auto lines = plotLines(w.result);
-    EXPECT_EQ(lines[0].file, file);
-    EXPECT_EQ(lines[0].samples, lineCount(file));
+    const PlotLine first = plotLines(w.result)[0];
+    EXPECT_TRUE(first.file == file && first.samples == lineCount(file)) << first.file;
     // The same re-plot as `quorva plot`: the same bytes.
     fs::create_directory(dir / "once");
     ASSERT_EQ(runQuorva({"plot", "--output", dir / "once", file}).status, 0);
-    EXPECT_TRUE(readFile(lines[0].plot) == readFile(dir / "once/" + fs::path(lines[0].plot).filename().string()));
+    EXPECT_TRUE(readFile(first.plot) == readFile(dir / "once/" + fs::path(first.plot).filename().string()));
     w.poll(800);
     EXPECT_EQ(countLines(w.result), 1u) << "no change, no plot";
     std::ofstream(file, std::ios::app) << "23.500000,30.00,40.00,50.00\n23.500278,31.00,41.00,51.00\n";
@@ -88,9 +76,7 @@ TEST_F(Watch, PlotsAtOnceThenOnlyWhenTheFileChanges)
     w.poll(500);
     w.signal(SIGTERM); // while waiting: ends at once, status 0
     const RunResult& r = w.finish(Seconds(10));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(countLines(r), 3u);
-    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.status == 0 && countLines(r) == 3u && r.err.empty()) << r.status << r.err;
     EXPECT_EQ(listFolder(dir / "out").size(), 1u);
 }
 
@@ -109,14 +95,11 @@ TEST_F(Watch, AlwaysPlotsAtEveryTickCountEndsItAndALostLogIsToldOnce)
     ASSERT_TRUE(once.waitFor(atLeast(1)));
     once.poll(600);
     once.signal(SIGINT);
-    EXPECT_EQ(once.finish(Seconds(10)).status, 0);
-    EXPECT_EQ(countLines(once.result), 1u);
+    EXPECT_TRUE(once.finish(Seconds(10)).status == 0 && countLines(once.result) == 1u);
     fs::create_directory(dir / "full");
     const RunResult full = run({QUORVA_BINARY, "watch", "--always", "--count", "3", "--interval", "0.05", "--output",
                                 dir / "full", file}, {.stdoutFile = "/dev/full"});
-    EXPECT_EQ(full.status, 0);
-    EXPECT_EQ(std::count(full.err.begin(), full.err.end(), '\n'), 1) << full.err;
-    EXPECT_NE(full.err.find("standard output"), std::string::npos) << full.err;
+    EXPECT_TRUE(full.status == 0 && lines(full.err) == 1 && full.err.find("standard output") != std::string::npos) << full.err;
     EXPECT_EQ(listFolder(dir / "full").size(), 1u);
 }
 
@@ -140,12 +123,10 @@ TEST_F(Watch, FollowsTheNewestLightCurveFileOfAFolder)
     const std::string example = readFile(kExample);
     writeFile(newer, example.substr(0, example.find('\n', 2000) + 1));
     ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
-    EXPECT_EQ(plotLines(w.result)[1].file, newer);
-    EXPECT_EQ(plotLines(w.result)[1].samples, lineCount(newer));
-    EXPECT_TRUE(fs::exists(plotLines(w.result)[1].plot));
+    const PlotLine second = plotLines(w.result)[1];
+    EXPECT_TRUE(second.file == newer && second.samples == lineCount(newer) && fs::exists(second.plot)) << second.file;
     w.signal(SIGTERM);
-    EXPECT_EQ(w.finish(Seconds(10)).status, 0);
-    EXPECT_EQ(w.result.err, "");
+    EXPECT_TRUE(w.finish(Seconds(10)).status == 0 && w.result.err.empty()) << w.result.err;
 }
 
 TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
@@ -153,14 +134,11 @@ TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
     const std::string out = dir / "out";
     Process w = watch({"--interval", "0.05", "--output", out, file}); // neither exists yet
     w.poll(500);
-    EXPECT_TRUE(w.running());
-    EXPECT_EQ(countLines(w.result), 0u);
-    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 1) << w.result.err;
-    EXPECT_NE(w.result.err.find("cannot open " + file), std::string::npos) << w.result.err;
+    EXPECT_TRUE(w.running() && countLines(w.result) == 0u);
+    EXPECT_TRUE(lines(w.result.err) == 1 && w.result.err.find("cannot open " + file) != std::string::npos) << w.result.err;
     fs::copy_file(kExample, file);
     w.poll(500);
-    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 2) << w.result.err;
-    EXPECT_NE(w.result.err.find("cannot write " + out + "/"), std::string::npos) << w.result.err;
+    EXPECT_TRUE(lines(w.result.err) == 2 && w.result.err.find("cannot write " + out + "/") != std::string::npos) << w.result.err;
     // A plot that failed is tried again at the next tick.
     fs::create_directory(out);
     ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
@@ -168,7 +146,7 @@ TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
     // plotted again, back grown it is.
     fs::rename(file, file + ".away");
     w.poll(400);
-    EXPECT_EQ(std::count(w.result.err.begin(), w.result.err.end(), '\n'), 3) << w.result.err;
+    EXPECT_EQ(lines(w.result.err), 3) << w.result.err;
     fs::rename(file + ".away", file);
     w.poll(400);
     EXPECT_EQ(countLines(w.result), 1u);
@@ -191,13 +169,12 @@ TEST_F(Watch, SigtermDuringAPlotLetsItFinish)
     ASSERT_EQ(listFolder(dir / "out")[0].rfind(".", 0), 0u) << "a hidden temporary file";
     w.signal(SIGTERM);
     const RunResult& r = w.finish();
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    const auto lines = plotLines(r);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].samples, 100002);
-    EXPECT_EQ(listFolder(dir / "out"), std::vector<std::string>{fs::path(lines[0].plot).filename().string()});
-    EXPECT_EQ(checkPlot(lines[0].plot), "");
+    EXPECT_TRUE(r.status == 0 && r.err.empty()) << r.err;
+    const auto plotted = plotLines(r);
+    ASSERT_EQ(plotted.size(), 1u);
+    EXPECT_EQ(plotted[0].samples, 100002);
+    EXPECT_EQ(listFolder(dir / "out"), std::vector<std::string>{fs::path(plotted[0].plot).filename().string()});
+    EXPECT_EQ(checkPlot(plotted[0].plot), "");
 }
 
 } // namespace

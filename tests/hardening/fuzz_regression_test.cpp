@@ -6,6 +6,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "support/Support.h"
 
+#include <random>
 #include <stdexcept>
 
 extern "C" int fuzzLightCurveOneInput(const std::uint8_t* data, std::size_t size);
@@ -57,6 +58,73 @@ void runAll(const std::string& target, int (*entry)(const std::uint8_t*, std::si
             }
         }
     EXPECT_GE(inputs, atLeast) << target;
+}
+
+// Random light-curve files full of the faults such files have: noise,
+// headers anywhere, numbers of every form, lines that straddle the reader's
+// 179-character pieces, NUL bytes.
+std::mt19937 rng(4242);
+int pick(int n) { return int(rng() % unsigned(n)); }
+
+std::string randomNumber()
+{
+    std::string s = pick(6) == 0 ? " " : "";
+    if (pick(4) == 0) s += "-+"[pick(2)];
+    for (int d = pick(5) == 0 ? pick(22) : 1 + pick(4); d > 0; --d) s += char('0' + pick(10));
+    if (pick(2)) {
+        s += '.';
+        for (int d = pick(5) == 0 ? pick(25) : pick(7); d > 0; --d) s += char('0' + pick(10));
+    }
+    if (pick(8) == 0) {
+        s += "eE"[pick(2)];
+        if (pick(2)) s += "+-"[pick(2)];
+        if (pick(4) != 0) s += std::to_string(pick(45));
+    }
+    return s;
+}
+
+std::string randomLine()
+{
+    std::string line;
+    switch (pick(12)) {
+    case 0: break; // blank
+    case 1: {      // noise from the characters that numbers and headers use
+        static const char alphabet[] = "0123456789.,-+eE \t\rMHzT_";
+        for (int n = pick(400); n > 0; --n) line += alphabet[pick(sizeof alphabet - 1)];
+        if (pick(3) == 0) line.insert(std::size_t(pick(int(line.size()) + 1)), "Time_UT,");
+        break;
+    }
+    case 2:
+        line = "Time_UT," + randomNumber() + "MHz," + randomNumber() + (pick(3) ? "MHz," : " MHz,")
+               + randomNumber() + "MHz";
+        break;
+    case 3: // padded to straddle the 179-character pieces
+        line = std::string(std::size_t(150 + pick(60)), ' ') + randomNumber() + "," + randomNumber() + ","
+               + randomNumber() + "," + randomNumber();
+        break;
+    default:
+        for (int f = 0, fields = pick(6) == 0 ? pick(4) : 4; f < fields; ++f)
+            line += (f == 0 ? "" : pick(30) == 0 ? " ," : ",") + randomNumber();
+        if (pick(10) == 0) line += " comment";
+    }
+    if (pick(40) == 0) line.insert(std::size_t(pick(int(line.size()) + 1)), 1, '\0');
+    return line;
+}
+
+// Through the light-curve target: read as fgets/sscanf read them.
+TEST(FuzzRegression, RandomLightCurveFilesReadLikeFgetsAndSscanf)
+{
+    for (int file = 0; file < 300; ++file) {
+        std::string written;
+        const char* end = pick(2) ? "\r\n" : "\n";
+        for (int i = 0, lines = pick(120); i < lines; ++i)
+            written += randomLine() + (i + 1 < lines || pick(2) ? end : "");
+        try {
+            fuzzLightCurveOneInput(reinterpret_cast<const std::uint8_t*>(written.data()), written.size());
+        } catch (const fuzz::Finding& f) {
+            FAIL() << "random file " << file << ": " << f.what();
+        }
+    }
 }
 
 TEST(FuzzRegression, ReadersAndKeywords)

@@ -41,18 +41,15 @@ TEST(DecimalFloat, RandomTextsAndFloatsMatchTheCLibrary)
 {
     // Random decimal texts with signs, long mantissas, exponents and tails.
     std::mt19937_64 random(20261206);
-    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<std::uint64_t>(n)); };
+    auto pick = [&](int n) { return int(random() % std::uint64_t(n)); };
     const char* const signs[] = {"", "-", "+"};
     const char* const tails[] = {"", ",", " ", "MHz", "e", "e+", "x", "\r\n", ".", "E-"};
     for (int i = 0; i < 400000 && !::testing::Test::HasFailure(); ++i) {
-        std::string s(pick(8) == 0 ? static_cast<std::size_t>(pick(3)) : 0u, ' ');
-        s += signs[pick(3)];
-        for (int d = pick(4) == 0 ? pick(25) : pick(6); d > 0; --d)
-            s += static_cast<char>('0' + pick(10));
+        std::string s = std::string(pick(8) == 0 ? std::size_t(pick(3)) : 0u, ' ') + signs[pick(3)];
+        for (int d = pick(4) == 0 ? pick(25) : pick(6); d > 0; --d) s += char('0' + pick(10));
         if (pick(3) != 0) {
             s += '.';
-            for (int d = pick(4) == 0 ? pick(30) : pick(8); d > 0; --d)
-                s += static_cast<char>('0' + pick(10));
+            for (int d = pick(4) == 0 ? pick(30) : pick(8); d > 0; --d) s += char('0' + pick(10));
         }
         if (pick(4) == 0)
             s += std::string(pick(2) ? "e" : "E") + signs[pick(3)] + std::to_string(pick(5) == 0 ? pick(60) : pick(25));
@@ -64,16 +61,14 @@ TEST(DecimalFloat, RandomTextsAndFloatsMatchTheCLibrary)
     std::mt19937 bits(7);
     char text[128];
     for (int i = 0; i < 200000 && !::testing::Test::HasFailure(); ++i) {
-        const float f = std::bit_cast<float>(static_cast<std::uint32_t>(bits()));
+        const float f = std::bit_cast<float>(std::uint32_t(bits()));
         if (!std::isfinite(f))
             continue;
-        const double halfway = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, INFINITY))) / 2;
-        std::snprintf(text, sizeof text, "%.9g", static_cast<double>(f));
-        expectLikeStrtof(text);
-        std::snprintf(text, sizeof text, "%.17g", halfway);
-        expectLikeStrtof(text);
-        std::snprintf(text, sizeof text, "%.80g", halfway);
-        expectLikeStrtof(text);
+        const double halfway = (double(f) + double(std::nextafter(f, INFINITY))) / 2;
+        for (auto [format, value] : {std::pair{"%.9g", double(f)}, {"%.17g", halfway}, {"%.80g", halfway}}) {
+            std::snprintf(text, sizeof text, format, value);
+            expectLikeStrtof(text);
+        }
     }
 }
 
@@ -81,13 +76,10 @@ TEST(DecimalFloat, NeverReadsPastTheGivenEnd)
 {
     const char text[] = "12.75e3";
     float v = 0;
-    EXPECT_EQ(quorva::parseFloat(text, text + 4, v), text + 4);
-    EXPECT_EQ(v, 12.7f);
-    EXPECT_EQ(quorva::parseFloat(text, text + 6, v), text + 5); // "12.75e" stops before 'e'
-    EXPECT_EQ(v, 12.75f);
+    EXPECT_TRUE(quorva::parseFloat(text, text + 4, v) == text + 4 && v == 12.7f);
+    EXPECT_TRUE(quorva::parseFloat(text, text + 6, v) == text + 5 && v == 12.75f); // "12.75e" stops before 'e'
     const char inf[] = "infinity";
-    EXPECT_EQ(quorva::parseFloat(inf, inf + 5, v), inf + 3);
-    EXPECT_TRUE(std::isinf(v));
+    EXPECT_TRUE(quorva::parseFloat(inf, inf + 5, v) == inf + 3 && std::isinf(v));
 }
 
 } // namespace

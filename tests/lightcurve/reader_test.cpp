@@ -1,16 +1,15 @@
-// The light-curve reader: against fgets/sscanf on random files full of the
-// faults files have, on worked examples of the derived values, and on
-// hostile files (binary data, 50 MB without a line feed, files that shrink,
-// are replaced, cannot be read or are not regular files).
+// The light-curve reader on worked examples of the derived values, partial
+// lines and 179-character pieces, and on hostile files (NUL bytes, 50 MB
+// without a line feed, files that shrink, are replaced, cannot be read or
+// are not regular files). Random files against fgets/sscanf: the light-curve
+// fuzz target's checks in tests/hardening/.
 
-#include "fuzz/ReferenceReader.h"
 #include "app/RePlot.h"
 #include "lightcurve/LightCurve.h"
 #include "support/Support.h"
 
-#include <bit>
+#include <cerrno>
 #include <cmath>
-#include <random>
 
 #include <sys/stat.h>
 
@@ -21,88 +20,6 @@ using quorva::LightCurve;
 
 const std::string kHead = "Tervasol light curve KORB 2026-12-06\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
 
-std::uint32_t bits(float f) { return std::bit_cast<std::uint32_t>(f); }
-
-std::string randomNumber(std::mt19937& random)
-{
-    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    std::string s = pick(6) == 0 ? " " : "";
-    if (pick(4) == 0) s += "-+"[pick(2)];
-    for (int d = pick(5) == 0 ? pick(22) : 1 + pick(4); d > 0; --d) s += char('0' + pick(10));
-    if (pick(2)) {
-        s += '.';
-        for (int d = pick(5) == 0 ? pick(25) : pick(7); d > 0; --d) s += char('0' + pick(10));
-    }
-    if (pick(8) == 0) {
-        s += "eE"[pick(2)];
-        if (pick(2)) s += "+-"[pick(2)];
-        if (pick(4) != 0) s += std::to_string(pick(45));
-    }
-    return s;
-}
-
-std::string randomLine(std::mt19937& random)
-{
-    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    std::string line;
-    switch (pick(12)) {
-    case 0: break; // blank
-    case 1: {      // noise from the characters that numbers and headers use
-        static const char alphabet[] = "0123456789.,-+eE \t\rMHzT_";
-        for (int n = pick(400); n > 0; --n) line += alphabet[pick(sizeof alphabet - 1)];
-        if (pick(3) == 0) line.insert(std::size_t(pick(int(line.size()) + 1)), "Time_UT,");
-        break;
-    }
-    case 2:
-        line = "Time_UT," + randomNumber(random) + "MHz," + randomNumber(random) + (pick(3) ? "MHz," : " MHz,")
-               + randomNumber(random) + "MHz";
-        break;
-    case 3: // padded to straddle the 179-character pieces
-        line = std::string(std::size_t(150 + pick(60)), ' ') + randomNumber(random) + "," + randomNumber(random) + ","
-               + randomNumber(random) + "," + randomNumber(random);
-        break;
-    default:
-        for (int f = 0, fields = pick(6) == 0 ? pick(4) : 4; f < fields; ++f)
-            line += (f == 0 ? "" : pick(30) == 0 ? " ," : ",") + randomNumber(random);
-        if (pick(10) == 0) line += " comment";
-    }
-    if (pick(40) == 0) line.insert(std::size_t(pick(int(line.size()) + 1)), 1, '\0');
-    return line;
-}
-
-TEST(Reader, RandomFilesReadLikeFgetsAndSscanf)
-{
-    TempDir dir;
-    std::mt19937 random(4242);
-    LightCurve lc;
-    ReferenceReader ref;
-    for (int file = 0; file < 300; ++file) {
-        // The reader sees the file as written (CRLF or LF); the reference
-        // as text-mode reading hands it over.
-        std::string written, textMode;
-        const bool crlf = random() % 2;
-        for (int i = 0, lines = int(random() % 120); i < lines; ++i)
-            written += randomLine(random) + (i + 1 < lines || random() % 2 ? (crlf ? "\r\n" : "\n") : "");
-        for (std::size_t i = 0; i < written.size(); ++i)
-            if (!(written[i] == '\r' && i + 1 < written.size() && written[i + 1] == '\n')) textMode += written[i];
-        writeFile(dir / "a.txt", written);
-        writeFile(dir / "t.txt", textMode);
-        lc.read(dir / "a.txt");
-        ASSERT_TRUE(ref.read(dir / "t.txt"));
-        ASSERT_EQ(lc.sampleCount, ref.lineCount) << "file " << file;
-        for (std::size_t i = 0; i < std::size_t(ref.lineCount); ++i) {
-            const float got[4] = {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]};
-            for (std::size_t c = 0; c < 4; ++c)
-                ASSERT_EQ(bits(got[c]), bits(ref.samples[i][c])) << "file " << file << " line " << i << " column " << c;
-        }
-        const float got[] = {lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.min2, lc.max2, lc.min3, lc.max3};
-        const float want[] = {ref.freq[0], ref.freq[1], ref.freq[2], ref.min[0], ref.max[0],
-                              ref.min[2],  ref.max[2],  ref.min[3],  ref.max[3]};
-        for (int k = 0; k < 9; ++k)
-            ASSERT_EQ(bits(got[k]), bits(want[k])) << "file " << file << " derived value " << k;
-    }
-}
-
 void expectSamples(const LightCurve& lc, const std::vector<std::array<float, 4>>& expected)
 {
     for (std::size_t i = 0; i < expected.size(); ++i)
@@ -110,7 +27,7 @@ void expectSamples(const LightCurve& lc, const std::vector<std::array<float, 4>>
             << "line " << i;
 }
 
-TEST(Reader, DerivedValuesPartialLinesAndPiecesOf179Characters)
+TEST(Reader, DerivedValuesAndPiecesOf179Characters)
 {
     TempDir dir;
     LightCurve lc;
@@ -126,17 +43,8 @@ TEST(Reader, DerivedValuesPartialLinesAndPiecesOf179Characters)
         // Channel 1's extremes fold all three channels; y range in fives.
         EXPECT_EQ((std::vector<float>{lc.max1, lc.min1, lc.yTop, lc.yBottom}), (std::vector<float>{49.9f, -2.5f, 50, 0}));
     }
-    // A line that does not parse before any data gets zeros; later ones
-    // keep what they do not set.
-    lc.read(dir / "a.txt");
-    writeFile(dir / "p.txt", kHead + "garbage\n10.0,1,2,3\n\n10.1,4\n10.2,5,x,7\n10.3 ,6,7,8\n"
-                                     "10.4,1e1,2E-1,-3.5e+1 trailing text\n10.5,7");
-    lc.read(dir / "p.txt");
-    ASSERT_EQ(lc.sampleCount, 10);
-    expectSamples(lc, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {10, 1, 2, 3}, {10, 1, 2, 3}, {10.1f, 4, 2, 3},
-                       {10.2f, 5, 2, 3}, {10.3f, 5, 2, 3}, {10.4f, 10, 0.2f, -35}, {10.5f, 7, 0.2f, -35}});
-    EXPECT_EQ((std::vector<float>{lc.timeMin, lc.min1, lc.yBottom, lc.yTop}), (std::vector<float>{0, -35, -35, 15}));
-    // Pieces of 179 characters: a line of exactly 179 leaves its line end
+    // (Partial lines and NUL bytes: the light-curve fuzz target's
+    // comparison with fgets/sscanf, tests/hardening/.) Pieces of 179 characters: a line of exactly 179 leaves its line end
     // as a blank line of its own.
     const std::string line179 = "2.0,2,2,2" + std::string(170, ' ');
     writeFile(dir / "l.txt", kHead + std::string(175, ' ') + "1.25" + "5,7,8,9\n" + line179 + "\n" + line179 + "\r\n"
@@ -161,20 +69,12 @@ TEST(Reader, DerivedValuesPartialLinesAndPiecesOf179Characters)
     }
 }
 
-TEST(Reader, TheStoreGrowsPastFortyThousandAndFilesThatCannotBeReadLeaveStartValues)
+TEST(Reader, AShorterFileClearsTheRestAndFilesThatCannotBeReadLeaveStartValues)
 {
     TempDir dir;
     LightCurve lc;
     writeFile(dir / "big.txt", lightCurveText(100000, 0, "\n"));
-    lc.read(dir / "big.txt");
-    ASSERT_EQ(lc.sampleCount, 100002);
-    ReferenceReader ref;
-    ASSERT_TRUE(ref.read(dir / "big.txt"));
-    for (std::size_t i : {40000, 100001})
-        EXPECT_EQ((std::array<float, 4>{lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]}), ref.samples[i]);
-    const float* data = lc.values1.data();
-    lc.read(dir / "big.txt");
-    EXPECT_EQ(lc.values1.data(), data) << "the store is reused";
+    ASSERT_EQ((lc.read(dir / "big.txt"), lc.sampleCount), 100002);
     writeFile(dir / "good.txt", kHead + "10,1,2,3\n11,4,5,6\n");
     lc.read(dir / "good.txt");
     for (int i : {4, 40000, 100001})
@@ -184,15 +84,13 @@ TEST(Reader, TheStoreGrowsPastFortyThousandAndFilesThatCannotBeReadLeaveStartVal
         bool opened;
         int error, sampleCount;
     };
+    writeFile(dir / "empty", "");
     for (const Case& c : {Case{dir / "missing", false, ENOENT, 4}, Case{"", false, -1, 4},
                           Case{dir.path(), false, EISDIR, 4}, Case{dir / "empty", true, 0, 0}}) {
-        writeFile(dir / "empty", "");
         ASSERT_TRUE(lc.read(dir / "good.txt").opened);
         const quorva::ReadResult r = lc.read(c.path);
         EXPECT_EQ(r.opened, c.opened) << c.path;
-        if (c.error >= 0) {
-            EXPECT_EQ(c.opened ? r.readError : r.openError, c.error) << c.path;
-        }
+        EXPECT_TRUE(c.error < 0 || (c.opened ? r.readError : r.openError) == c.error) << c.path;
         // Count and frequencies kept from the last good read, all else cleared.
         EXPECT_EQ(lc.sampleCount, c.sampleCount) << c.path;
         EXPECT_EQ((std::vector<float>{lc.freq1, lc.timeMin, lc.timeMax, lc.max1, lc.min1, lc.yTop, lc.last3, lc.times[3]}),
@@ -200,35 +98,17 @@ TEST(Reader, TheStoreGrowsPastFortyThousandAndFilesThatCannotBeReadLeaveStartVal
     }
 }
 
-TEST(HostileLightCurve, NulBytesEndALineForTheParser)
-{
-    TempDir dir;
-    LightCurve lc;
-    using namespace std::string_literals;
-    writeFile(dir / "n.txt", "title\nTime_UT,1MHz,2MHz,3MHz\n1.0,2,3,4\n5.0,6\0,7,8\nx\0Time_UT,9MHz,9MHz,9MHz\n\0\0\0\n"s);
-    lc.read(dir / "n.txt");
-    ASSERT_EQ(lc.sampleCount, 6);
-    expectSamples(lc, {{0, 0, 0, 0}, {0, 0, 0, 0}, {1, 2, 3, 4}, {5, 6, 3, 4}, {5, 6, 3, 4}, {5, 6, 3, 4}});
-    EXPECT_EQ(lc.freq3, 3.0f);
-}
-
 TEST(HostileLightCurve, FiftyMegabytesWithoutLineFeedInOnePass)
 {
     TempDir dir;
     const std::string path = dir / "LC_huge_SFU.txt";
-    std::string chunk;
-    while (chunk.size() < (1u << 20)) chunk += "12.5,100.25,-3e2,7,";
-    chunk.resize(1u << 20);
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (int i = 0; i < 50; ++i) out << chunk;
-    }
+    std::string all;
+    while (all.size() < (50u << 20)) all += "12.5,100.25,-3e2,7,";
+    writeFile(path, all.substr(0, 50u << 20));
     const std::int32_t pieces = std::int32_t((50u * 1024u * 1024u + 178) / 179);
     LightCurve lc;
-    EXPECT_EQ(lc.read(path).readError, 0);
-    EXPECT_EQ(lc.sampleCount, pieces);
+    EXPECT_TRUE(lc.read(path).readError == 0 && lc.sampleCount == pieces) << lc.sampleCount;
     const RunResult p = runQuorva({"stats", path});
-    EXPECT_EQ(p.status, 0) << p.err;
     EXPECT_NE(p.out.find("Data Points: " + std::to_string(pieces) + "\n"), std::string::npos) << p.out;
 }
 
@@ -256,9 +136,7 @@ TEST(HostileLightCurve, FileShrinksIsReplacedOrRemovedBetweenTwoRePlots)
     ASSERT_EQ(std::rename((dir / "new.txt").c_str(), path.c_str()), 0);
     rePlot.run(request);
     ASSERT_EQ(::unlink(path.c_str()), 0);
-    const auto gone = rePlot.run(request);
-    EXPECT_EQ(gone.read.openError, ENOENT);
-    EXPECT_EQ(lc.values1[2], 0.0f);
+    EXPECT_TRUE(rePlot.run(request).read.openError == ENOENT && lc.values1[2] == 0.0f);
     EXPECT_EQ(counts, (std::vector<std::int32_t>{502, 12, 0, 42, 42}));
 }
 
@@ -271,15 +149,12 @@ TEST(HostileLightCurve, UnreadableAndNotRegularFilesAreRefusedWithoutWaiting)
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
     // Root reads any file: the refusal is seen as "nobody".
     RunResult p = runQuorva({"stats", path}, {.uid = kNobody});
-    EXPECT_EQ(p.status, 2) << p.err;
-    EXPECT_NE(p.err.find(path + ": Permission denied"), std::string::npos) << p.err;
+    EXPECT_TRUE(p.status == 2 && p.err.find(path + ": Permission denied") != std::string::npos) << p.err;
     // A reader that waited for a FIFO's writer or read an endless device
     // would never return.
     for (const std::string& bad : {dir.path(), dir / "fifo", std::string("/dev/zero")}) {
         p = runQuorva({"stats", bad}, {.timeout = Seconds(20)});
-        EXPECT_FALSE(p.timedOut) << bad;
-        EXPECT_EQ(p.status, 2) << bad;
-        EXPECT_NE(p.err.find(bad), std::string::npos) << p.err;
+        EXPECT_TRUE(!p.timedOut && p.status == 2 && p.err.find(bad) != std::string::npos) << bad << ": " << p.err;
     }
     // The re-plot treats them as any file it cannot open and still plots.
     quorva::RePlot rePlot;
@@ -287,6 +162,34 @@ TEST(HostileLightCurve, UnreadableAndNotRegularFilesAreRefusedWithoutWaiting)
     rePlot.setPlotStep([&](const quorva::PlotDescription&, const quorva::PlotGeometry&) { ++plots; });
     const auto r = rePlot.run({.selectedPath = dir / "fifo", .outputFolder = dir.path() + "/"});
     EXPECT_TRUE(!r.read.opened && r.read.openError != 0 && r.plotted && plots == 1);
+}
+
+// Growing the four sample arrays for a long file: all of them or none, also
+// when an allocation fails half-way.
+TEST(StoreGrowth, AFailedAllocationLeavesFourArraysOfOneSize)
+{
+    TempDir dir;
+    const int lines = int(LightCurve::kMinimumCapacity) + 500;
+    std::string text = "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
+    for (int i = 2; i < lines; ++i)
+        text += std::to_string(i) + ",1," + std::to_string(i % 7) + "," + std::to_string(i) + "\n";
+    ASSERT_TRUE(writeFile(dir / "lc.txt", text));
+    for (int failing = 1; failing <= 4; ++failing) {
+        LightCurve lc;
+        quorva::failArrayGrowthAllocationForTests(failing);
+        const quorva::ReadResult r = lc.read(dir / "lc.txt");
+        quorva::failArrayGrowthAllocationForTests(0);
+        EXPECT_EQ(r.readError, ENOMEM) << failing;
+        for (const quorva::SampleArray* a : {&lc.values1, &lc.values2, &lc.values3})
+            EXPECT_EQ(a->size(), lc.times.size()) << failing;
+        ASSERT_GT(lc.sampleCount, 2) << failing;
+        EXPECT_LE(std::size_t(lc.sampleCount), lc.times.size()) << failing;
+        const std::size_t last = std::size_t(lc.sampleCount) - 1;
+        EXPECT_TRUE(lc.last3 == float(last) && lc.times[last] == float(last)) << failing;
+        // The next read, with memory, takes the whole file.
+        EXPECT_EQ(lc.read(dir / "lc.txt").readError, 0);
+        EXPECT_TRUE(lc.sampleCount == lines && lc.values3.size() == lc.times.size() && lc.last3 == float(lines - 1));
+    }
 }
 
 } // namespace

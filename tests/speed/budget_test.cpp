@@ -14,11 +14,10 @@ using namespace qtest;
 std::pair<int, long> peakOf(const TempDir& dir, std::vector<std::string> args)
 {
     args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", dir / "peak", QUORVA_BINARY});
-    const RunResult r = run(args);
-    const std::string report = readFile(dir / "peak");
-    const std::size_t end = report.find_last_not_of('\n');
-    const std::size_t start = end == std::string::npos ? 0 : report.find_last_of('\n', end) + 1;
-    return {r.status, std::atol(report.substr(start).c_str())};
+    const int status = run(args).status;
+    const std::string report = readFile(dir / "peak"); // the last line
+    const std::size_t end = report.find_last_not_of('\n'), start = end == std::string::npos ? 0 : report.find_last_of('\n', end) + 1;
+    return {status, std::atol(report.substr(start).c_str())};
 }
 
 TEST(Memory, PlotOfAFullDayStaysUnder80MegabytesOnEveryFormat)

@@ -55,12 +55,9 @@ inline std::string readFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 inline bool writeFile(const std::string& path, const std::string& content)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    return static_cast<bool>(out.flush());
+    return bool(std::ofstream(path, std::ios::binary | std::ios::trunc) << content << std::flush);
 }
 
 // Names in a folder, sorted.
@@ -68,8 +65,7 @@ inline std::vector<std::string> listFolder(const std::string& path)
 {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(path, ec))
-        names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(path, ec)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

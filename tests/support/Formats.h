@@ -7,10 +7,7 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace qtest {
 
@@ -75,15 +72,10 @@ inline PngImage decodePng(const std::string& file)
     PngImage img;
     std::string idat;
     for (const PngChunk& c : pngChunks(file)) {
-        if (c.type == "IHDR") {
-            img.w = int(be32(c.data, 0));
-            img.h = int(be32(c.data, 4));
-            img.colourType = c.data[9];
-        } else if (c.type == "PLTE") {
-            img.palette = c.data;
-        } else if (c.type == "IDAT") {
-            idat += c.data;
-        }
+        if (c.type == "IHDR")
+            img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), img.colourType = c.data[9];
+        img.palette += c.type == "PLTE" ? c.data : "";
+        idat += c.type == "IDAT" ? c.data : "";
     }
     bool ok = false;
     const std::string rows = inflateAll(idat, ok);
@@ -140,29 +132,22 @@ inline std::vector<PdfObject> pdfObjects(const std::string& pdf)
     std::vector<PdfObject> v;
     std::size_t at = 0;
     while (at < pdf.size()) {
-        std::size_t eol = pdf.find('\n', at);
-        if (eol == std::string::npos)
-            eol = pdf.size();
+        const std::size_t eol = std::min(pdf.find('\n', at), pdf.size());
         const std::string line = pdf.substr(at, eol - at);
         int n = 0;
         if (std::sscanf(line.c_str(), "%d", &n) == 1 && line == std::to_string(n) + " 0 obj") {
-            PdfObject o;
-            o.number = n;
-            o.offset = at;
+            PdfObject o{.number = n, .offset = at};
             const std::size_t end = pdf.find("endobj\n", eol);
             const std::size_t stream = pdf.find("stream\n", eol);
             o.isStream = stream < end;
             o.dict = pdf.substr(eol + 1, (o.isStream ? stream : end) - eol - 1);
             if (o.isStream) {
-                std::size_t len = std::string::npos;
-                const std::size_t l = o.dict.find("/Length ");
-                if (l != std::string::npos && o.dict.find(" 0 R", l) != l + 8 + std::to_string(std::stoul(o.dict.substr(l + 8))).size())
-                    len = std::stoul(o.dict.substr(l + 8));
-                const std::size_t dataAt = stream + 7;
-                if (len == std::string::npos) // length in another object: up to endstream
+                // The length written, or (when it is in another object) up to endstream.
+                const std::size_t l = o.dict.find("/Length "), dataAt = stream + 7;
+                std::size_t len = l == std::string::npos ? 0 : std::stoul(o.dict.substr(l + 8));
+                if (l == std::string::npos || o.dict.find(" 0 R", l) == l + 8 + std::to_string(len).size())
                     len = pdf.rfind("endstream", end) - dataAt;
-                o.data = pdf.substr(dataAt, len);
-                o.inflated = o.data;
+                o.data = o.inflated = pdf.substr(dataAt, len);
                 if (o.dict.find("/FlateDecode") != std::string::npos)
                     o.inflated = inflateAll(o.data, o.inflates);
             }

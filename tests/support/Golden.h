@@ -6,9 +6,7 @@
 #include "support/Files.h"
 
 #include <cstdlib>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace qtest {
 

@@ -40,21 +40,14 @@ public:
     void colour(zedozo::EngineState&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
     void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override {}
     void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override {}
-    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override
-    {
-        chars.push_back(code);
-    }
+    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override { chars.push_back(code); }
     void font(zedozo::EngineState&, const char*, float, int, bool) override {}
     void palette(zedozo::EngineState&, const std::uint32_t*) override {}
     void box(zedozo::EngineState&, int, int, int, int) override {}
     void erase(zedozo::EngineState&) override {}
     void finish(zedozo::EngineState&) override {}
 
-    void clear()
-    {
-        vecs.clear();
-        chars.clear();
-    }
+    void clear() { vecs.clear(), chars.clear(); }
 
     std::vector<RecVec> vecs;
     std::vector<int> chars;
@@ -79,20 +72,13 @@ protected:
         oldCwd_ = fs::current_path();
         fs::current_path(dir.path());
     }
-    void TearDown() override
-    {
-        fs::current_path(oldCwd_);
-        zedozo::resetEngineForTests();
-    }
+    void TearDown() override { fs::current_path(oldCwd_), zedozo::resetEngineForTests(); }
     zedozo::EngineState& st() { return zedozo::engineState(); }
 
     // A cycle on the device keyword and file, DELETE mode.
     void open(const char* device, const std::string& file)
     {
-        zedozo::metafl(device);
-        zedozo::setfil(file);
-        zedozo::filmod("DELETE");
-        zedozo::disini();
+        zedozo::metafl(device), zedozo::setfil(file), zedozo::filmod("DELETE"), zedozo::disini();
     }
 
     // A cycle whose primitives go to `rec` at one device unit per plot unit.
@@ -100,9 +86,7 @@ protected:
     {
         rec = std::make_unique<Recorder>(family);
         captureStdout([&] { open(device, dir / "out"); });
-        st().device = rec.get();
-        st().cycle.drawNothing = false;
-        st().cycle.devscl = 1.0f;
+        st().device = rec.get(), st().cycle.drawNothing = false, st().cycle.devscl = 1.0f;
     }
 
     TempDir dir;

@@ -8,15 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
+#include <utility>
 #include <csignal>
 #include <cstring>
 #include <functional>
-#include <utility>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -59,10 +56,8 @@ public:
             ::dup2(o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY), 1);
             ::dup2(err[1], 2);
             ::dup2(::open("/dev/null", O_RDONLY), 0);
-            ::unsetenv("DISPLAY");
-            ::unsetenv("WAYLAND_DISPLAY");
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+            ::unsetenv("DISPLAY"), ::unsetenv("WAYLAND_DISPLAY");
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1), ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
             for (const std::string& e : o.env)
                 ::putenv(const_cast<char*>(e.c_str()));
             const rlimit limit{rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
@@ -73,21 +68,17 @@ public:
                 || (o.uid != 0 && (::setgroups(1, &g) != 0 || ::setgid(g) != 0 || ::setuid(o.uid) != 0)))
                 ::_exit(125);
             std::vector<char*> args;
-            for (const std::string& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
+            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
             ::execvp(args[0], args.data());
             ::_exit(127);
         }
-        ::close(out[1]);
-        ::close(err[1]);
-        fds_[0] = out[0];
-        fds_[1] = err[0];
+        ::close(out[1]), ::close(err[1]);
+        fds_[0] = out[0], fds_[1] = err[0];
     }
     ~Process()
     {
-        if (running())
-            ::kill(pid_, SIGKILL);
+        if (running()) ::kill(pid_, SIGKILL);
         finish(Seconds(10));
     }
     bool running() { return pid_ > 0 && (poll(0), !reap(false)); }
@@ -103,10 +94,8 @@ public:
                 for (int i = 0; i < 2; ++i) {
                     char buf[65536];
                     const ssize_t n = p[i].revents ? ::read(fds_[i], buf, sizeof buf) : -1;
-                    if (n > 0)
-                        (i ? result.err : result.out).append(buf, std::size_t(n));
-                    else if (n == 0)
-                        ::close(std::exchange(fds_[i], -1));
+                    if (n > 0) (i ? result.err : result.out).append(buf, std::size_t(n));
+                    if (n == 0) ::close(std::exchange(fds_[i], -1));
                 }
         } while (std::chrono::steady_clock::now() < end && (fds_[0] >= 0 || fds_[1] >= 0));
     }
@@ -124,12 +113,9 @@ public:
         const auto end = std::chrono::steady_clock::now() + timeout;
         while (!reap(false) && !(result.timedOut = std::chrono::steady_clock::now() > end))
             poll(20);
-        if (result.timedOut) {
-            ::kill(pid_, SIGKILL);
-            reap(true);
-        }
-        while (fds_[0] >= 0 || fds_[1] >= 0)
-            poll(20);
+        if (result.timedOut)
+            ::kill(pid_, SIGKILL), reap(true);
+        while (fds_[0] >= 0 || fds_[1] >= 0) poll(20);
         return result;
     }
 
@@ -143,9 +129,8 @@ private:
             return true;
         if (::waitpid(pid_, &st, block ? 0 : WNOHANG) != pid_)
             return false;
-        result.started = true;
         result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        return true;
+        return result.started = true;
     }
     pid_t pid_ = -1;
     int fds_[2] = {-1, -1};
@@ -153,8 +138,7 @@ private:
 
 inline RunResult run(const std::vector<std::string>& argv, const RunOptions& o = {})
 {
-    Process p(argv, o);
-    return p.finish(o.timeout);
+    return Process(argv, o).finish(o.timeout);
 }
 
 // The build folder may sit below a folder only root can enter (a clone in a
@@ -188,21 +172,17 @@ inline bool endsWith(const std::string& s, const std::string& tail)
 inline std::string checkPlot(const std::string& path)
 {
     std::string ext = path.substr(path.size() < 4 ? 0 : path.size() - 4);
-    for (char& c : ext)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : ext) c = char(std::toupper(static_cast<unsigned char>(c)));
     if (path.size() > 1000) { // longer than Ghostscript takes: through a short link
         TempDir d;
         fs::create_symlink(path, d / ("plot" + ext));
         return checkPlot(d / ("plot" + ext));
     }
-    std::vector<std::string> argv;
-    if (ext == ".PDF")
-        argv = {"qpdf", "--check", path};
-    else if (ext == ".EPS")
-        argv = {"gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path};
-    else if (ext == ".PNG")
-        argv = {"pngcheck", "-q", path};
-    else
+    const std::vector<std::string> argv = ext == ".PDF" ? std::vector<std::string>{"qpdf", "--check", path}
+                                          : ext == ".EPS" ? std::vector<std::string>{"gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path}
+                                          : ext == ".PNG" ? std::vector<std::string>{"pngcheck", "-q", path}
+                                                          : std::vector<std::string>{};
+    if (argv.empty())
         return "unknown plot format: " + path;
     const RunResult r = run(argv);
     if (r.status != 0 || (ext == ".PDF" && r.out.find("No syntax or stream encoding errors") == std::string::npos)

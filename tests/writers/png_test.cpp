@@ -4,7 +4,6 @@
 // here; a failed compression and a page too big to allocate leave the
 // older plot. (Fills and colours of the plotted page: the golden pages.)
 
-#include "engine/TestSeams.h"
 #include "engine/output/Crc32.h"
 #include "engine/output/Deflate.h"
 #include "engine/output/PngWriter.h"
@@ -22,13 +21,12 @@ using namespace zedozo;
 using namespace qtest;
 using PixelSet = std::set<std::pair<int, int>>;
 
-PixelSet setPixels(const RasterPage& p, int value = 1)
+PixelSet setPixels(const RasterPage& p)
 {
     PixelSet s;
     for (int y = 0; y < p.height(); ++y)
         for (int x = 0; x < p.width(); ++x)
-            if (p.at(x, y) == value)
-                s.insert({x, y});
+            if (p.at(x, y) == 1) s.insert({x, y});
     return s;
 }
 
@@ -37,10 +35,7 @@ PixelSet setPixels(const RasterPage& p, int value = 1)
 PixelSet referenceLine(long long x1, long long y1, long long x2, long long y2, int w, int h)
 {
     PixelSet s;
-    auto set = [&](long long x, long long y) {
-        if (x >= 0 && x < w && y >= 0 && y < h)
-            s.insert({int(x), int(y)});
-    };
+    auto set = [&](long long x, long long y) { if (x >= 0 && x < w && y >= 0 && y < h) s.insert({int(x), int(y)}); };
     const long long dx = std::llabs(x2 - x1), dy = std::llabs(y2 - y1);
     const int sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
     long long x = x1, y = y1;
@@ -83,13 +78,11 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
         p.erase();
         p.line(f[0], f[1], f[2], f[3]);
         const long long len = std::max(std::llabs((long long)f[2] - f[0]), std::llabs((long long)f[3] - f[1]));
-        if (len <= 3000000) { // where stepping the algorithm is affordable
+        if (len <= 3000000) // where stepping the algorithm is affordable
             EXPECT_EQ(setPixels(p), referenceLine(f[0], f[1], f[2], f[3], W, H));
-        }
+        else if (f[1] == f[3]) // level across the whole page
+            EXPECT_EQ(setPixels(p).size(), std::size_t(W));
     }
-    p.erase();
-    p.line(INT_MIN, 5, INT_MAX, 5);
-    EXPECT_EQ(setPixels(p).size(), std::size_t(W));
 }
 
 TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
@@ -106,22 +99,20 @@ TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
     disfin();
     ASSERT_FALSE(lastFailure().failed());
     const std::string png = readFile(f);
-    const auto chunks = pngChunks(png);
-    ASSERT_EQ(chunks.size(), 4u);
-    EXPECT_EQ(chunks[0].type + chunks[1].type + chunks[2].type + chunks[3].type, "IHDRPLTEIDATIEND");
-    EXPECT_EQ(chunks[0].data, std::string("\0\0\x03\xC0\0\0\x02\xA7\x08\x03\0\0\0", 13));
-    for (const PngChunk& c : chunks) {
+    std::string types;
+    for (const PngChunk& c : pngChunks(png)) {
         const std::string td = c.type + c.data;
-        EXPECT_EQ(be32(c.crc, 0), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size()))))
-            << c.type;
+        EXPECT_EQ(be32(c.crc, 0), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size())))) << c.type;
+        types += c.type;
     }
+    EXPECT_EQ(types, "IHDRPLTEIDATIEND");
+    EXPECT_EQ(pngChunks(png)[0].data, std::string("\0\0\x03\xC0\0\0\x02\xA7\x08\x03\0\0\0", 13));
     const PngImage img = decodePng(png);
     ASSERT_TRUE(img.filtersOk);
     const float s = 959.0f / 2969.0f;
     auto dev = [s](float v) { return int(v * s + 0.5f); };
-    EXPECT_EQ(img.at(0, 0), 255);
-    EXPECT_EQ(img.at(dev(100), dev(100)), 254); // nearest entry of pure red
-    EXPECT_EQ(img.at(dev(2800), dev(2000)), 254);
+    // White, and the nearest entry of pure red at both ends of the line.
+    EXPECT_TRUE(img.at(0, 0) == 255 && img.at(dev(100), dev(100)) == 254 && img.at(dev(2800), dev(2000)) == 254);
     EXPECT_EQ(std::count(img.pixels.begin(), img.pixels.end(), char(254)), dev(2800) - dev(100) + 1);
     const RunResult check = run({"pngcheck", "-v", f});
     EXPECT_EQ(check.status, 0) << check.out;
@@ -140,8 +131,7 @@ TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)
         failNextDeflateForTests(DeflateStatus::Failed);
         disfin();
     });
-    EXPECT_EQ(lastFailure().warning, 101);
-    EXPECT_NE(out.find("ZLIB error"), std::string::npos) << out;
+    EXPECT_TRUE(lastFailure().warning == 101 && out.find("ZLIB error") != std::string::npos) << out;
     EXPECT_EQ(readFile(f), before);
     out = captureStdout([&] {
         metafl("PNG");
@@ -151,8 +141,7 @@ TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)
         drawLine(0, 0, 100, 100);
         disfin();
     });
-    EXPECT_EQ(lastFailure().warning, 53);
-    EXPECT_NE(out.find("Not enough memory"), std::string::npos) << out;
+    EXPECT_TRUE(lastFailure().warning == 53 && out.find("Not enough memory") != std::string::npos) << out;
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"keep.png"});
 }
 
