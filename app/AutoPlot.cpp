@@ -14,14 +14,17 @@ struct PlotSizeEntry {
 };
 
 constexpr PlotSizeEntry kPlotSizes[kPlotSizeCount] = {
-    {"Extra Small", 4.0f}, {"Small", 3.0f}, {"Medium", 2.0f}, {"Large", 1.0f}, {"Extra Large", 0.5f},
+    {"Extra Small", 4.0f},
+    {"Small", 3.0f},
+    {"Medium", 2.0f},
+    {"Large", 1.0f},
+    {"Extra Large", 0.5f},
 };
 
 // Cut toward zero into 32 bits; values beyond the range stay at its ends.
 std::int32_t truncated(double v) noexcept
 {
-    if (std::isnan(v))
-        return 0;
+    if (std::isnan(v)) return 0;
     if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return std::numeric_limits<std::int32_t>::max();
     if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
@@ -43,15 +46,13 @@ double bottomLimit(const PlotGeometry& g, DesktopSize d) noexcept
 
 const char* plotSizeName(int index) noexcept
 {
-    if (index < 0 || index >= kPlotSizeCount)
-        return nullptr;
+    if (index < 0 || index >= kPlotSizeCount) return nullptr;
     return kPlotSizes[index].name;
 }
 
 bool applyPlotSize(int index, PlotGeometry& geometry) noexcept
 {
-    if (index < 0 || index >= kPlotSizeCount)
-        return false;
+    if (index < 0 || index >= kPlotSizeCount) return false;
     geometry.widthDivisor = kPlotSizes[index].widthDivisor;
     // The product in double precision, stored as a float: 1.414 : 1 windows.
     geometry.heightDivisor = static_cast<float>(1.414 * static_cast<double>(geometry.widthDivisor));
@@ -62,7 +63,7 @@ WindowSize windowSize(int desktopWidth, const PlotGeometry& geometry) noexcept
 {
     const double w = desktopWidth;
     return {truncated(w / static_cast<double>(geometry.widthDivisor)),
-            truncated(w / static_cast<double>(geometry.heightDivisor))};
+        truncated(w / static_cast<double>(geometry.heightDivisor))};
 }
 
 std::string heightText(std::int32_t height)
@@ -118,10 +119,8 @@ void movePosition(PlotGeometry& geometry, Move move, std::int32_t step, DesktopS
 
 int clampInterval(std::int64_t seconds) noexcept
 {
-    if (seconds < kMinimumInterval)
-        return kMinimumInterval;
-    if (seconds > kMaximumInterval)
-        return kMaximumInterval;
+    if (seconds < kMinimumInterval) return kMinimumInterval;
+    if (seconds > kMaximumInterval) return kMaximumInterval;
     return static_cast<int>(seconds);
 }
 
@@ -144,8 +143,7 @@ bool RePlotGate::request()
     do {
         pending_ = false;
         ++runs_;
-        if (rePlot_)
-            rePlot_();
+        if (rePlot_) rePlot_();
     } while (pending_);
     return true;
 }

@@ -74,7 +74,7 @@ int clampInterval(std::int64_t seconds) noexcept;
 // The auto-plot timer's state: off at start; Run/Stop toggles it.
 class AutoPlot {
 public:
-    explicit AutoPlot(int intervalSeconds = 10) noexcept : interval_(clampInterval(intervalSeconds)) {}
+    explicit AutoPlot(int intervalSeconds = 10) noexcept : interval_(clampInterval(intervalSeconds)) { }
 
     bool running() const noexcept { return running_; }
     // "Stop" while running, "Run" otherwise.
@@ -101,7 +101,7 @@ private:
 // ONE more re-plot, which reads the controls as they are by then.
 class RePlotGate {
 public:
-    explicit RePlotGate(std::function<void()> rePlot) : rePlot_(std::move(rePlot)) {}
+    explicit RePlotGate(std::function<void()> rePlot) : rePlot_(std::move(rePlot)) { }
     RePlotGate(const RePlotGate&) = delete;
     RePlotGate& operator=(const RePlotGate&) = delete;
 

@@ -22,16 +22,12 @@ bool isSpace(char c)
 void parseText(const char* line, const char* key, std::string& value)
 {
     const std::size_t keyLength = std::strlen(key);
-    if (std::strncmp(line, key, keyLength) != 0)
-        return;
+    if (std::strncmp(line, key, keyLength) != 0) return;
     const char* p = line + keyLength;
-    while (*p && isSpace(*p))
-        ++p;
+    while (*p && isSpace(*p)) ++p;
     const char* start = p;
-    while (*p && !isSpace(*p))
-        ++p;
-    if (p != start)
-        value.assign(start, p);
+    while (*p && !isSpace(*p)) ++p;
+    if (p != start) value.assign(start, p);
 }
 
 // "KEY%i". A number beyond 32 bits is held at the nearer end of the range
@@ -39,14 +35,12 @@ void parseText(const char* line, const char* key, std::string& value)
 void parseNumber(const char* line, const char* key, std::int32_t& value)
 {
     const std::size_t keyLength = std::strlen(key);
-    if (std::strncmp(line, key, keyLength) != 0)
-        return;
+    if (std::strncmp(line, key, keyLength) != 0) return;
     const char* text = line + keyLength;
     char* stop = nullptr;
     errno = 0;
     const long long n = std::strtoll(text, &stop, 0);
-    if (stop == text)
-        return;
+    if (stop == text) return;
     value = static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
 }
 
@@ -61,15 +55,13 @@ Configuration readConfiguration(std::istream& in)
     while (in.good()) {
         line[0] = '\0';
         in.getline(line, kLineBuffer); // a line of 240 or more sets the failed state
-        if (line[0] != '[')
-            continue;
+        if (line[0] != '[') continue;
         std::size_t i = 0;
         for (; line[i]; ++i)
             lower[i] = (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] + ('a' - 'A')) : line[i];
         lower[i] = '\0';
         for (const char* key : kKeys) {
-            if (!std::strstr(lower, key))
-                continue;
+            if (!std::strstr(lower, key)) continue;
             if (key == kKeys[0])
                 parseText(line, key, config.inputFolder);
             else if (key == kKeys[1])
@@ -88,8 +80,7 @@ Configuration readConfiguration(std::istream& in)
 Configuration readConfiguration(const std::string& path)
 {
     std::ifstream in(path);
-    if (!in.is_open())
-        return Configuration{};
+    if (!in.is_open()) return Configuration {};
     return readConfiguration(in);
 }
 

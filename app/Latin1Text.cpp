@@ -33,16 +33,13 @@ std::optional<std::vector<std::uint32_t>> decodeUtf8(std::string_view text)
         } else {
             return std::nullopt;
         }
-        if (text.size() - i < length)
-            return std::nullopt;
+        if (text.size() - i < length) return std::nullopt;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
+            if ((next & 0xC0) != 0x80) return std::nullopt;
             cp = (cp << 6) | (next & 0x3Fu);
         }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return std::nullopt;
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
         points.push_back(cp);
         i += length;
     }
@@ -54,8 +51,7 @@ std::optional<std::vector<std::uint32_t>> decodeUtf8(std::string_view text)
 char engineCode(std::uint32_t latin1)
 {
     for (int code = 127; code < 256; ++code) {
-        if (static_cast<std::uint32_t>(zedozo::winAnsiCode(code)) == latin1)
-            return static_cast<char>(code);
+        if (static_cast<std::uint32_t>(zedozo::winAnsiCode(code)) == latin1) return static_cast<char>(code);
     }
     return '?';
 }
@@ -65,8 +61,7 @@ char engineCode(std::uint32_t latin1)
 std::string engineTextFromUtf8(std::string_view utf8)
 {
     const std::optional<std::vector<std::uint32_t>> points = decodeUtf8(utf8);
-    if (!points)
-        return std::string(utf8);
+    if (!points) return std::string(utf8);
     std::string out;
     out.reserve(points->size());
     for (std::uint32_t cp : *points) {

@@ -20,16 +20,13 @@ namespace {
 // Decimal digits only, no sign, no blanks; false outside minimum..maximum.
 bool parseSide(std::string_view text, int& value) noexcept
 {
-    if (text.empty() || text.size() > 9)
-        return false;
+    if (text.empty() || text.size() > 9) return false;
     int v = 0;
     for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
         v = v * 10 + (c - '0');
     }
-    if (v < kMinimumDesktopSide || v > kMaximumDesktopSide)
-        return false;
+    if (v < kMinimumDesktopSide || v > kMaximumDesktopSide) return false;
     value = v;
     return true;
 }
@@ -39,21 +36,16 @@ bool parseSide(std::string_view text, int& value) noexcept
 std::string refusal(const std::string& path)
 {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return "cannot open " + path + ": " + std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
-        return "cannot open " + path + ": " + std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode))
-        return "cannot open " + path + ": not a regular file";
+    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": " + std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
     return {};
 }
 
 std::string failureReason(const zedozo::EngineFailure& f)
 {
-    if (!f.reason.empty())
-        return f.reason;
-    if (!f.text.empty())
-        return f.text;
+    if (!f.reason.empty()) return f.reason;
+    if (!f.text.empty()) return f.text;
     return "warning " + std::to_string(f.warning);
 }
 
@@ -61,11 +53,9 @@ std::string failureReason(const zedozo::EngineFailure& f)
 
 void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
 {
-    if (outputGiven && sizeGiven)
-        return;
+    if (outputGiven && sizeGiven) return;
     std::ifstream in(kConfigurationFileName, std::ios::binary);
-    if (!in)
-        return;
+    if (!in) return;
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!outputGiven) {
         std::istringstream stream(text);
@@ -75,8 +65,7 @@ void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
     if (!sizeGiven) {
         const std::optional<int> index = configuredSizeIndex(text);
         // An index outside 0..4 keeps "Medium", as in the main window.
-        if (index && *index >= 0 && *index < kPlotSizeCount)
-            s.sizeIndex = *index;
+        if (index && *index >= 0 && *index < kPlotSizeCount) s.sizeIndex = *index;
     }
 }
 
@@ -88,16 +77,14 @@ std::optional<int> configuredSizeIndex(const std::string& configurationText)
     constexpr std::int32_t kNone = INT32_MIN;
     std::istringstream stream("[size]=-2147483648\n" + configurationText);
     const std::int32_t index = readConfiguration(stream).sizeIndex;
-    if (index == kNone)
-        return std::nullopt;
+    if (index == kNone) return std::nullopt;
     return index;
 }
 
 std::optional<DesktopSize> parseDesktop(const std::string& text)
 {
     const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos)
-        return std::nullopt;
+    if (x == std::string::npos) return std::nullopt;
     DesktopSize d;
     if (!parseSide(std::string_view(text).substr(0, x), d.width)
         || !parseSide(std::string_view(text).substr(x + 1), d.height))
@@ -114,10 +101,8 @@ FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.windo
     // engine refuse the whole window request and fall back to its default
     // page size.
     startPosition(g, s.desktop);
-    if (g.plotLeft < 0)
-        g.plotLeft = 0;
-    if (g.plotTop < 0)
-        g.plotTop = 0;
+    if (g.plotLeft < 0) g.plotLeft = 0;
+    if (g.plotTop < 0) g.plotTop = 0;
     rePlot_.description().reset(s.desktop.width, g);
 
     request_.outputFolder = s.outputFolder;

@@ -17,7 +17,7 @@ namespace quorva {
 // Without windows there is no display to ask, so the desktop a screen
 // window would size itself by is this one unless the user names another:
 // the same command gives the same file on every machine.
-inline constexpr DesktopSize kDefaultDesktop{1920, 1080};
+inline constexpr DesktopSize kDefaultDesktop {1920, 1080};
 inline constexpr int kMinimumDesktopSide = 100;
 // An "Extra Large" page is twice the desktop width, so this bounds the
 // raster page in memory.

@@ -13,14 +13,12 @@ namespace {
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
 {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
         if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
         if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
+        if (x != y) return false;
     }
     return true;
 }
@@ -51,8 +49,7 @@ void yAxis(float bottom, float top, float& start, float& end, float& step) noexc
     start = static_cast<float>(s);
     end = static_cast<float>(e);
     step = static_cast<float>(integerStep);
-    if (step == 0.0f && e > s)
-        step = static_cast<float>((e - s) / 10.0);
+    if (step == 0.0f && e > s) step = static_cast<float>((e - s) / 10.0);
 }
 
 } // namespace
@@ -74,39 +71,30 @@ OutputDevice outputDevice(OutputChoice choice) noexcept
 
 std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept
 {
-    if (equalsIgnoringCase(name, "Screen"))
-        return OutputChoice::Screen;
-    if (equalsIgnoringCase(name, "PDF"))
-        return OutputChoice::Pdf;
-    if (equalsIgnoringCase(name, "EPS"))
-        return OutputChoice::Eps;
-    if (equalsIgnoringCase(name, "PNG"))
-        return OutputChoice::Png;
+    if (equalsIgnoringCase(name, "Screen")) return OutputChoice::Screen;
+    if (equalsIgnoringCase(name, "PDF")) return OutputChoice::Pdf;
+    if (equalsIgnoringCase(name, "EPS")) return OutputChoice::Eps;
+    if (equalsIgnoringCase(name, "PNG")) return OutputChoice::Png;
     return std::nullopt;
 }
 
 std::int32_t integerFromText(std::string_view text) noexcept
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
     std::int64_t value = 0;
-    constexpr std::int64_t kCap = std::int64_t{1} << 40; // far past int32, no overflow
+    constexpr std::int64_t kCap = std::int64_t {1} << 40; // far past int32, no overflow
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < kCap)
-            value = value * 10 + (text[i] - '0');
+        if (value < kCap) value = value * 10 + (text[i] - '0');
     }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (value < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(value);
 }
 
@@ -126,8 +114,8 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
     result.read = lightCurve_.read(request.selectedPath); // 1
     if (refresh_)                                         // 2
         refresh_();
-    fill(request);                                        // 3 to 14
-    if (plot_) {                                          // 15
+    fill(request); // 3 to 14
+    if (plot_) {   // 15
         plot_(description_, geometry_);
         result.plotted = true;
     }
@@ -153,9 +141,8 @@ void RePlot::fill(const RePlotRequest& request)
     // 5 to 7: title and axis names.
     const std::string fileName(fileNamePart(request.selectedPath));
     const std::string titleName = engineTextFromUtf8(fileName);
-    d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", titleName.c_str(),
-                          static_cast<double>(lc.freq1), static_cast<double>(lc.freq2),
-                          static_cast<double>(lc.freq3)));
+    d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", titleName.c_str(), static_cast<double>(lc.freq1),
+        static_cast<double>(lc.freq2), static_cast<double>(lc.freq3)));
     d.setXName("Time [UT]");
     d.setYName("[" + request.unitText + "]");
 

@@ -46,9 +46,9 @@ std::int32_t integerFromText(std::string_view text) noexcept;
 // What the main window hands to a re-plot: the state of its controls and of
 // the file selection dialog at that moment.
 struct RePlotRequest {
-    std::string selectedPath;  // full path of the selected file; empty when none
+    std::string selectedPath;     // full path of the selected file; empty when none
     std::string unitText = "ADU"; // "SFU" or "ADU"
-    std::string outputFolder;  // only its folder part (up to the last '/') is used
+    std::string outputFolder;     // only its folder part (up to the last '/') is used
     OutputChoice output = OutputChoice::Screen;
     std::string thicknessText = "2"; // the thickness field's text
     // A time window (command line only): the file name carries it before

@@ -26,7 +26,6 @@ struct StatisticsTexts {
     std::string count;         // "%i"
 };
 
-StatisticsTexts statisticsTexts(const LightCurve& lightCurve, std::string_view selectedPath,
-                                std::string_view unitText);
+StatisticsTexts statisticsTexts(const LightCurve& lightCurve, std::string_view selectedPath, std::string_view unitText);
 
 } // namespace quorva

@@ -13,7 +13,7 @@ std::string formatText(const char* format, ...)
     struct LocaleScope {
         locale_t previous;
         ~LocaleScope() { uselocale(previous); }
-    } scope{uselocale(cLocale)};
+    } scope {uselocale(cLocale)};
 
     char local[256];
     va_list args;

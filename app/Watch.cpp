@@ -44,8 +44,7 @@ public:
     StopSignals()
     {
         g_stop = 0;
-        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-            pipe_[0] = pipe_[1] = -1;
+        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) pipe_[0] = pipe_[1] = -1;
         g_wakeFd = pipe_[1];
         sigset_t stops;
         sigemptyset(&stops);
@@ -55,7 +54,7 @@ public:
         waitMask_ = previousMask_;
         sigdelset(&waitMask_, SIGINT);
         sigdelset(&waitMask_, SIGTERM);
-        struct sigaction action {};
+        struct sigaction action { };
         action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = 0; // no SA_RESTART: the wait returns at once
@@ -87,14 +86,12 @@ public:
     bool waitUntil(std::chrono::steady_clock::time_point deadline)
     {
         for (;;) {
-            if (g_stop)
-                return false;
+            if (g_stop) return false;
             const auto now = std::chrono::steady_clock::now();
-            if (now >= deadline)
-                return true;
+            if (now >= deadline) return true;
             const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now).count();
-            timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
-            pollfd fd{pipe_[0], POLLIN, 0};
+            timespec timeout {static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+            pollfd fd {pipe_[0], POLLIN, 0};
             // The steady clock is the monotonic clock that ppoll's timeout
             // runs on; the deadline itself is fixed, so early or late
             // returns never shift the ticks.
@@ -104,8 +101,9 @@ public:
 
 private:
     int pipe_[2] = {-1, -1};
-    sigset_t previousMask_{}, waitMask_{};
-    struct sigaction previousInt_ {}, previousTerm_ {};
+    sigset_t previousMask_ {}, waitMask_ {};
+    struct sigaction previousInt_ {
+    }, previousTerm_ {};
 };
 
 // ---- the watch -------------------------------------------------------------
@@ -113,7 +111,7 @@ private:
 std::string localTimeText()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm t{};
+    std::tm t {};
     localtime_r(&now, &t);
     char text[32];
     const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &t);
@@ -137,8 +135,8 @@ public:
         if (folder_) {
             path = newestLightCurve(target_, error);
             if (path.empty()) {
-                report(!error.empty() ? error
-                                      : "no light-curve file (LC*SFU*.txt or LC*ADU*.txt) in " + target_ + " yet");
+                report(
+                    !error.empty() ? error : "no light-curve file (LC*SFU*.txt or LC*ADU*.txt) in " + target_ + " yet");
                 return false;
             }
         }
@@ -147,8 +145,7 @@ public:
             report(error);
             return false;
         }
-        if (!options_.always && plotted_ && state == last_)
-            return false;
+        if (!options_.always && plotted_ && state == last_) return false;
 
         const FilePlotter::Outcome prepared = plotter_.prepare(path);
         if (prepared.status != FilePlotter::Outcome::Prepared) {
@@ -166,7 +163,7 @@ public:
         plotted_ = true;
         reported_.clear();
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
-                << std::flush;
+             << std::flush;
         // The plots are what matters; a log nobody can read is told once.
         if (!out_.good() && !outputLost_) {
             outputLost_ = true;
@@ -178,8 +175,7 @@ public:
 private:
     void report(const std::string& message)
     {
-        if (message == reported_)
-            return;
+        if (message == reported_) return;
         reported_ = message;
         err_ << "quorva: " << message << std::endl;
     }
@@ -200,20 +196,15 @@ private:
 
 std::optional<double> parseInterval(std::string_view text)
 {
-    if (text.empty() || text.size() > 32)
-        return std::nullopt;
+    if (text.empty() || text.size() > 32) return std::nullopt;
     for (char c : text) {
-        if ((c < '0' || c > '9') && c != '.')
-            return std::nullopt;
+        if ((c < '0' || c > '9') && c != '.') return std::nullopt;
     }
     double seconds = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds,
-                                           std::chars_format::fixed);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds))
-        return std::nullopt;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds)) return std::nullopt;
     // Allow for the binary form of a decimal written at the lower end.
-    if (seconds < kMinimumWatchInterval - 1e-9 || seconds > kMaximumWatchInterval)
-        return std::nullopt;
+    if (seconds < kMinimumWatchInterval - 1e-9 || seconds > kMaximumWatchInterval) return std::nullopt;
     return seconds;
 }
 
@@ -228,19 +219,17 @@ std::string newestLightCurve(const std::string& folder, std::string& error)
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     std::string best;
     std::string bestName;
-    std::timespec bestTime{};
+    std::timespec bestTime {};
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (!isLightCurveName(name))
-            continue;
+        if (!isLightCurveName(name)) continue;
         struct stat st;
-        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
         const std::timespec t = st.st_mtim;
         const bool newer = best.empty() || t.tv_sec > bestTime.tv_sec
-                           || (t.tv_sec == bestTime.tv_sec
-                               && (t.tv_nsec > bestTime.tv_nsec || (t.tv_nsec == bestTime.tv_nsec && name > bestName)));
+            || (t.tv_sec == bestTime.tv_sec
+                && (t.tv_nsec > bestTime.tv_nsec || (t.tv_nsec == bestTime.tv_nsec && name > bestName)));
         if (newer) {
             bestName = name;
             best = prefix + bestName;
@@ -248,8 +237,7 @@ std::string newestLightCurve(const std::string& folder, std::string& error)
         }
         errno = 0;
     }
-    if (errno != 0 && best.empty())
-        error = "cannot read the folder " + folder + ": " + std::strerror(errno);
+    if (errno != 0 && best.empty()) error = "cannot read the folder " + folder + ": " + std::strerror(errno);
     ::closedir(dir);
     return best;
 }
@@ -278,18 +266,14 @@ void watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& ou
     const Clock::time_point start = Clock::now();
     long long plots = 0;
     for (long long k = 0;;) {
-        if (watch.tick() && ++plots == w.count)
-            break;
-        if (stops.stopped())
-            break;
+        if (watch.tick() && ++plots == w.count) break;
+        if (stops.stopped()) break;
         // The next point of the grid start + k * interval that lies ahead:
         // no drift, and ticks missed during a long plot are dropped.
         const auto now = Clock::now();
         ++k;
-        if (start + k * interval <= now)
-            k = (now - start) / interval + 1;
-        if (!stops.waitUntil(start + k * interval))
-            break;
+        if (start + k * interval <= now) k = (now - start) / interval + 1;
+        if (!stops.waitUntil(start + k * interval)) break;
     }
 }
 

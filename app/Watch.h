@@ -53,11 +53,11 @@ struct FileState {
     std::string path;
     unsigned long long device = 0, inode = 0;
     long long size = 0;
-    std::timespec modified{};
+    std::timespec modified {};
     bool operator==(const FileState& o) const
     {
         return path == o.path && device == o.device && inode == o.inode && size == o.size
-               && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+            && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
     }
 };
 // False (and `error` set) when the path cannot be examined.

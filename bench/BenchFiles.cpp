@@ -51,7 +51,7 @@ std::string writeFile(int samples)
         const double t = i / 14400.0;
         const double b = t > 1.6 && t < 1.8 ? 900.0 * std::exp(-(t - 1.6) * 40) : 0.0;
         std::fprintf(f, "%.6f,%.2f,%.2f,%.2f\r\n", t, 22 + 3 * noise() + b, 35 + 4 * noise() + 1.5 * b,
-                     58 + 2 * noise() + 0.5 * b);
+            58 + 2 * noise() + 0.5 * b);
     }
     if (std::fclose(f) != 0) {
         std::perror("quorva_bench: fclose");
@@ -66,8 +66,7 @@ const std::string& lightCurveFile(int samples)
 {
     static std::map<int, std::string> files;
     auto it = files.find(samples);
-    if (it == files.end())
-        it = files.emplace(samples, writeFile(samples)).first;
+    if (it == files.end()) it = files.emplace(samples, writeFile(samples)).first;
     return it->second;
 }
 

@@ -21,8 +21,7 @@ void BM_readLightCurve(benchmark::State& state)
         quorva::readLightCurve(lc, path);
         benchmark::DoNotOptimize(lc.last3);
     }
-    if (lc.sampleCount != samples + 2)
-        state.SkipWithError("wrong sample count");
+    if (lc.sampleCount != samples + 2) state.SkipWithError("wrong sample count");
     state.counters["lines"] = lc.sampleCount;
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(lc.sampleCount) * 38);
 }

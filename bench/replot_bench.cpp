@@ -24,7 +24,7 @@ void rePlot(benchmark::State& state, quorva::OutputChoice output)
     quorva::RePlot rePlot;
     rePlot.setPlotStep(quorva::plot);
     quorva::PlotGeometry& g = rePlot.geometry();
-    const quorva::DesktopSize desktop{1920, 1080};
+    const quorva::DesktopSize desktop {1920, 1080};
     quorva::applyPlotSize(quorva::kMediumPlotSize, g);
     quorva::startPosition(g, desktop);
     rePlot.description().reset(desktop.width, g);
@@ -43,11 +43,13 @@ void rePlot(benchmark::State& state, quorva::OutputChoice output)
             break;
         }
     }
-    if (rePlot.lightCurve().sampleCount != samples + 2)
-        state.SkipWithError("wrong sample count");
+    if (rePlot.lightCurve().sampleCount != samples + 2) state.SkipWithError("wrong sample count");
 }
 
-void BM_rePlot_PDF(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Pdf); }
+void BM_rePlot_PDF(benchmark::State& state)
+{
+    rePlot(state, quorva::OutputChoice::Pdf);
+}
 // For comparison: every content stream deflated on the drawing thread.
 void BM_rePlot_PDF_oneThread(benchmark::State& state)
 {
@@ -55,11 +57,20 @@ void BM_rePlot_PDF_oneThread(benchmark::State& state)
     rePlot(state, quorva::OutputChoice::Pdf);
     zedozo::pdfWriterOptions().deflateThreads = -1;
 }
-void BM_rePlot_EPS(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Eps); }
-void BM_rePlot_PNG(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Png); }
-void BM_rePlot_Screen(benchmark::State& state) { rePlot(state, quorva::OutputChoice::Screen); }
+void BM_rePlot_EPS(benchmark::State& state)
+{
+    rePlot(state, quorva::OutputChoice::Eps);
+}
+void BM_rePlot_PNG(benchmark::State& state)
+{
+    rePlot(state, quorva::OutputChoice::Png);
+}
+void BM_rePlot_Screen(benchmark::State& state)
+{
+    rePlot(state, quorva::OutputChoice::Screen);
+}
 
-#define QUORVA_REPLOT_BENCHMARK(name) \
+#define QUORVA_REPLOT_BENCHMARK(name)                                                                                  \
     BENCHMARK(name)->Arg(40000)->Arg(345600)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 QUORVA_REPLOT_BENCHMARK(BM_rePlot_PDF);

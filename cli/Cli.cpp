@@ -34,13 +34,12 @@ int usageError(CommandIo& io, const std::string& command, const std::string& mes
 
 std::string usageText()
 {
-    std::string text =
-        "Usage: quorva [COMMAND [OPTIONS]]\n"
-        "\n"
-        "Plots the light curves of a solar radio spectrometer. Without a command\n"
-        "the desktop program starts.\n"
-        "\n"
-        "Commands:\n";
+    std::string text = "Usage: quorva [COMMAND [OPTIONS]]\n"
+                       "\n"
+                       "Plots the light curves of a solar radio spectrometer. Without a command\n"
+                       "the desktop program starts.\n"
+                       "\n"
+                       "Commands:\n";
     for (const Command& c : kCommands) {
         text += "  ";
         text += c.name;
@@ -48,13 +47,12 @@ std::string usageText()
         text += c.summary;
         text += '\n';
     }
-    text +=
-        "\n"
-        "Options:\n"
-        "  -h, --help     show this help\n"
-        "  -v, --version  show the version\n"
-        "\n"
-        "Run 'quorva COMMAND --help' for the options of a command.\n";
+    text += "\n"
+            "Options:\n"
+            "  -h, --help     show this help\n"
+            "  -v, --version  show the version\n"
+            "\n"
+            "Run 'quorva COMMAND --help' for the options of a command.\n";
     return text;
 }
 
@@ -63,8 +61,7 @@ int runCommandLine(const std::vector<std::string>& arguments, CommandIo& io)
     const std::vector<std::string> args(arguments.empty() ? arguments.end() : arguments.begin() + 1, arguments.end());
     Arguments parsed;
     std::string error;
-    if (!readArguments(args, kTopOptions, true, parsed, error))
-        return usageError(io, "", error);
+    if (!readArguments(args, kTopOptions, true, parsed, error)) return usageError(io, "", error);
     if (parsed.help) {
         io.out << usageText();
         return kExitSuccess;
@@ -73,8 +70,7 @@ int runCommandLine(const std::vector<std::string>& arguments, CommandIo& io)
         io.out << "quorva " << kVersion << "\n";
         return kExitSuccess;
     }
-    if (parsed.operands.empty())
-        return kRunDesktop;
+    if (parsed.operands.empty()) return kRunDesktop;
 
     const std::string& name = parsed.operands.front();
     for (const Command& c : kCommands) {

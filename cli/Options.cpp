@@ -5,14 +5,13 @@ namespace quorva::cli {
 const std::string* Arguments::value(std::string_view name) const noexcept
 {
     for (const auto& [n, v] : given) {
-        if (n == name)
-            return &v;
+        if (n == name) return &v;
     }
     return nullptr;
 }
 
 bool readArguments(const std::vector<std::string>& args, std::span<const Option> options, bool stopAtOperand,
-                   Arguments& parsed, std::string& error)
+    Arguments& parsed, std::string& error)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -25,8 +24,8 @@ bool readArguments(const std::vector<std::string>& args, std::span<const Option>
             continue;
         }
         if (a == "--") {
-            parsed.operands.insert(parsed.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                   args.end());
+            parsed.operands.insert(
+                parsed.operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             return true;
         }
         if (a == "-h" || a == "--help") {

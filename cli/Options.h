@@ -13,8 +13,8 @@
 namespace quorva::cli {
 
 struct Option {
-    const char* name;        // long name without the dashes
-    char shortName = 0;      // 0: none
+    const char* name;   // long name without the dashes
+    char shortName = 0; // 0: none
     bool takesValue = false;
 };
 
@@ -31,6 +31,6 @@ struct Arguments {
 // value, a value given to a flag or an option given twice. With
 // `stopAtOperand` the first operand ends the options (a command's name).
 bool readArguments(const std::vector<std::string>& args, std::span<const Option> options, bool stopAtOperand,
-                   Arguments& parsed, std::string& error);
+    Arguments& parsed, std::string& error);
 
 } // namespace quorva::cli

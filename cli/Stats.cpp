@@ -16,29 +16,28 @@
 namespace quorva::cli {
 namespace {
 
-const char kStatsUsage[] =
-    "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
-    "                    FILE\n"
-    "\n"
-    "Reads the light-curve file FILE and prints what the statistics window\n"
-    "shows: file name, channel frequencies, last, minimum and maximum values,\n"
-    "time range and number of data points. With --from/--to, those of the\n"
-    "samples in that window, and the window (windowFrom and windowTo in hours\n"
-    "UT in the JSON, null for an open end).\n"
-    "\n"
-    "Options:\n"
-    "  --unit SFU|ADU    unit printed after the values; by default SFU when the\n"
-    "                    file name contains SFU before any ADU (any case), else ADU\n"
-    "  --from T, --to T  only the samples from T to T (both included), T in hours\n"
-    "                    UT as in the file (10.5) or HH:MM or HH:MM:SS, 0 to 24;\n"
-    "                    either may be given alone (open end)\n"
-    "  --json            print one JSON object with the reader's values instead\n"
-    "  --samples         with --json: also the arrays times, values1, values2 and\n"
-    "                    values3 (the first sampleCount entries)\n"
-    "  -h, --help        show this help\n"
-    "\n"
-    "Exit status: 0; 2 FILE cannot be read or has no samples in the window;\n"
-    "64 bad usage.\n";
+const char kStatsUsage[] = "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
+                           "                    FILE\n"
+                           "\n"
+                           "Reads the light-curve file FILE and prints what the statistics window\n"
+                           "shows: file name, channel frequencies, last, minimum and maximum values,\n"
+                           "time range and number of data points. With --from/--to, those of the\n"
+                           "samples in that window, and the window (windowFrom and windowTo in hours\n"
+                           "UT in the JSON, null for an open end).\n"
+                           "\n"
+                           "Options:\n"
+                           "  --unit SFU|ADU    unit printed after the values; by default SFU when the\n"
+                           "                    file name contains SFU before any ADU (any case), else ADU\n"
+                           "  --from T, --to T  only the samples from T to T (both included), T in hours\n"
+                           "                    UT as in the file (10.5) or HH:MM or HH:MM:SS, 0 to 24;\n"
+                           "                    either may be given alone (open end)\n"
+                           "  --json            print one JSON object with the reader's values instead\n"
+                           "  --samples         with --json: also the arrays times, values1, values2 and\n"
+                           "                    values3 (the first sampleCount entries)\n"
+                           "  -h, --help        show this help\n"
+                           "\n"
+                           "Exit status: 0; 2 FILE cannot be read or has no samples in the window;\n"
+                           "64 bad usage.\n";
 
 const Option kStatsOptions[] = {{"unit", 0, true}, {"json"}, {"samples"}, {"from", 0, true}, {"to", 0, true}};
 
@@ -66,8 +65,7 @@ std::size_t utf8Length(std::string_view s, std::size_t i) noexcept
     const unsigned char c = byte(i);
     std::size_t n;
     std::uint32_t cp;
-    if (c < 0x80)
-        return 1;
+    if (c < 0x80) return 1;
     if (c >= 0xc2 && c <= 0xdf) {
         n = 2;
         cp = c & 0x1fu;
@@ -80,16 +78,13 @@ std::size_t utf8Length(std::string_view s, std::size_t i) noexcept
     } else {
         return 0;
     }
-    if (i + n > s.size())
-        return 0;
+    if (i + n > s.size()) return 0;
     for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xc0u) != 0x80u)
-            return 0;
+        if ((byte(i + k) & 0xc0u) != 0x80u) return 0;
         cp = (cp << 6) | (byte(i + k) & 0x3fu);
     }
     const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-        return 0;
+    if (overlong || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return 0;
     return n;
 }
 
@@ -137,8 +132,7 @@ std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& wind
         appendNumber(json, v);
     };
     const auto array = [&](const char* name, const SampleArray& a) {
-        if (!samples)
-            return;
+        if (!samples) return;
         key(name);
         json += '[';
         for (std::int32_t i = 0; i < lc.sampleCount; ++i) {
@@ -172,7 +166,7 @@ std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& wind
     array("values2", lc.values2);
     array("values3", lc.values3);
     if (window.asked()) {
-        for (const auto& [name, bound] : {std::pair{"windowFrom", window.from}, std::pair{"windowTo", window.to}}) {
+        for (const auto& [name, bound] : {std::pair {"windowFrom", window.from}, std::pair {"windowTo", window.to}}) {
             key(name);
             if (!bound) {
                 json += "null";
@@ -189,8 +183,7 @@ std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& wind
     return json;
 }
 
-std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit,
-                      const TimeWindow& window)
+std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit, const TimeWindow& window)
 {
     const StatisticsTexts t = statisticsTexts(lc, path, unit);
     std::string text = "File: " + t.fileName + "\n";
@@ -204,8 +197,7 @@ std::string statsText(const LightCurve& lc, const std::string& path, const std::
     text += t.timeCaption + " min: " + t.timeMin + "\n";
     text += t.timeCaption + " max: " + t.timeMax + "\n";
     text += t.countsCaption + ": " + t.count + "\n";
-    if (window.asked())
-        text += "Window: " + windowText(window) + " UT\n";
+    if (window.asked()) text += "Window: " + windowText(window) + " UT\n";
     return text;
 }
 
@@ -215,8 +207,7 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
 {
     Arguments a;
     std::string error;
-    if (!readArguments(arguments, kStatsOptions, false, a, error))
-        return usageError(io, "stats", error);
+    if (!readArguments(arguments, kStatsOptions, false, a, error)) return usageError(io, "stats", error);
     if (a.help) {
         io.out << kStatsUsage;
         return kExitSuccess;
@@ -225,19 +216,16 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
         return usageError(io, "stats", a.operands.empty() ? "missing FILE" : "more than one FILE");
     const bool json = a.has("json");
     const bool samples = a.has("samples");
-    if (samples && !json)
-        return usageError(io, "stats", "--samples needs --json");
+    if (samples && !json) return usageError(io, "stats", "--samples needs --json");
 
     TimeWindow window;
-    if (!windowOptions(a, window, error))
-        return usageError(io, "stats", error);
+    if (!windowOptions(a, window, error)) return usageError(io, "stats", error);
 
     const std::string& path = a.operands.front();
     std::string unit = unitFromFileName(path);
     if (const std::string* u = a.value("unit")) {
         std::string upper = *u;
-        for (char& c : upper)
-            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         if (upper != "SFU" && upper != "ADU")
             return usageError(io, "stats", "--unit must be SFU or ADU, not '" + *u + "'");
         unit = upper;

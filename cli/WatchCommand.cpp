@@ -13,43 +13,40 @@
 namespace quorva::cli {
 namespace {
 
-const char kWatchUsageHead[] =
-    "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [--last MINUTES]\n"
-    "                    [OPTIONS] FILE|DIR\n"
-    "\n"
-    "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
-    "then every interval whenever FILE has changed (size or modification\n"
-    "time). Given a folder DIR, it plots the newest light-curve file in it\n"
-    "(LC*SFU*.txt or LC*ADU*.txt, any case) and follows a newer one as soon as\n"
-    "it appears. Plot files are replaced whole, never seen half-written.\n"
-    "\n"
-    "Prints one line per plot, fields separated by tabs: local time, light-\n"
-    "curve file, plot file written, sample count. Failures are reported on\n"
-    "the error stream (the same failure once) and watching goes on.\n"
-    "\n"
-    "Options:\n"
-    "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
-    "                        (default 10)\n"
-    "  --always              plot at every tick, changed or not\n"
-    "  --count N             stop after N plots\n"
-    "  --last MINUTES        plot only the last MINUTES (0.1 to 1440) up to the\n"
-    "                        newest sample, on a time axis of that window, into\n"
-    "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
-    "                        decimal form: 30, 0.5); a file without samples is\n"
-    "                        reported once and watching goes on\n";
+const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [--last MINUTES]\n"
+                               "                    [OPTIONS] FILE|DIR\n"
+                               "\n"
+                               "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
+                               "then every interval whenever FILE has changed (size or modification\n"
+                               "time). Given a folder DIR, it plots the newest light-curve file in it\n"
+                               "(LC*SFU*.txt or LC*ADU*.txt, any case) and follows a newer one as soon as\n"
+                               "it appears. Plot files are replaced whole, never seen half-written.\n"
+                               "\n"
+                               "Prints one line per plot, fields separated by tabs: local time, light-\n"
+                               "curve file, plot file written, sample count. Failures are reported on\n"
+                               "the error stream (the same failure once) and watching goes on.\n"
+                               "\n"
+                               "Options:\n"
+                               "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
+                               "                        (default 10)\n"
+                               "  --always              plot at every tick, changed or not\n"
+                               "  --count N             stop after N plots\n"
+                               "  --last MINUTES        plot only the last MINUTES (0.1 to 1440) up to the\n"
+                               "                        newest sample, on a time axis of that window, into\n"
+                               "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
+                               "                        decimal form: 30, 0.5); a file without samples is\n"
+                               "                        reported once and watching goes on\n";
 
-const char kWatchUsageTail[] =
-    "  -h, --help            show this help\n"
-    "\n"
-    "SIGINT (Ctrl+C) and SIGTERM end watching once the running plot is\n"
-    "complete. Exit status: 0, or 64 for bad usage.\n";
+const char kWatchUsageTail[] = "  -h, --help            show this help\n"
+                               "\n"
+                               "SIGINT (Ctrl+C) and SIGTERM end watching once the running plot is\n"
+                               "complete. Exit status: 0, or 64 for bad usage.\n";
 
 // The watch options, then those of `quorva plot`.
 constexpr auto kWatchOptions = [] {
-    std::array<Option, 4 + std::size(kPlotOptions)> all{
+    std::array<Option, 4 + std::size(kPlotOptions)> all {
         {{"interval", 0, true}, {"always"}, {"count", 0, true}, {"last", 0, true}}};
-    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i)
-        all[4 + i] = kPlotOptions[i];
+    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i) all[4 + i] = kPlotOptions[i];
     return all;
 }();
 
@@ -85,14 +82,12 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
     WatchOptions w;
     PlotSettings settings;
     std::string error;
-    if (!readArguments(arguments, kWatchOptions, false, a, error))
-        return usageError(io, "watch", error);
+    if (!readArguments(arguments, kWatchOptions, false, a, error)) return usageError(io, "watch", error);
     if (a.help) {
         io.out << kWatchUsageHead << kPlotOptionsText << kWatchUsageTail;
         return kExitSuccess;
     }
-    if (!watchOptions(a, w, error))
-        return usageError(io, "watch", error);
+    if (!watchOptions(a, w, error)) return usageError(io, "watch", error);
     if (!plotSettings(a, settings, error))
         return usageError(io, "watch", error == "missing FILE" ? "missing FILE or DIR" : error);
     if (const std::string* value = a.value("last")) {

@@ -11,9 +11,8 @@
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv, argv + argc);
-    quorva::cli::CommandIo io{std::cout, std::cerr};
+    quorva::cli::CommandIo io {std::cout, std::cerr};
     const int status = quorva::cli::runCommandLine(arguments, io);
-    if (status != quorva::cli::kRunDesktop)
-        return status;
+    if (status != quorva::cli::kRunDesktop) return status;
     return quorva::cli::runDesktop(io);
 }

@@ -32,13 +32,13 @@ void growControlsToTheirText(QWidget* window)
         if (!parent || w->isWindow() || qobject_cast<QComboBox*>(parent) || qobject_cast<QAbstractSpinBox*>(parent))
             continue;
         const int need = neededWidth(w);
-        if (need <= w->width())
-            continue;
+        if (need <= w->width()) continue;
         const QRect g = w->geometry();
         int limit = parent->width();
         for (QWidget* other : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             const QRect o = other->geometry();
-            if (other != w && !other->isWindow() && o.left() > g.right() && o.top() <= g.bottom() && o.bottom() >= g.top())
+            if (other != w && !other->isWindow() && o.left() > g.right() && o.top() <= g.bottom()
+                && o.bottom() >= g.top())
                 limit = std::min(limit, o.left() - kGap);
         }
         w->resize(std::max(g.width(), std::min(need, limit - g.left())), g.height());

@@ -32,11 +32,9 @@ public:
     using QListWidget::QListWidget;
 
 protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override
     {
-        if (!index.isValid() || selectionModel()->isSelected(index))
-            return QItemSelectionModel::NoUpdate;
+        if (!index.isValid() || selectionModel()->isSelected(index)) return QItemSelectionModel::NoUpdate;
         return QListWidget::selectionCommand(index, event);
     }
 };
@@ -51,17 +49,16 @@ QString withSeparator(const QString& folder)
 QString folderPartOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return QDir::currentPath() + QLatin1Char('/');
+    if (slash < 0) return QDir::currentPath() + QLatin1Char('/');
     return path.left(slash + 1);
 }
 
 TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, std::function<void()> rePlot,
-               std::function<void()> closed)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
-      rePlot_(std::move(rePlot)),
-      closed_(std::move(closed)),
+    std::function<void()> closed)
+    : QWidget(nullptr,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowCloseButtonHint),
+      rePlot_(std::move(rePlot)), closed_(std::move(closed)),
       inputFolder_(QFile::decodeName(QByteArray::fromStdString(inputFolder))),
       outputFolder_(QFile::decodeName(QByteArray::fromStdString(outputFolder)))
 {
@@ -158,8 +155,7 @@ void TForm2::ComboBox1Change()
     }
     // The unit already chosen changes nothing; listing again would drop the
     // selected file.
-    if (mask == fileMask_)
-        return;
+    if (mask == fileMask_) return;
     fileMask_ = mask;
     refreshFileList();
 }
@@ -216,11 +212,9 @@ void TForm2::DirectoryListBox2Change()
 void TForm2::FileListBox1Click()
 {
     const QString file = selectedFile();
-    if (file.isEmpty())
-        return;
+    if (file.isEmpty()) return;
     setLabelPath(Label2, file);
-    if (rePlot_)
-        rePlot_();
+    if (rePlot_) rePlot_();
 }
 
 void TForm2::showFolders()
@@ -232,8 +226,7 @@ void TForm2::showFolders()
 QString TForm2::selectedFile() const
 {
     const QList<QListWidgetItem*> selected = FileListBox1->selectedItems();
-    if (selected.isEmpty())
-        return {};
+    if (selected.isEmpty()) return {};
     return selected.first()->data(kPathRole).toString();
 }
 
@@ -250,8 +243,7 @@ std::string TForm2::outputFolderPath() const
 bool TForm2::clickFile(const QString& fileName)
 {
     const QList<QListWidgetItem*> found = FileListBox1->findItems(fileName, Qt::MatchExactly);
-    if (found.isEmpty())
-        return false;
+    if (found.isEmpty()) return false;
     {
         const QSignalBlocker blocker(FileListBox1);
         FileListBox1->setCurrentItem(found.first());
@@ -270,8 +262,7 @@ void TForm2::refreshFileList()
     const QStringList files = dir.entryList();
     const std::string mask = fileMask_.toStdString();
     for (const QString& name : files) {
-        if (!matchesMask(QFile::encodeName(name).toStdString(), mask))
-            continue;
+        if (!matchesMask(QFile::encodeName(name).toStdString(), mask)) continue;
         auto* item = new QListWidgetItem(name, FileListBox1);
         item->setData(kPathRole, dir.filePath(name));
     }
@@ -281,8 +272,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 {
     // Only hidden: folders, mode, unit and selection stay for the next opening.
     event->accept();
-    if (closed_)
-        closed_();
+    if (closed_) closed_();
 }
 
 void TForm2::setLabelPath(QLabel* label, const QString& text)

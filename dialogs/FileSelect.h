@@ -28,7 +28,7 @@ public:
     // system). `rePlot` is the main window's re-plot, `closed` re-enables its
     // "Open..." button.
     TForm2(const std::string& inputFolder, const std::string& outputFolder, std::function<void()> rePlot,
-           std::function<void()> closed);
+        std::function<void()> closed);
 
     // Handlers.
     void FormCreate();

@@ -21,10 +21,8 @@ QString cleanFolder(const QString& path)
 
 bool folderIsIn(const QString& path, const QString& root)
 {
-    if (root.isEmpty())
-        return false;
-    if (path == root)
-        return true;
+    if (root.isEmpty()) return false;
+    if (path == root) return true;
     const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
     return path.startsWith(prefix);
 }
@@ -41,18 +39,14 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent)
 
 bool DirectoryListBox::setDirectory(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) return false;
     const QFileInfo info(path);
-    if (!info.isDir())
-        return false;
+    if (!info.isDir()) return false;
     const QString folder = cleanFolder(path);
-    if (folder == directory_)
-        return true;
+    if (folder == directory_) return true;
     directory_ = folder;
     refresh();
-    if (onChange)
-        onChange();
+    if (onChange) onChange();
     return true;
 }
 
@@ -80,10 +74,9 @@ void DirectoryListBox::refresh()
     }
     // Then the sub-folders of the current one.
     const QDir dir(directory_);
-    const QStringList children =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
-    for (const QString& child : children)
-        add(child, dir.filePath(child), closedIcon, depth + 1);
+    const QStringList children
+        = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QString& child : children) add(child, dir.filePath(child), closedIcon, depth + 1);
     setCurrentItem(current);
     scrollToItem(current);
 }
@@ -92,19 +85,16 @@ QListWidgetItem* DirectoryListBox::itemForFolder(const QString& folder) const
 {
     const QString wanted = cleanFolder(folder);
     for (int i = 0; i < count(); ++i) {
-        if (item(i)->data(kFolderRole).toString() == wanted)
-            return item(i);
+        if (item(i)->data(kFolderRole).toString() == wanted) return item(i);
     }
     return nullptr;
 }
 
 void DirectoryListBox::activate(QListWidgetItem* item)
 {
-    if (!item)
-        return;
+    if (!item) return;
     const QString folder = item->data(kFolderRole).toString();
-    if (!setDirectory(folder))
-        refresh(); // the folder went away meanwhile: show what is there now
+    if (!setDirectory(folder)) refresh(); // the folder went away meanwhile: show what is there now
 }
 
 // ---- DriveComboBox ---------------------------------------------------------
@@ -113,8 +103,7 @@ DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent)
 {
     connect(this, &QComboBox::activated, this, [this](int index) {
         const QString root = itemData(index, kRootRole).toString();
-        if (!root.isEmpty() && onChange)
-            onChange(root);
+        if (!root.isEmpty() && onChange) onChange(root);
     });
     refresh();
 }
@@ -126,19 +115,16 @@ void DriveComboBox::refresh()
     clear();
     QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
     std::sort(volumes.begin(), volumes.end(),
-              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
+        [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
     const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
     for (const QStorageInfo& v : volumes) {
         const QString root = v.rootPath();
         // Containers bind-mount single files (/etc/hosts): not a drive.
-        if (!v.isValid() || !v.isReady() || !QFileInfo(root).isDir())
-            continue;
-        if (findData(root, kRootRole) >= 0)
-            continue; // the same root mounted twice: one entry
+        if (!v.isValid() || !v.isReady() || !QFileInfo(root).isDir()) continue;
+        if (findData(root, kRootRole) >= 0) continue; // the same root mounted twice: one entry
         QString text = root;
         const QString name = v.displayName();
-        if (!name.isEmpty() && name != root)
-            text += QStringLiteral(" [") + name + QLatin1Char(']');
+        if (!name.isEmpty() && name != root) text += QStringLiteral(" [") + name + QLatin1Char(']');
         addItem(icon, text);
         setItemData(count() - 1, root, kRootRole);
         setItemData(count() - 1, root, Qt::ToolTipRole);
@@ -148,8 +134,7 @@ void DriveComboBox::refresh()
         insertItem(0, icon, QStringLiteral("/"));
         setItemData(0, QStringLiteral("/"), kRootRole);
     }
-    if (!previous.isEmpty())
-        follow(previous);
+    if (!previous.isEmpty()) follow(previous);
 }
 
 void DriveComboBox::follow(const QString& folder)

@@ -25,10 +25,8 @@ QString withoutTimeZone(const QString& format)
     QString out;
     bool quoted = false;
     for (QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t')) continue;
         out += c;
     }
     return out.simplified();
@@ -37,10 +35,10 @@ QString withoutTimeZone(const QString& format)
 } // namespace
 
 TForm3::TForm3(const LightCurve& lightCurve, const TForm2& fileDialog)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
-      lightCurve_(lightCurve),
-      fileDialog_(fileDialog)
+    : QWidget(nullptr,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowCloseButtonHint),
+      lightCurve_(lightCurve), fileDialog_(fileDialog)
 {
     setWindowTitle(QStringLiteral("Statistics"));
     QFont f = font();

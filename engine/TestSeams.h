@@ -8,7 +8,7 @@
 
 namespace zedozo {
 
-enum class DeflateStatus : int;   // Deflate.h
+enum class DeflateStatus : int; // Deflate.h
 
 // Discard the engine record (closing any open file without renaming it) so
 // that the next call starts from a fresh one.                 EngineState.cpp

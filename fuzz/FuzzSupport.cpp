@@ -24,8 +24,7 @@ void removeStaleScratch(const fs::path& base)
     for (const auto& e : fs::directory_iterator(base, ec)) {
         const std::string name = e.path().filename().string();
         const long pid = name.rfind("quorva-fuzz-", 0) == 0 ? std::strtol(name.c_str() + 12, nullptr, 10) : 0;
-        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            fs::remove_all(e.path(), ec);
+        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) fs::remove_all(e.path(), ec);
     }
 }
 
@@ -39,10 +38,12 @@ const std::string& scratchFolder()
         const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         removeStaleScratch(base);
         std::string pattern = std::string(base) + "/quorva-fuzz-" + std::to_string(::getpid()) + "-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            fail(std::string("cannot create a scratch folder: ") + std::strerror(errno));
+        if (!::mkdtemp(pattern.data())) fail(std::string("cannot create a scratch folder: ") + std::strerror(errno));
         g_folder = pattern + "/";
-        std::atexit([] { std::error_code ec; fs::remove_all(g_folder, ec); });
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(g_folder, ec);
+        });
     }
     return g_folder;
 }
@@ -51,15 +52,13 @@ void writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    if (!out.flush())
-        fail("cannot write " + path + ": " + std::strerror(errno));
+    if (!out.flush()) fail("cannot write " + path + ": " + std::strerror(errno));
 }
 
 void silenceStandardOutput()
 {
     std::fflush(stdout);
-    if (!std::freopen("/dev/null", "w", stdout))
-        fail("cannot silence the standard output");
+    if (!std::freopen("/dev/null", "w", stdout)) fail("cannot silence the standard output");
 }
 
 void fail(const std::string& message)

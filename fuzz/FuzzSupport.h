@@ -26,8 +26,7 @@ void silenceStandardOutput();
 // fail(what) when `condition` is false.
 inline void check(bool condition, const char* what)
 {
-    if (!condition)
-        fail(std::string("check failed: ") + what);
+    if (!condition) fail(std::string("check failed: ") + what);
 }
 
 } // namespace fuzz

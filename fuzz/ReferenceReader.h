@@ -15,20 +15,18 @@
 struct ReferenceReader {
     std::vector<std::array<float, 4>> samples; // time and channels 1..3 by line; lines 0 and 1 stay 0
     int lineCount = 0;
-    float freq[3] = {0, 0, 0};  // carried over from the read before, as the reader does
-    float min[4], max[4];       // time, and channels 1..3 each on their own
+    float freq[3] = {0, 0, 0}; // carried over from the read before, as the reader does
+    float min[4], max[4];      // time, and channels 1..3 each on their own
 
     bool read(const std::string& path)
     {
         samples.clear();
         min[0] = 24, max[0] = 0;
-        for (int c = 1; c < 4; ++c)
-            min[c] = 1000, max[c] = -1000;
+        for (int c = 1; c < 4; ++c) min[c] = 1000, max[c] = -1000;
         std::FILE* f = std::fopen(path.c_str(), "r");
-        if (!f)
-            return false;
+        if (!f) return false;
         char line[180];
-        std::array<float, 4> cur{};
+        std::array<float, 4> cur {};
         for (lineCount = 0; std::fgets(line, sizeof line, f); ++lineCount) {
             samples.resize(std::size_t(lineCount) + 1);
             if (std::strstr(line, "Time_UT,")) {

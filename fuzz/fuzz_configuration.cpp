@@ -27,8 +27,7 @@ quorva::Configuration reference(const char* data, std::size_t size)
         // At most 239 characters up to the next line feed; a longer line is
         // taken up to there and ends the reading.
         std::size_t len = 0;
-        while (pos + len < size && len < 239 && data[pos + len] != '\n')
-            ++len;
+        while (pos + len < size && len < 239 && data[pos + len] != '\n') ++len;
         const bool lineFeed = pos + len < size && data[pos + len] == '\n';
         const bool overlong = !lineFeed && pos + len < size;
         char line[240];
@@ -42,17 +41,14 @@ quorva::Configuration reference(const char* data, std::size_t size)
                 lower[i] = line[i] >= 'A' && line[i] <= 'Z' ? char(line[i] + 32) : line[i];
             long long number = 0;
             const auto held = [&] { return std::int32_t(std::clamp<long long>(number, INT32_MIN, INT32_MAX)); };
-            if (std::strstr(lower, "[path]=") && std::sscanf(line, "[path]=%239s", text) == 1)
-                c.inputFolder = text;
+            if (std::strstr(lower, "[path]=") && std::sscanf(line, "[path]=%239s", text) == 1) c.inputFolder = text;
             if (std::strstr(lower, "[output]=") && std::sscanf(line, "[output]=%239s", text) == 1)
                 c.outputFolder = text;
-            if (std::strstr(lower, "[size]=") && std::sscanf(line, "[size]=%lli", &number) == 1)
-                c.sizeIndex = held();
+            if (std::strstr(lower, "[size]=") && std::sscanf(line, "[size]=%lli", &number) == 1) c.sizeIndex = held();
             if (std::strstr(lower, "[update]=") && std::sscanf(line, "[update]=%lli", &number) == 1)
                 c.updateInterval = held();
         }
-        if (overlong)
-            break;
+        if (overlong) break;
     }
     std::replace(c.inputFolder.begin(), c.inputFolder.end(), '|', ' ');
     std::replace(c.outputFolder.begin(), c.outputFolder.end(), '|', ' ');
@@ -65,7 +61,8 @@ quorva::Configuration reference(const char* data, std::size_t size)
 bool hasBareHexPrefix(const char* data, std::size_t size)
 {
     for (std::size_t i = 0; i + 1 < size; ++i)
-        if (data[i] == '0' && (data[i + 1] | 0x20) == 'x' && !(i + 2 < size && std::isxdigit(static_cast<unsigned char>(data[i + 2]))))
+        if (data[i] == '0' && (data[i + 1] | 0x20) == 'x'
+            && !(i + 2 < size && std::isxdigit(static_cast<unsigned char>(data[i + 2]))))
             return true;
     return false;
 }
@@ -90,16 +87,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::writeFile(path, data, size);
     const quorva::Configuration fromFile = quorva::readConfiguration(path);
     fuzz::check(fromFile.inputFolder == c.inputFolder && fromFile.outputFolder == c.outputFolder
-                    && fromFile.sizeIndex == c.sizeIndex && fromFile.updateInterval == c.updateInterval,
-                "file and stream give the same settings");
+            && fromFile.sizeIndex == c.sizeIndex && fromFile.updateInterval == c.updateInterval,
+        "file and stream give the same settings");
 
     const quorva::Configuration ref = reference(bytes.data(), bytes.size());
     if (c.inputFolder != ref.inputFolder || c.outputFolder != ref.outputFolder)
-        fuzz::fail("folders differ: reader '" + c.inputFolder + "' '" + c.outputFolder + "', sscanf '"
-                   + ref.inputFolder + "' '" + ref.outputFolder + "'");
+        fuzz::fail("folders differ: reader '" + c.inputFolder + "' '" + c.outputFolder + "', sscanf '" + ref.inputFolder
+            + "' '" + ref.outputFolder + "'");
     if (!hasBareHexPrefix(bytes.data(), bytes.size())
         && (c.sizeIndex != ref.sizeIndex || c.updateInterval != ref.updateInterval))
         fuzz::fail("numbers differ: reader " + std::to_string(c.sizeIndex) + " " + std::to_string(c.updateInterval)
-                   + ", sscanf " + std::to_string(ref.sizeIndex) + " " + std::to_string(ref.updateInterval));
+            + ", sscanf " + std::to_string(ref.sizeIndex) + " " + std::to_string(ref.updateInterval));
     return 0;
 }

@@ -26,8 +26,7 @@ std::string paddedKey(const std::string& keyword)
 void checkMatcher(const std::string& table, int fields, const std::string& keyword)
 {
     std::string swapped = keyword;
-    for (char& c : swapped)
-        c = c >= 'a' && c <= 'z' ? char(c - 32) : c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    for (char& c : swapped) c = c >= 'a' && c <= 'z' ? char(c - 32) : c >= 'A' && c <= 'Z' ? char(c + 32) : c;
     const int n = zedozo::findKeyword(table, fields, keyword);
     fuzz::check(n >= 0 && n <= (fields > 0 ? fields : 0), "field number within the table");
     fuzz::check(zedozo::findKeyword(table, fields, swapped) == n, "matching ignores case");
@@ -52,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // Byte 0: field count; then table, keyword and a second argument,
     // separated by the byte 0x01.
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     std::string parts[3];
     for (std::size_t i = 1, part = 0; i < size; ++i) {
         if (data[i] == 0x01 && part < 2)

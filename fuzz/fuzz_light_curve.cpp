@@ -25,9 +25,9 @@ bool same(float a, float b)
 void expectSame(const char* what, std::size_t line, float got, float want)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "%s differs at line %zu: reader %.9g, fgets/sscanf %.9g", what, line, double(got), double(want));
-    if (!same(got, want))
-        fuzz::fail(text);
+    std::snprintf(text, sizeof text, "%s differs at line %zu: reader %.9g, fgets/sscanf %.9g", what, line, double(got),
+        double(want));
+    if (!same(got, want)) fuzz::fail(text);
 }
 
 // scanf reads a number with one character of look-ahead and cannot give
@@ -39,8 +39,7 @@ bool hasExoticNumbers(const std::uint8_t* data, std::size_t size)
 {
     for (std::size_t i = 0; i + 1 < size; ++i) {
         const int a = data[i] | 0x20, b = data[i + 1] | 0x20;
-        if ((a == 'i' && b == 'n') || (a == 'n' && b == 'a') || (data[i] == '0' && b == 'x'))
-            return true;
+        if ((a == 'i' && b == 'n') || (a == 'n' && b == 'a') || (data[i] == '0' && b == 'x')) return true;
     }
     return false;
 }
@@ -63,40 +62,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(lc.sampleCount == lc.lineCount && lc.sampleCount >= 0, "sampleCount is the line count");
     fuzz::check(lc.times.size() >= std::size_t(lc.sampleCount), "arrays hold every line");
     const std::size_t n = std::size_t(lc.sampleCount);
-    for (std::size_t i = 0; i < lc.times.size() && i < n + 64 + std::size_t(countBefore); i = i == 1 ? std::max(n, i + 1) : i + 1)
+    for (std::size_t i = 0; i < lc.times.size() && i < n + 64 + std::size_t(countBefore);
+         i = i == 1 ? std::max(n, i + 1) : i + 1)
         fuzz::check(lc.times[i] == 0 && lc.values1[i] == 0 && lc.values2[i] == 0 && lc.values3[i] == 0,
-                    "entries 0 and 1 and those past the count are 0");
+            "entries 0 and 1 and those past the count are 0");
     fuzz::check(!(lc.max1 < -1000.0f) && !(lc.min1 > 1000.0f), "extremes include their start values");
     fuzz::check(!(lc.timeMin > 24.0f) && !(lc.timeMax < 0.0f), "time range includes its start values");
     if (n == 0)
         fuzz::check(lc.last1 == 0 && lc.last2 == 0 && lc.last3 == 0, "no lines, last values 0");
     else
-        fuzz::check(same(lc.last1, lc.values1[n - 1]) && same(lc.last2, lc.values2[n - 1])
-                        && same(lc.last3, lc.values3[n - 1]),
-                    "last values are the last entries");
+        fuzz::check(
+            same(lc.last1, lc.values1[n - 1]) && same(lc.last2, lc.values2[n - 1]) && same(lc.last3, lc.values3[n - 1]),
+            "last values are the last entries");
 
-    if (hasExoticNumbers(data, size))
-        return 0;
+    if (hasExoticNumbers(data, size)) return 0;
 
     std::string converted;
     for (std::size_t i = 0; i < size; ++i)
-        if (!(data[i] == '\r' && i + 1 < size && data[i + 1] == '\n'))
-            converted += char(data[i]);
+        if (!(data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')) converted += char(data[i]);
     fuzz::writeFile(textMode, reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size());
     static ReferenceReader ref;
     std::copy(freqBefore, freqBefore + 3, ref.freq);
     fuzz::check(ref.read(textMode), "reference file opens");
 
     if (lc.sampleCount != ref.lineCount)
-        fuzz::fail("reader counts " + std::to_string(lc.sampleCount) + " lines, fgets " + std::to_string(ref.lineCount));
+        fuzz::fail(
+            "reader counts " + std::to_string(lc.sampleCount) + " lines, fgets " + std::to_string(ref.lineCount));
     for (std::size_t i = 0; i < n; ++i) {
         const float got[4] = {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]};
-        for (std::size_t c = 0; c < 4; ++c)
-            expectSame(c == 0 ? "time" : "a channel", i, got[c], ref.samples[i][c]);
+        for (std::size_t c = 0; c < 4; ++c) expectSame(c == 0 ? "time" : "a channel", i, got[c], ref.samples[i][c]);
     }
     const float got[] = {lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.min2, lc.max2, lc.min3, lc.max3};
-    const float want[] = {ref.freq[0], ref.freq[1], ref.freq[2], ref.min[0], ref.max[0], ref.min[2], ref.max[2], ref.min[3], ref.max[3]};
-    for (std::size_t k = 0; k < 9; ++k)
-        expectSame("derived value", k, got[k], want[k]);
+    const float want[] = {
+        ref.freq[0], ref.freq[1], ref.freq[2], ref.min[0], ref.max[0], ref.min[2], ref.max[2], ref.min[3], ref.max[3]};
+    for (std::size_t k = 0; k < 9; ++k) expectSame("derived value", k, got[k], want[k]);
     return 0;
 }

@@ -23,12 +23,15 @@ void checkPlot(const std::string& path, quorva::OutputChoice choice)
     const std::string bytes = qtest::readFile(path);
     const auto tail = [&](std::size_t n) { return bytes.substr(bytes.size() < n ? 0 : bytes.size() - n); };
     if (choice == quorva::OutputChoice::Pdf)
-        fuzz::check(bytes.rfind("%PDF-", 0) == 0 && tail(8).find("%%EOF") != std::string::npos, "a PDF from %PDF- to %%EOF");
+        fuzz::check(
+            bytes.rfind("%PDF-", 0) == 0 && tail(8).find("%%EOF") != std::string::npos, "a PDF from %PDF- to %%EOF");
     if (choice == quorva::OutputChoice::Eps)
-        fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0 && tail(200).find("showpage") != std::string::npos, "an EPS to its page");
+        fuzz::check(bytes.rfind("%!PS-Adobe-", 0) == 0 && tail(200).find("showpage") != std::string::npos,
+            "an EPS to its page");
     if (choice == quorva::OutputChoice::Png)
-        fuzz::check(bytes.rfind("\x89PNG\r\n\x1a\n", 0) == 0 && tail(12) == std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12),
-                    "a PNG from its signature to IEND");
+        fuzz::check(
+            bytes.rfind("\x89PNG\r\n\x1a\n", 0) == 0 && tail(12) == std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12),
+            "a PNG from its signature to IEND");
 }
 
 } // namespace
@@ -62,12 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string thickness = std::to_string(1 + (size > 0 ? data[0] % 12 : 0));
 
     for (auto choice : {quorva::OutputChoice::Pdf, quorva::OutputChoice::Eps, quorva::OutputChoice::Png}) {
-        const quorva::RePlot::Result r = rePlot->run({.selectedPath = input, .unitText = "SFU", .outputFolder = out,
-                                                      .output = choice, .thicknessText = thickness});
+        const quorva::RePlot::Result r = rePlot->run({.selectedPath = input,
+            .unitText = "SFU",
+            .outputFolder = out,
+            .output = choice,
+            .thicknessText = thickness});
         fuzz::check(r.read.opened && r.plotted, "the re-plot reads and plots");
         const zedozo::EngineFailure& f = zedozo::lastFailure();
-        if (f.failed())
-            fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);
+        if (f.failed()) fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);
         checkPlot(rePlot->description().fileName, choice);
     }
     fuzz::check(qtest::listFolder(out).size() == 3, "the output folder holds the three plots and nothing else");

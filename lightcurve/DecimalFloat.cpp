@@ -29,9 +29,8 @@ inline bool isDigit(char c) noexcept
 }
 
 // Powers of ten that a double holds exactly.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16,
+    1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Hands the characters [p, limit) to the C library. Used for the rare
 // inputs the quick path cannot convert with a guaranteed identical result.
@@ -54,8 +53,7 @@ const char* parseWithLibrary(const char* p, const char* limit, float& out) noexc
     }
     char* stop = nullptr;
     const float value = strtof_l(text, &stop, cLocale());
-    if (stop == text)
-        return p;
+    if (stop == text) return p;
     out = value;
     return p + (stop - text);
 }
@@ -65,8 +63,7 @@ const char* parseWithLibrary(const char* p, const char* limit, float& out) noexc
 const char* parseFloat(const char* p, const char* end, float& out) noexcept
 {
     const char* s = p;
-    while (s < end && isSpace(*s))
-        ++s;
+    while (s < end && isSpace(*s)) ++s;
     bool negative = false;
     if (s < end && (*s == '+' || *s == '-')) {
         negative = *s == '-';
@@ -82,15 +79,14 @@ const char* parseFloat(const char* p, const char* end, float& out) noexcept
     }
 
     std::uint64_t mantissa = 0;
-    int digits = 0;         // significant digits held in mantissa
-    int exponent10 = 0;     // correction for dropped and fractional digits
+    int digits = 0;     // significant digits held in mantissa
+    int exponent10 = 0; // correction for dropped and fractional digits
     bool anyDigit = false;
-    bool inexact = false;   // a non-zero digit did not fit into mantissa
+    bool inexact = false; // a non-zero digit did not fit into mantissa
     for (; s < end && isDigit(*s); ++s) {
         anyDigit = true;
         const unsigned d = static_cast<unsigned>(*s - '0');
-        if (mantissa == 0 && d == 0)
-            continue;
+        if (mantissa == 0 && d == 0) continue;
         if (digits < 19) {
             mantissa = mantissa * 10 + d;
             ++digits;
@@ -115,8 +111,7 @@ const char* parseFloat(const char* p, const char* end, float& out) noexcept
             }
         }
     }
-    if (!anyDigit)
-        return p;
+    if (!anyDigit) return p;
 
     if (s < end && (*s | 0x20) == 'e') {
         const char* t = s + 1;
@@ -128,8 +123,7 @@ const char* parseFloat(const char* p, const char* end, float& out) noexcept
         if (t < end && isDigit(*t)) {
             int value = 0;
             for (; t < end && isDigit(*t); ++t) {
-                if (value < 100000)
-                    value = value * 10 + (*t - '0');
+                if (value < 100000) value = value * 10 + (*t - '0');
             }
             exponent10 += negativeExponent ? -value : value;
             s = t;
@@ -140,7 +134,7 @@ const char* parseFloat(const char* p, const char* end, float& out) noexcept
         out = negative ? -0.0f : 0.0f;
         return s;
     }
-    if (inexact || mantissa > (std::uint64_t{1} << 53) || exponent10 < -22 || exponent10 > 22)
+    if (inexact || mantissa > (std::uint64_t {1} << 53) || exponent10 < -22 || exponent10 > 22)
         return parseWithLibrary(p, s, out);
 
     // Both operands are exact, so the product or quotient is the correctly
@@ -149,8 +143,7 @@ const char* parseFloat(const char* p, const char* end, float& out) noexcept
     // The range of mantissa and exponent keeps it a normal float.
     const double m = static_cast<double>(mantissa);
     const double value = exponent10 >= 0 ? m * kPow10[exponent10] : m / kPow10[-exponent10];
-    if ((std::bit_cast<std::uint64_t>(value) & 0x1FFFFFFFu) == 0x10000000u)
-        return parseWithLibrary(p, s, out);
+    if ((std::bit_cast<std::uint64_t>(value) & 0x1FFFFFFFu) == 0x10000000u) return parseWithLibrary(p, s, out);
     const float f = static_cast<float>(value);
     out = negative ? -f : f;
     return s;

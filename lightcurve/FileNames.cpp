@@ -15,10 +15,8 @@ std::size_t findWithoutCase(std::string_view text, std::string_view word) noexce
 {
     for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
         std::size_t k = 0;
-        while (k < word.size() && upper(text[i + k]) == word[k])
-            ++k;
-        if (k == word.size())
-            return i;
+        while (k < word.size() && upper(text[i + k]) == word[k]) ++k;
+        if (k == word.size()) return i;
     }
     return std::string_view::npos;
 }
@@ -34,7 +32,7 @@ std::string_view fileNamePart(std::string_view path) noexcept
 std::string_view folderPart(std::string_view path) noexcept
 {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+    return slash == std::string_view::npos ? std::string_view {} : path.substr(0, slash + 1);
 }
 
 bool matchesMask(std::string_view name, std::string_view mask) noexcept
@@ -55,8 +53,7 @@ bool matchesMask(std::string_view name, std::string_view mask) noexcept
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
+    while (m < mask.size() && mask[m] == '*') ++m;
     return m == mask.size();
 }
 
@@ -69,8 +66,7 @@ std::string unitFromFileName(std::string_view path)
 {
     const std::string_view name = fileNamePart(path);
     const std::size_t sfu = findWithoutCase(name, "SFU");
-    if (sfu != std::string_view::npos && sfu < findWithoutCase(name, "ADU"))
-        return "SFU";
+    if (sfu != std::string_view::npos && sfu < findWithoutCase(name, "ADU")) return "SFU";
     return "ADU";
 }
 

@@ -26,8 +26,7 @@ const char* findHeaderMark(const char* line, std::size_t length) noexcept
     const char* end = line + length;
     const char* t = static_cast<const char*>(std::memchr(line, 'T', length));
     while (t) {
-        if (static_cast<std::size_t>(end - t) < kHeaderMarkLength)
-            return nullptr;
+        if (static_cast<std::size_t>(end - t) < kHeaderMarkLength) return nullptr;
         if (std::memcmp(t, kHeaderMark, kHeaderMarkLength) == 0)
             return std::memchr(line, '\0', static_cast<std::size_t>(t - line)) ? nullptr : t;
         t = static_cast<const char*>(std::memchr(t + 1, 'T', static_cast<std::size_t>(end - t - 1)));
@@ -38,8 +37,7 @@ const char* findHeaderMark(const char* line, std::size_t length) noexcept
 // Matches the literal `text` at p; returns the position after it or nullptr.
 const char* literal(const char* p, const char* end, const char* text, std::size_t length) noexcept
 {
-    if (static_cast<std::size_t>(end - p) < length || std::memcmp(p, text, length) != 0)
-        return nullptr;
+    if (static_cast<std::size_t>(end - p) < length || std::memcmp(p, text, length) != 0) return nullptr;
     return p + length;
 }
 
@@ -50,17 +48,14 @@ const char* literal(const char* p, const char* end, const char* text, std::size_
 const char* field(const char* p, const char* end, float& out) noexcept
 {
     const char* next = parseFloat(p, end, out);
-    if (next == p)
-        return nullptr;
+    if (next == p) return nullptr;
     if (next < end && (*next | 0x20) == 'e') {
         const char lastChar = next[-1];
         bool decimal = (lastChar >= '0' && lastChar <= '9') || lastChar == '.';
-        for (const char* c = p; decimal && c < next; ++c)
-            decimal = (*c | 0x20) != 'e' && (*c | 0x20) != 'x';
+        for (const char* c = p; decimal && c < next; ++c) decimal = (*c | 0x20) != 'e' && (*c | 0x20) != 'x';
         if (decimal) {
             ++next;
-            if (next < end && (*next == '+' || *next == '-'))
-                ++next;
+            if (next < end && (*next == '+' || *next == '-')) ++next;
         }
     }
     return next;
@@ -70,12 +65,9 @@ const char* field(const char* p, const char* end, float& out) noexcept
 // as far as the line matches.
 void parseHeader(const char* p, const char* end, float& f1, float& f2, float& f3) noexcept
 {
-    if (!(p = literal(p, end, kHeaderMark, kHeaderMarkLength)))
-        return;
-    if (!(p = field(p, end, f1)) || !(p = literal(p, end, "MHz,", 4)))
-        return;
-    if (!(p = field(p, end, f2)) || !(p = literal(p, end, "MHz,", 4)))
-        return;
+    if (!(p = literal(p, end, kHeaderMark, kHeaderMarkLength))) return;
+    if (!(p = field(p, end, f1)) || !(p = literal(p, end, "MHz,", 4))) return;
+    if (!(p = field(p, end, f2)) || !(p = literal(p, end, "MHz,", 4))) return;
     field(p, end, f3);
 }
 
@@ -99,8 +91,7 @@ LightCurve::LightCurve()
 
 void LightCurve::clearSamples() noexcept
 {
-    for (SampleArray* a : {&times, &values1, &values2, &values3})
-        std::fill_n(a->values_.begin(), written_, 0.0f);
+    for (SampleArray* a : {&times, &values1, &values2, &values3}) std::fill_n(a->values_.begin(), written_, 0.0f);
     written_ = 0;
 }
 
@@ -116,8 +107,7 @@ void failArrayGrowthAllocationForTests(int n)
 void LightCurve::ensureSize(std::size_t entries)
 {
     const std::size_t size = times.values_.size();
-    if (entries <= size)
-        return;
+    if (entries <= size) return;
     const std::size_t grown = std::max(entries, size * 2);
     // All four arrays grow or none: the larger copies are made first and
     // swapped in only when every one of them could be allocated, so that
@@ -125,14 +115,12 @@ void LightCurve::ensureSize(std::size_t entries)
     SampleArray* const arrays[] = {&times, &values1, &values2, &values3};
     std::vector<float> larger[4];
     for (int i = 0; i < 4; ++i) {
-        if (g_failGrowthAllocation > 0 && --g_failGrowthAllocation == 0)
-            throw std::bad_alloc();
+        if (g_failGrowthAllocation > 0 && --g_failGrowthAllocation == 0) throw std::bad_alloc();
         larger[i].reserve(grown);
         larger[i] = arrays[i]->values_;
         larger[i].resize(grown, 0.0f);
     }
-    for (int i = 0; i < 4; ++i)
-        arrays[i]->values_.swap(larger[i]);
+    for (int i = 0; i < 4; ++i) arrays[i]->values_.swap(larger[i]);
 }
 
 ReadResult LightCurve::read(std::string_view path)
@@ -157,7 +145,7 @@ ReadResult LightCurve::read(std::string_view path)
         if (fd < 0) {
             result.openError = errno;
         } else {
-            struct stat info {};
+            struct stat info { };
             const int statError = ::fstat(fd, &info) == 0 ? 0 : errno;
             if (statError != 0 || !S_ISREG(info.st_mode)) {
                 ::close(fd);
@@ -188,8 +176,7 @@ void LightCurve::readLines(int fd, ReadResult& result)
         while (!atEnd) {
             const ssize_t n = ::read(fd, buffer + have, buffer_.size() - have);
             if (n < 0) {
-                if (errno == EINTR)
-                    continue;
+                if (errno == EINTR) continue;
                 result.readError = errno;
                 atEnd = true;
             } else if (n == 0) {
@@ -206,8 +193,7 @@ void LightCurve::readLines(int fd, ReadResult& result)
                     // A carriage return right before the line feed belongs to
                     // the line end, as text-mode reading has it.
                     std::size_t content = static_cast<std::size_t>(lf - p);
-                    if (content > 0 && lf[-1] == '\r')
-                        --content;
+                    if (content > 0 && lf[-1] == '\r') --content;
                     while (content >= kPieceLength) {
                         takeLine(p, kPieceLength, current);
                         p += kPieceLength;
@@ -236,16 +222,14 @@ void LightCurve::readLines(int fd, ReadResult& result)
                 }
             }
             have = static_cast<std::size_t>(end - p);
-            if (have > 0 && p != buffer)
-                std::memmove(buffer, p, have);
+            if (have > 0 && p != buffer) std::memmove(buffer, p, have);
         }
         ensureSize(static_cast<std::size_t>(lineCount));
     } catch (const std::bad_alloc&) {
         // Keep what fits; the lines read so far stay whole and consistent.
         result.readError = ENOMEM;
         std::size_t room = times.size();
-        for (const SampleArray* a : {&values1, &values2, &values3})
-            room = std::min(room, a->size());
+        for (const SampleArray* a : {&values1, &values2, &values3}) room = std::min(room, a->size());
         lineCount = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(lineCount), room));
     }
 }
@@ -255,15 +239,13 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
     const char* const end = line + length;
     if (findHeaderMark(line, length)) {
         parseHeader(line, end, freq1, freq2, freq3);
-        if (lineCount >= 2)
-            headerLines_.push_back(lineCount);
+        if (lineCount >= 2) headerLines_.push_back(lineCount);
     } else if (lineCount >= 2) {
         // "%f,%f,%f,%f": fields after the first that does not match keep
         // the values of the preceding data line.
         const char* p = line;
-        if ((p = field(p, end, current.time)) && (p = literal(p, end, ",", 1))
-            && (p = field(p, end, current.v1)) && (p = literal(p, end, ",", 1))
-            && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
+        if ((p = field(p, end, current.time)) && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v1))
+            && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
             field(p, end, current.v3);
         }
         const std::size_t index = static_cast<std::size_t>(lineCount);
@@ -308,9 +290,8 @@ void LightCurve::keepWindow(double from, double to) noexcept
             ++header;
             continue;
         }
-        const Current c{times[i], values1[i], values2[i], values3[i]};
-        if (!(static_cast<double>(c.time) >= from && static_cast<double>(c.time) <= to))
-            continue;
+        const Current c {times[i], values1[i], values2[i], values3[i]};
+        if (!(static_cast<double>(c.time) >= from && static_cast<double>(c.time) <= to)) continue;
         // kept <= i: moving to the front never overwrites a sample still to come.
         times.values_[kept] = c.time;
         values1.values_[kept] = c.v1;
@@ -321,7 +302,7 @@ void LightCurve::keepWindow(double from, double to) noexcept
     }
     for (SampleArray* a : {&times, &values1, &values2, &values3})
         std::fill(a->values_.begin() + static_cast<std::ptrdiff_t>(kept),
-                  a->values_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, written_)), 0.0f);
+            a->values_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, written_)), 0.0f);
     written_ = kept;
     sampleCount = static_cast<std::int32_t>(kept);
     finish();

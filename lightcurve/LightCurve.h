@@ -70,8 +70,8 @@ public:
     SampleArray values2; // channel 2 (green)
     SampleArray values3; // channel 3 (blue)
 
-    std::int32_t lineCount = 0;   // lines of the last file opened
-    std::int32_t sampleCount = 0; // entries of the arrays from index 0 that belong to it
+    std::int32_t lineCount = 0;                     // lines of the last file opened
+    std::int32_t sampleCount = 0;                   // entries of the arrays from index 0 that belong to it
     float freq1 = 0.0f, freq2 = 0.0f, freq3 = 0.0f; // MHz, from the last header parsed
     float timeMin = 24.0f, timeMax = 0.0f;
     float max1 = -1000.0f, max2 = -1000.0f, max3 = -1000.0f; // max1: over all channels
@@ -93,8 +93,8 @@ private:
     void accumulate(const Current& sample) noexcept;
     void finish() noexcept;
 
-    std::vector<char> buffer_;  // read buffer, kept between reads
-    std::size_t written_ = 0;   // entries that may be non-zero
+    std::vector<char> buffer_;              // read buffer, kept between reads
+    std::size_t written_ = 0;               // entries that may be non-zero
     std::vector<std::int32_t> headerLines_; // indices (from 2) of header lines, which store no sample
 };
 

@@ -10,8 +10,7 @@ namespace {
 // tiny divisor) saturates instead of being undefined.
 std::int32_t truncatedPixels(double v) noexcept
 {
-    if (std::isnan(v))
-        return 0;
+    if (std::isnan(v)) return 0;
     const double t = std::trunc(v);
     if (t >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return std::numeric_limits<std::int32_t>::max();

@@ -15,8 +15,8 @@ namespace quorva {
 struct PlotGeometry {
     std::int32_t plotLeft = 0;
     std::int32_t plotTop = 0;
-    float widthDivisor = 2.0f;                                  // "Medium"
-    float heightDivisor = static_cast<float>(1.414 * 2.0);      // always 1.414 x widthDivisor
+    float widthDivisor = 2.0f;                             // "Medium"
+    float heightDivisor = static_cast<float>(1.414 * 2.0); // always 1.414 x widthDivisor
 };
 
 class PlotDescription {

@@ -23,43 +23,42 @@ bool lightPage(std::string_view device) noexcept
 
 void plot(PlotDescription& d, const PlotGeometry& g)
 {
-    zedozo::metafl(d.device);                                            // 1
-    zedozo::window(g.plotLeft, g.plotTop, d.winWidth, d.winHeight);      // 2
-    zedozo::setfil(d.fileName);                                          // 3
-    zedozo::filmod("DELETE");                                            // 4
-    zedozo::disini();                                                    // 5
-    zedozo::winmod("NONE");                                              // 6
-    zedozo::errmod("ALL", "OFF");                                        // 7
-    zedozo::pagera();                                                    // 8
+    zedozo::metafl(d.device);                                       // 1
+    zedozo::window(g.plotLeft, g.plotTop, d.winWidth, d.winHeight); // 2
+    zedozo::setfil(d.fileName);                                     // 3
+    zedozo::filmod("DELETE");                                       // 4
+    zedozo::disini();                                               // 5
+    zedozo::winmod("NONE");                                         // 6
+    zedozo::errmod("ALL", "OFF");                                   // 7
+    zedozo::pagera();                                               // 8
     d.setPageFill(lightPage(d.device) ? 255 : 0);
-    zedozo::pagfll(d.pageFill);                                          // 9
-    zedozo::hwfont();                                                    // 10
-    zedozo::height(d.textHeight);                                        // 11
-    zedozo::paghdr("VAXO", "Tervasol", 1, 1);                            // 12
-    zedozo::axspos(350, 1800);                                           // 13
-    zedozo::axslen(2200, 1600);                                          // 14
-    zedozo::name(d.xName, "x");                                          // 15
-    zedozo::name(d.yName, "y");                                          // 16
-    zedozo::titlin(d.title, 4);                                          // 17
-    zedozo::color(lightPage(d.device) ? "black" : "white");              // 18
-    zedozo::labdig(1, "x");                                              // 19
-    zedozo::axsscl("LIN", "y");                                          // 20
-    zedozo::labdig(1, "y");                                              // 21
-    zedozo::hname(55);                                                   // 22
-    zedozo::labels("FLOAT", "y");                                        // 23
-    zedozo::thkcrv(d.curveThickness);                                    // 24
-    zedozo::graf(d.xFrom, d.xTo, d.xOrigin, d.xStep,
-                 d.yFrom, d.yTo, d.yFrom, d.yStep);                      // 25
-    zedozo::title();                                                     // 26
+    zedozo::pagfll(d.pageFill);                                                         // 9
+    zedozo::hwfont();                                                                   // 10
+    zedozo::height(d.textHeight);                                                       // 11
+    zedozo::paghdr("VAXO", "Tervasol", 1, 1);                                           // 12
+    zedozo::axspos(350, 1800);                                                          // 13
+    zedozo::axslen(2200, 1600);                                                         // 14
+    zedozo::name(d.xName, "x");                                                         // 15
+    zedozo::name(d.yName, "y");                                                         // 16
+    zedozo::titlin(d.title, 4);                                                         // 17
+    zedozo::color(lightPage(d.device) ? "black" : "white");                             // 18
+    zedozo::labdig(1, "x");                                                             // 19
+    zedozo::axsscl("LIN", "y");                                                         // 20
+    zedozo::labdig(1, "y");                                                             // 21
+    zedozo::hname(55);                                                                  // 22
+    zedozo::labels("FLOAT", "y");                                                       // 23
+    zedozo::thkcrv(d.curveThickness);                                                   // 24
+    zedozo::graf(d.xFrom, d.xTo, d.xOrigin, d.xStep, d.yFrom, d.yTo, d.yFrom, d.yStep); // 25
+    zedozo::title();                                                                    // 26
     // Red, green, blue: blue lies on top where the curves overlap.
-    zedozo::color("red");                                                // 27
-    zedozo::curve(d.xValues, d.y1Values, d.pointCount);                  // 28
-    zedozo::color("green");                                              // 29
-    zedozo::curve(d.xValues, d.y2Values, d.pointCount);                  // 30
-    zedozo::color("blue");                                               // 31
-    zedozo::curve(d.xValues, d.y3Values, d.pointCount);                  // 32
-    zedozo::endgrf();                                                    // 33
-    zedozo::disfin();                                                    // 34
+    zedozo::color("red");                               // 27
+    zedozo::curve(d.xValues, d.y1Values, d.pointCount); // 28
+    zedozo::color("green");                             // 29
+    zedozo::curve(d.xValues, d.y2Values, d.pointCount); // 30
+    zedozo::color("blue");                              // 31
+    zedozo::curve(d.xValues, d.y3Values, d.pointCount); // 32
+    zedozo::endgrf();                                   // 33
+    zedozo::disfin();                                   // 34
 }
 
 } // namespace quorva

@@ -2,9 +2,9 @@
 
 #include "app/Version.h"
 #include "app/forms/Main.h"
+#include "app/forms/QtWindowBackend.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "lightcurve/FileNames.h"
 
@@ -39,7 +39,8 @@ bool openFile(TForm1& form, const QString& path, std::string& reason)
     }
     form.Button2Click();
     TForm2& dialog = form.form2();
-    dialog.ComboBox1->setCurrentIndex(unitFromFileName(QFile::encodeName(info.fileName()).toStdString()) == "SFU" ? 0 : 1);
+    dialog.ComboBox1->setCurrentIndex(
+        unitFromFileName(QFile::encodeName(info.fileName()).toStdString()) == "SFU" ? 0 : 1);
     dialog.ComboBox1Change();
     dialog.DirectoryListBox1->setDirectory(info.absolutePath());
     if (!dialog.clickFile(info.fileName())) {
@@ -68,16 +69,15 @@ bool screenshots(TForm1& form, const QString& folder, std::string& reason)
         reason = "cannot create " + QFile::encodeName(folder).toStdString();
         return false;
     }
-    if (!save(form.grab(), dir, "main-window.png", reason) || !save(form.form2().grab(), dir, "file-dialog.png", reason) ||
-        !save(form.form3().grab(), dir, "statistics.png", reason))
+    if (!save(form.grab(), dir, "main-window.png", reason) || !save(form.form2().grab(), dir, "file-dialog.png", reason)
+        || !save(form.form3().grab(), dir, "statistics.png", reason))
         return false;
     auto* window = dynamic_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1));
     if (!window || !window->widget()) {
         reason = "no screen window is open";
         return false;
     }
-    if (!save(window->widget()->grab(), dir, "screen-window.png", reason))
-        return false;
+    if (!save(window->widget()->grab(), dir, "screen-window.png", reason)) return false;
     if (QScreen* screen = QGuiApplication::primaryScreen())
         return save(screen->grabWindow(0), dir, "desktop.png", reason);
     return true;
@@ -107,8 +107,7 @@ bool QuorvaApplication::notify(QObject* receiver, QEvent* event)
 
 void QuorvaApplication::fail(const std::string& what)
 {
-    if (!failed_)
-        std::cerr << "quorva: unexpected error: " << what << std::endl;
+    if (!failed_) std::cerr << "quorva: unexpected error: " << what << std::endl;
     failed_ = true;
     QCoreApplication::exit(kExitUnexpected);
 }
@@ -118,8 +117,7 @@ bool displayAvailable(std::string& reason)
     const std::string platform = environment("QT_QPA_PLATFORM");
     const bool x11 = !environment("DISPLAY").empty();
     const bool wayland = !environment("WAYLAND_DISPLAY").empty();
-    if (!platform.empty() && platform.rfind("xcb", 0) != 0 && platform.rfind("wayland", 0) != 0)
-        return true;
+    if (!platform.empty() && platform.rfind("xcb", 0) != 0 && platform.rfind("wayland", 0) != 0) return true;
     if (platform.rfind("xcb", 0) == 0 && !x11) {
         reason = "QT_QPA_PLATFORM asks for X11, but DISPLAY is not set";
         return false;
@@ -128,8 +126,7 @@ bool displayAvailable(std::string& reason)
         reason = "QT_QPA_PLATFORM asks for Wayland, but WAYLAND_DISPLAY is not set";
         return false;
     }
-    if (x11 || wayland)
-        return true;
+    if (x11 || wayland) return true;
     reason = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
     return false;
 }
@@ -163,12 +160,10 @@ int runDesktopProgram(int argc, char** argv, RePlot::PlotStep plotStep)
                 if (!openFile(form, open, why)) {
                     std::cerr << "quorva: QUORVA_DESKTOP_OPEN: " << why << std::endl;
                     hookStatus = 2;
-                    if (!shots.isEmpty())
-                        QCoreApplication::exit(hookStatus);
+                    if (!shots.isEmpty()) QCoreApplication::exit(hookStatus);
                     return;
                 }
-                if (shots.isEmpty())
-                    return;
+                if (shots.isEmpty()) return;
                 // Let the windows paint before they are grabbed.
                 QTimer::singleShot(700, &form, [&] {
                     std::string why2;
@@ -182,8 +177,7 @@ int runDesktopProgram(int argc, char** argv, RePlot::PlotStep plotStep)
         }
 
         status = app.exec();
-        if (hookStatus != 0)
-            status = hookStatus;
+        if (hookStatus != 0) status = hookStatus;
     } catch (const std::exception& e) {
         app.fail(e.what());
     } catch (...) {

@@ -36,8 +36,7 @@ QToolButton* arrow(QWidget* parent, Qt::ArrowType type, int x, int y)
 DesktopSize screenDesktop()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return {};
+    if (!screen) return {};
     const QSize size = screen->virtualSize(); // the whole desktop, all screens
     return {size.width(), size.height()};
 }
@@ -49,16 +48,15 @@ std::string plotFailureMessage(const zedozo::EngineFailure& failure)
     std::string detail = failure.reason.empty() ? failure.text : failure.reason;
     if (!failure.fileName.empty())
         return "cannot write " + failure.fileName + (detail.empty() ? std::string() : ": " + detail);
-    if (!failure.reason.empty() && !failure.text.empty())
-        return failure.text + ": " + failure.reason;
+    if (!failure.reason.empty() && !failure.text.empty()) return failure.text + ": " + failure.reason;
     return detail.empty() ? std::string("the plot could not be made") : detail;
 }
 
 TForm1::TForm1(Options options)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
-      options_(std::move(options)),
-      gate_([this] { runRePlot(); })
+    : QWidget(nullptr,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowCloseButtonHint),
+      options_(std::move(options)), gate_([this] { runRePlot(); })
 {
     setWindowTitle(QString::fromLatin1(kCaption));
     QFont f = font();
@@ -99,8 +97,7 @@ TForm1::TForm1(Options options)
     GroupPlotSize = new QGroupBox(QStringLiteral("Plot Size"), this);
     GroupPlotSize->setGeometry(8, 102, 152, 66);
     ComboBox1 = new QComboBox(GroupPlotSize);
-    for (int i = 0; i < kPlotSizeCount; ++i)
-        ComboBox1->addItem(QString::fromLatin1(plotSizeName(i)));
+    for (int i = 0; i < kPlotSizeCount; ++i) ComboBox1->addItem(QString::fromLatin1(plotSizeName(i)));
     ComboBox1->setCurrentIndex(kMediumPlotSize);
     ComboBox1->setGeometry(8, 16, 136, 21);
     Label4 = label(GroupPlotSize, "h=", 8, 44);
@@ -142,8 +139,7 @@ TForm1::TForm1(Options options)
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
 
     rePlot_.setRefreshStep([this] {
-        if (Form3)
-            Form3->RefreshValues();
+        if (Form3) Form3->RefreshValues();
     });
     rePlot_.setPlotStep(options_.plotStep);
 
@@ -151,8 +147,8 @@ TForm1::TForm1(Options options)
 
     // The application creates the file dialog and then the statistics
     // window, both hidden.
-    Form2 = std::make_unique<TForm2>(inputFolder_, outputFolder_, [this] { Button1Click(); },
-                                     [this] { Button2->setEnabled(true); });
+    Form2 = std::make_unique<TForm2>(
+        inputFolder_, outputFolder_, [this] { Button1Click(); }, [this] { Button2->setEnabled(true); });
     Form3 = std::make_unique<TForm3>(rePlot_.lightCurve(), *Form2);
 }
 
@@ -207,8 +203,7 @@ void TForm1::runRePlot()
     request.output = outputChoice();
     request.thicknessText = Edit2->text().toStdString();
     const RePlot::Result result = rePlot_.run(request);
-    if (result.plotted)
-        notePlotResult();
+    if (result.plotted) notePlotResult();
 }
 
 void TForm1::notePlotResult()
@@ -279,24 +274,33 @@ void TForm1::CSpinEdit1Change()
 void TForm1::Timer1Timer()
 {
     Button1Click();
-    if (Form3)
-        Form3->RefreshValues();
+    if (Form3) Form3->RefreshValues();
 }
 
 void TForm1::ComboBox1Change()
 {
-    if (!applyPlotSize(ComboBox1->currentIndex(), rePlot_.geometry()))
-        return;
+    if (!applyPlotSize(ComboBox1->currentIndex(), rePlot_.geometry())) return;
     showWindowSize();
     rePlot_.description().reset(desktop().width, rePlot_.geometry());
-    if (Button1->isEnabled())
-        Button1Click();
+    if (Button1->isEnabled()) Button1Click();
 }
 
-void TForm1::SpeedButton1Click() { moved(Move::Up); }
-void TForm1::SpeedButton2Click() { moved(Move::Down); }
-void TForm1::SpeedButton3Click() { moved(Move::Right); }
-void TForm1::SpeedButton4Click() { moved(Move::Left); }
+void TForm1::SpeedButton1Click()
+{
+    moved(Move::Up);
+}
+void TForm1::SpeedButton2Click()
+{
+    moved(Move::Down);
+}
+void TForm1::SpeedButton3Click()
+{
+    moved(Move::Right);
+}
+void TForm1::SpeedButton4Click()
+{
+    moved(Move::Left);
+}
 
 void TForm1::moved(Move move)
 {
@@ -322,12 +326,9 @@ void TForm1::showWindowSize()
 
 OutputChoice TForm1::outputChoice() const
 {
-    if (RadioButton2->isChecked())
-        return OutputChoice::Pdf;
-    if (RadioButton3->isChecked())
-        return OutputChoice::Eps;
-    if (RadioButton4->isChecked())
-        return OutputChoice::Png;
+    if (RadioButton2->isChecked()) return OutputChoice::Pdf;
+    if (RadioButton3->isChecked()) return OutputChoice::Eps;
+    if (RadioButton4->isChecked()) return OutputChoice::Png;
     return OutputChoice::Screen;
 }
 

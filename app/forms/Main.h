@@ -65,7 +65,7 @@ public:
     void Button5Click(); // "Exit"
     void CSpinEdit1Change();
     void Timer1Timer();
-    void ComboBox1Change(); // plot size
+    void ComboBox1Change();   // plot size
     void SpeedButton1Click(); // up
     void SpeedButton2Click(); // down
     void SpeedButton3Click(); // right
@@ -128,7 +128,7 @@ private:
     RePlotGate gate_;
     std::int32_t positionStep_ = 0;
     bool firstOpen_ = true;
-    std::string inputFolder_;  // from the configuration, for the dialog
+    std::string inputFolder_; // from the configuration, for the dialog
     std::string outputFolder_;
     std::string plotFailure_;
     std::unique_ptr<TForm2> Form2;

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QThread>
@@ -19,21 +19,24 @@ namespace zedozo {
 
 // ---- widget -------------------------------------------------------------------
 
-QtScreenWidget::QtScreenWidget(QtBackendWindow* owner) : QWidget(nullptr), owner_(owner) {
+QtScreenWidget::QtScreenWidget(QtBackendWindow* owner) : QWidget(nullptr), owner_(owner)
+{
     // The plot window must not keep the program running, nor end it when the
     // user closes it.
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
-void QtScreenWidget::paintEvent(QPaintEvent* event) {
+void QtScreenWidget::paintEvent(QPaintEvent* event)
+{
     QPainter p(this);
     // Whatever the image does not cover (a window the user enlarged).
     p.fillRect(event->rect(), Qt::black);
     if (owner_) owner_->paintInto(p);
 }
 
-void QtScreenWidget::closeEvent(QCloseEvent* event) {
+void QtScreenWidget::closeEvent(QCloseEvent* event)
+{
     if (owner_ && !owner_->userClose()) {
         event->ignore();
         return;
@@ -41,12 +44,14 @@ void QtScreenWidget::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void QtScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
+void QtScreenWidget::mouseReleaseEvent(QMouseEvent* event)
+{
     if (owner_ && event->button() == Qt::RightButton) owner_->addInput(WindowInput::RightButton);
     QWidget::mouseReleaseEvent(event);
 }
 
-void QtScreenWidget::keyPressEvent(QKeyEvent* event) {
+void QtScreenWidget::keyPressEvent(QKeyEvent* event)
+{
     if (owner_) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             owner_->addInput(WindowInput::Return);
@@ -62,12 +67,13 @@ void QtScreenWidget::keyPressEvent(QKeyEvent* event) {
 
 // ---- window -------------------------------------------------------------------
 
-QtBackendWindow::QtBackendWindow(QtWindowBackend* backend, QtScreenWidget* widget)
-    : backend_(backend), widget_(widget) {
+QtBackendWindow::QtBackendWindow(QtWindowBackend* backend, QtScreenWidget* widget) : backend_(backend), widget_(widget)
+{
     points_.reserve(64);
 }
 
-QtBackendWindow::~QtBackendWindow() {
+QtBackendWindow::~QtBackendWindow()
+{
     endPainting();
     if (backend_) {
         auto& live = backend_->live_;
@@ -76,7 +82,8 @@ QtBackendWindow::~QtBackendWindow() {
     dropWidget();
 }
 
-void QtBackendWindow::dropWidget() {
+void QtBackendWindow::dropWidget()
+{
     if (widget_) {
         widget_->detach();
         widget_->hide();
@@ -85,12 +92,19 @@ void QtBackendWindow::dropWidget() {
     widget_ = nullptr;
 }
 
-int QtBackendWindow::clientWidth() const { return widget_ ? widget_->width() : 0; }
-int QtBackendWindow::clientHeight() const { return widget_ ? widget_->height() : 0; }
+int QtBackendWindow::clientWidth() const
+{
+    return widget_ ? widget_->width() : 0;
+}
+int QtBackendWindow::clientHeight() const
+{
+    return widget_ ? widget_->height() : 0;
+}
 
 // The painter stays open across drawing calls (one begin per batch of
 // drawing, not per polyline) and is closed before the image is shown.
-QPainter* QtBackendWindow::painter() {
+QPainter* QtBackendWindow::painter()
+{
     if (image_.isNull()) return nullptr;
     if (!painter_.isActive()) {
         if (!painter_.begin(&image_)) return nullptr;
@@ -105,11 +119,13 @@ QPainter* QtBackendWindow::painter() {
     return &painter_;
 }
 
-void QtBackendWindow::endPainting() {
+void QtBackendWindow::endPainting()
+{
     if (painter_.isActive()) painter_.end();
 }
 
-bool QtBackendWindow::createImage(int width, int height, std::uint32_t fill) {
+bool QtBackendWindow::createImage(int width, int height, std::uint32_t fill)
+{
     endPainting();
     image_ = QImage();
     if (width <= 0 || height <= 0) return false;
@@ -120,7 +136,8 @@ bool QtBackendWindow::createImage(int width, int height, std::uint32_t fill) {
     return true;
 }
 
-void QtBackendWindow::setColour(std::uint32_t rgb) {
+void QtBackendWindow::setColour(std::uint32_t rgb)
+{
     colour_ = QColor::fromRgb(rgb & 0xFFFFFFu);
     if (painter_.isActive()) {
         QPen pen(colour_);
@@ -132,7 +149,8 @@ void QtBackendWindow::setColour(std::uint32_t rgb) {
 
 // Solid one-pixel lines go straight into the image's rows: a full-day curve
 // is a million short segments, too many for a painter call each.
-void QtBackendWindow::polyline(const PixelPoint* points, int n) {
+void QtBackendWindow::polyline(const PixelPoint* points, int n)
+{
     if (n < 2 || image_.isNull()) return;
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
@@ -152,23 +170,32 @@ void QtBackendWindow::polyline(const PixelPoint* points, int n) {
             plot(x0, y0);
             if (x0 == x1 && y0 == y1) break;
             const int e2 = 2 * err;
-            if (e2 >= dy) { err += dy; x0 += sx; }
-            if (e2 <= dx) { err += dx; y0 += sy; }
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
         }
     }
 }
 
-void QtBackendWindow::setPixel(int x, int y) {
+void QtBackendWindow::setPixel(int x, int y)
+{
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
     reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = 0xFF000000u | (colour_.rgb() & 0xFFFFFFu);
 }
 
-void QtBackendWindow::fillRect(int x, int y, int width, int height, std::uint32_t rgb) {
+void QtBackendWindow::fillRect(int x, int y, int width, int height, std::uint32_t rgb)
+{
     if (width <= 0 || height <= 0) return;
     if (QPainter* p = painter()) p->fillRect(QRect(x, y, width, height), QColor::fromRgb(rgb & 0xFFFFFFu));
 }
 
-void QtBackendWindow::fillPolygon(const PixelPoint* points, int n) {
+void QtBackendWindow::fillPolygon(const PixelPoint* points, int n)
+{
     if (n < 2) return;
     QPainter* p = painter();
     if (!p) return;
@@ -179,7 +206,8 @@ void QtBackendWindow::fillPolygon(const PixelPoint* points, int n) {
     p->setBrush(Qt::NoBrush);
 }
 
-bool QtBackendWindow::selectFont(const WindowFontRequest& request) {
+bool QtBackendWindow::selectFont(const WindowFontRequest& request)
+{
     if (request.cellHeight <= 0 || request.face.empty()) return false;
     QFont font(QString::fromStdString(request.face));
     font.setWeight(request.weight >= 700 ? QFont::Bold : QFont::Normal);
@@ -204,13 +232,15 @@ bool QtBackendWindow::selectFont(const WindowFontRequest& request) {
     return true;
 }
 
-double QtBackendWindow::advanceWidth(char32_t ch) const {
+double QtBackendWindow::advanceWidth(char32_t ch) const
+{
     if (!hasFont_) return 0.0;
     QFontMetricsF fm(font_);
     return fm.horizontalAdvance(QString::fromUcs4(&ch, 1));
 }
 
-void QtBackendWindow::drawChar(int x, int y, char32_t ch) {
+void QtBackendWindow::drawChar(int x, int y, char32_t ch)
+{
     if (!hasFont_) return;
     QPainter* p = painter();
     if (!p) return;
@@ -223,44 +253,52 @@ void QtBackendWindow::drawChar(int x, int y, char32_t ch) {
     p->resetTransform();
 }
 
-void QtBackendWindow::paintInto(QPainter& p) {
+void QtBackendWindow::paintInto(QPainter& p)
+{
     endPainting();
     if (backend_) ++backend_->paints_;
     if (!image_.isNull()) p.drawImage(0, 0, image_);
 }
 
-void QtBackendWindow::present() {
+void QtBackendWindow::present()
+{
     endPainting();
     if (widget_ && widget_->isVisible()) widget_->repaint();
 }
 
-void QtBackendWindow::setTitle(const std::string& title) {
+void QtBackendWindow::setTitle(const std::string& title)
+{
     if (widget_) widget_->setWindowTitle(QString::fromStdString(title));
 }
 
-std::string QtBackendWindow::title() const {
+std::string QtBackendWindow::title() const
+{
     return widget_ ? widget_->windowTitle().toStdString() : std::string();
 }
 
-bool QtBackendWindow::userClose() {
+bool QtBackendWindow::userClose()
+{
     if (!closeEnabled_) return false;
     open_ = false;
     return true;
 }
 
 // Nobody takes input from a window left open under NONE; keep only a few.
-void QtBackendWindow::addInput(WindowInput input) {
+void QtBackendWindow::addInput(WindowInput input)
+{
     if (inputs_.size() < 16) inputs_.push_back(input);
 }
 
-WindowInput QtBackendWindow::takeInput() {
+WindowInput QtBackendWindow::takeInput()
+{
     if (inputs_.empty()) return WindowInput::None;
     WindowInput in = inputs_.front();
     inputs_.erase(inputs_.begin());
     return in;
 }
 
-const QImage& QtBackendWindow::image() {
+const QImage& QtBackendWindow::image()
+{
     endPainting();
     return image_;
 }
@@ -269,7 +307,8 @@ const QImage& QtBackendWindow::image() {
 
 QtWindowBackend::QtWindowBackend() = default;
 
-QtWindowBackend::~QtWindowBackend() {
+QtWindowBackend::~QtWindowBackend()
+{
     for (QtBackendWindow* w : live_) {
         w->endPainting();
         w->backend_ = nullptr;
@@ -278,7 +317,8 @@ QtWindowBackend::~QtWindowBackend() {
     live_.clear();
 }
 
-static bool onGuiThread(std::string& error) {
+static bool onGuiThread(std::string& error)
+{
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         error = "No display: the screen window needs the desktop application";
         return false;
@@ -290,7 +330,8 @@ static bool onGuiThread(std::string& error) {
     return true;
 }
 
-bool QtWindowBackend::desktop(DesktopInfo& info) {
+bool QtWindowBackend::desktop(DesktopInfo& info)
+{
     if (!onGuiThread(error_)) return false;
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) {
@@ -304,13 +345,13 @@ bool QtWindowBackend::desktop(DesktopInfo& info) {
     return true;
 }
 
-std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(int x, int y, int clientWidth,
-                                                             int clientHeight,
-                                                             const std::string& title) {
+std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(
+    int x, int y, int clientWidth, int clientHeight, const std::string& title)
+{
     if (!onGuiThread(error_)) return nullptr;
     if (clientWidth <= 0 || clientHeight <= 0) {
-        error_ = "Window size " + std::to_string(clientWidth) + " x " + std::to_string(clientHeight) +
-                 " is not positive";
+        error_
+            = "Window size " + std::to_string(clientWidth) + " x " + std::to_string(clientHeight) + " is not positive";
         return nullptr;
     }
     std::unique_ptr<QtBackendWindow> window(new QtBackendWindow(this, nullptr));
@@ -324,10 +365,11 @@ std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(int x, int y, int c
     return window;
 }
 
-bool QtWindowBackend::dispatchEvents() {
+bool QtWindowBackend::dispatchEvents()
+{
     long long before = paints_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return paints_ != before;
 }
 
-}  // namespace zedozo
+} // namespace zedozo

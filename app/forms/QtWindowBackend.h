@@ -75,7 +75,7 @@ private:
     QPainter* painter();
     void endPainting();
     void paintInto(QPainter& p);
-    bool userClose();   // false while closing is disabled
+    bool userClose(); // false while closing is disabled
     void addInput(WindowInput input);
     void dropWidget();
 
@@ -83,7 +83,7 @@ private:
     QPointer<QtScreenWidget> widget_;
     QImage image_;
     QPainter painter_;
-    QColor colour_{Qt::white};
+    QColor colour_ {Qt::white};
     std::vector<QPoint> points_;
     bool hasFont_ = false;
     QFont font_;
@@ -101,8 +101,8 @@ public:
     ~QtWindowBackend() override;
 
     bool desktop(DesktopInfo& info) override;
-    std::unique_ptr<BackendWindow> createWindow(int x, int y, int clientWidth, int clientHeight,
-                                                const std::string& title) override;
+    std::unique_ptr<BackendWindow> createWindow(
+        int x, int y, int clientWidth, int clientHeight, const std::string& title) override;
     bool dispatchEvents() override;
     std::string lastError() const override { return error_; }
 
@@ -117,4 +117,4 @@ private:
     std::string error_;
 };
 
-}  // namespace zedozo
+} // namespace zedozo

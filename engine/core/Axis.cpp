@@ -17,8 +17,8 @@ namespace zedozo {
 
 namespace {
 
-constexpr double kCountSlack = 0.0001;   // keeps the last tick/label of an exact range
-constexpr int kLabelBuffer = 512;        // longest FLOAT text: 39 digits, sign, point, 100 decimals
+constexpr double kCountSlack = 0.0001; // keeps the last tick/label of an exact range
+constexpr int kLabelBuffer = 512;      // longest FLOAT text: 39 digits, sign, point, 100 decimals
 
 int pageScaled(const EngineState& st, int value)
 {
@@ -52,7 +52,7 @@ struct Side {
     int xp = 0, yp = 0; // base point
     int n = 0;          // axis length
     double a = 0, e = 1, o = 0, step = 1;
-    bool log = false;   // limits and labels are powers of ten
+    bool log = false; // limits and labels are powers of ten
 };
 
 // One axis as graf gives it; the base point and side are set per side drawn.
@@ -73,8 +73,10 @@ Side axisSide(bool isX, int n, float a, float e, float org, float step, const Ax
 // pen moves little between them.
 void tickLine(EngineState& st, float x1, float y1, float x2, float y2)
 {
-    if (st.axis.tickReversed) drawLine(x2, y2, x1, y1);
-    else drawLine(x1, y1, x2, y2);
+    if (st.axis.tickReversed)
+        drawLine(x2, y2, x1, y1);
+    else
+        drawLine(x1, y1, x2, y2);
     st.axis.tickReversed = !st.axis.tickReversed;
 }
 
@@ -90,8 +92,10 @@ void drawTick(EngineState& st, const AxisSettings& ax, const Side& s, int p, int
     int from = 0;
     if (ax.tickPosition == 2) from = -(len / 2);
     const int to = from + len;
-    if (s.isX) tickLine(st, float(p), float(s.yp + from), float(p), float(s.yp + to));
-    else tickLine(st, float(s.xp + from), float(p), float(s.xp + to), float(p));
+    if (s.isX)
+        tickLine(st, float(p), float(s.yp + from), float(p), float(s.yp + to));
+    else
+        tickLine(st, float(s.xp + from), float(p), float(s.xp + to), float(p));
 }
 
 // Plot coordinate of the axis value v (an exponent on a logarithmic axis)
@@ -187,8 +191,10 @@ int drawLabels(EngineState& st, const AxisSettings& ax, const Side& s, int r)
             y = s.side == 0 ? r : r - h;
         } else {
             y = static_cast<int>(s.yp - 0.5 - (v - s.a) * f - h * 0.5);
-            if (s.side == 1) x = (ax.labelJustification == 1 || ax.labelJustification == 3) ? r - widest : r - w;
-            else x = (ax.labelJustification == 1 || ax.labelJustification == 4) ? r : r + widest - w;
+            if (s.side == 1)
+                x = (ax.labelJustification == 1 || ax.labelJustification == 3) ? r - widest : r - w;
+            else
+                x = (ax.labelJustification == 1 || ax.labelJustification == 4) ? r : r + widest - w;
         }
         drawText(text, x, y, 0, h);
     }
@@ -206,8 +212,10 @@ void drawName(EngineState& st, const AxisSettings& ax, const Side& s, int distan
     setTextHeight(st, hn);
     const int w = textWidth(nm);
     int along = 0;
-    if (ax.nameJustification == 0) along = static_cast<int>((s.n - w) * 0.5);
-    else if (ax.nameJustification == 2) along = s.n - w;
+    if (ax.nameJustification == 0)
+        along = static_cast<int>((s.n - w) * 0.5);
+    else if (ax.nameJustification == 2)
+        along = s.n - w;
 
     ColourScope colour(st, ax.nameColour);
     if (s.isX) {
@@ -240,21 +248,27 @@ void drawSide(EngineState& st, AxisSettings ax, const Side& s, int mode)
 
     if (ax.lineDrawn) {
         ColourScope colour(st, ax.lineColour);
-        if (s.isX) drawLine(float(s.xp), float(s.yp), float(s.xp + s.n - 1), float(s.yp));
-        else drawLine(float(s.xp), float(s.yp), float(s.xp), float(s.yp - s.n + 1));
+        if (s.isX)
+            drawLine(float(s.xp), float(s.yp), float(s.xp + s.n - 1), float(s.yp));
+        else
+            drawLine(float(s.xp), float(s.yp), float(s.xp), float(s.yp - s.n + 1));
     }
 
     if (ticks) {
         ColourScope colour(st, ax.tickColour);
-        if (s.log) drawLogTicks(st, ax, s, ax.ticksPerStep, minor, major);
-        else drawLinearTicks(st, ax, s, ax.ticksPerStep, minor, major);
+        if (s.log)
+            drawLogTicks(st, ax, s, ax.ticksPerStep, minor, major);
+        else
+            drawLinearTicks(st, ax, s, ax.ticksPerStep, minor, major);
     }
 
     int extent = 0;
     if (labelsOn) {
         int r = (s.isX ? s.yp : s.xp) + labelDistance;
-        if (ticks && ax.tickPosition == 0) r += major;
-        else if (ticks && ax.tickPosition == 2) r += major / 2;
+        if (ticks && ax.tickPosition == 0)
+            r += major;
+        else if (ticks && ax.tickPosition == 2)
+            r += major / 2;
         extent = drawLabels(st, ax, s, r);
     }
 
@@ -312,9 +326,7 @@ bool checkAxis(const EngineState& st, float a, float e, float org, float step)
     return ok;
 }
 
-
-template <typename F>
-void forSelected(EngineState& st, std::string_view axes, F&& f)
+template <typename F> void forSelected(EngineState& st, std::string_view axes, F&& f)
 {
     const AxisSelection sel = selectAxes(axes);
     if (sel.x) f(st.axis.axis[0]);
@@ -335,8 +347,8 @@ void axisWord(std::string_view axes, char word[4])
 
 } // namespace
 
-void fixMapping(EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg,
-                float ystep)
+void fixMapping(
+    EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep)
 {
     const AxisState& ax = st.axis;
     UserMapping& m = st.map;
@@ -399,15 +411,19 @@ int formatFloatLabel(char* buf, std::size_t size, float v, int ndig)
             q = std::trunc(double(a) + 0.5);
         } else {
             const float p = std::pow(10.0f, static_cast<float>(ndig));
-            if (std::isfinite(p)) q = std::trunc((double(a * p) + 0.5) / p);
-            else q = std::trunc(double(a));   // beyond float: the digits of the integer part
+            if (std::isfinite(p))
+                q = std::trunc((double(a * p) + 0.5) / p);
+            else
+                q = std::trunc(double(a)); // beyond float: the digits of the integer part
         }
         int g = 1;
         for (double t = 10.0; t - 0.5 <= q && g < 400; t *= 10.0) ++g;
         const int width = g + sign + ndig + 1;
         int n;
-        if (ndig < 0) n = std::snprintf(buf, size, "%*.0f", width, std::round(double(v)));
-        else n = std::snprintf(buf, size, "%*.*f", width, ndig, double(v));
+        if (ndig < 0)
+            n = std::snprintf(buf, size, "%*.0f", width, std::round(double(v)));
+        else
+            n = std::snprintf(buf, size, "%*.*f", width, ndig, double(v));
         if (n < 0) {
             buf[0] = '\0';
             return 0;
@@ -428,7 +444,7 @@ void axisDefaults(EngineState& st)
 {
     AxisState& a = st.axis;
     const bool reversed = a.tickReversed;
-    a = AxisState{};
+    a = AxisState {};
     a.tickReversed = reversed;
     const int pw = st.page.npagx, ph = st.page.npagy;
     a.lenX = static_cast<int>((pw + 1) * 2.0 / 3.0 + 0.5);

@@ -20,8 +20,8 @@ void setTextHeight(EngineState& st, int h);
 // size - 1 characters if the buffer is smaller.
 // The user-to-plot mapping and the clip rectangle of an axis system at the
 // current axis position and lengths (what graf fixes before drawing).
-void fixMapping(EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg,
-                float ystep);
+void fixMapping(
+    EngineState& st, float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep);
 
 int formatFloatLabel(char* buf, std::size_t size, float v, int ndig);
 

@@ -34,33 +34,33 @@ struct AxisSettings {
     std::string name;            // up to kAxisNameChars characters
     int tickPosition = 0;        // 0 outside (label side), 1 inside, 2 centred
     int labelDistance = 24;
-    int labelJustification = 0;  // 0 automatic (1, 3, 4 align the y labels)
-    int labelSelection = 0;      // 0 all, 1 without the first, 2 without the last, 3 without both
+    int labelJustification = 0; // 0 automatic (1, 3, 4 align the y labels)
+    int labelSelection = 0;     // 0 all, 1 without the first, 2 without the last, 3 without both
     int nameDistance = 30;
-    int nameJustification = 0;   // 0 centred, 1 at the start, 2 at the end
-    int lineColour = -1;         // colours: -1 the current colour
+    int nameJustification = 0; // 0 centred, 1 at the start, 2 at the end
+    int lineColour = -1;       // colours: -1 the current colour
     int tickColour = -1;
     int labelColour = -1;
     int nameColour = -1;
 };
 
 struct AxisState {
-    int posX = 494;              // lower left corner of the axis system
+    int posX = 494; // lower left corner of the axis system
     int posY = 1799;
-    int lenX = 1980;             // axis lengths, plot units
+    int lenX = 1980; // axis lengths, plot units
     int lenY = 1400;
-    AxisSettings axis[3];        // X, Y, Z
-    int minorTick = 16;          // tick lengths
+    AxisSettings axis[3]; // X, Y, Z
+    int minorTick = 16;   // tick lengths
     int majorTick = 24;
-    int nameHeight = 36;         // hname
-    int modeLowerX = kSideName;  // side modes
+    int nameHeight = 36;        // hname
+    int modeLowerX = kSideName; // side modes
     int modeLeftY = kSideName;
     int modeUpperX = kSideTicks;
     int modeRightY = kSideTicks;
     int frameThickness = 1;
     int frameColour = -1;
-    int backgroundColour = -1;   // -1: no fill
-    int otherDigits[5] = {1, 1, 1, 1, 1};  // labdig of BAR, CON, PIE, DAT, PER (other plot kinds)
+    int backgroundColour = -1;            // -1: no fill
+    int otherDigits[5] = {1, 1, 1, 1, 1}; // labdig of BAR, CON, PIE, DAT, PER (other plot kinds)
 
     // Direction of the next tick line. One for the whole process, so that a
     // pen plotter moves little between ticks: never reset by disini.

@@ -19,13 +19,18 @@ struct Anchor {
     int r, g, b;
 };
 constexpr Anchor kRainbowAnchors[] = {
-    {1, 0x22, 0x00, 0x44},   {32, 0x00, 0x08, 0xFF},  {96, 0x00, 0xFF, 0xFF}, {128, 0x00, 0xFF, 0x52},
-    {144, 0x00, 0xFF, 0x00}, {192, 0xFF, 0xFF, 0x00}, {254, 0xFF, 0x00, 0x00},
+    {1, 0x22, 0x00, 0x44},
+    {32, 0x00, 0x08, 0xFF},
+    {96, 0x00, 0xFF, 0xFF},
+    {128, 0x00, 0xFF, 0x52},
+    {144, 0x00, 0xFF, 0x00},
+    {192, 0xFF, 0xFF, 0x00},
+    {254, 0xFF, 0x00, 0x00},
 };
 
 std::array<std::uint32_t, 256> buildRainbow()
 {
-    std::array<std::uint32_t, 256> t{};
+    std::array<std::uint32_t, 256> t {};
     t[0] = 0x000000;
     t[255] = 0xFFFFFF;
     constexpr int n = int(sizeof kRainbowAnchors / sizeof kRainbowAnchors[0]);
@@ -54,16 +59,15 @@ constexpr std::int32_t explicitColour(int r, int g, int b)
 }
 
 constexpr std::int32_t kNamed[10] = {
-    0,
-    explicitColour(255, 255, 255),   // WHIT
-    explicitColour(255, 0, 0),       // RED
-    explicitColour(0, 255, 0),       // GREE
-    explicitColour(255, 255, 0),     // YELL
-    explicitColour(0, 0, 255),       // BLUE
-    explicitColour(255, 128, 0),     // ORAN
-    explicitColour(0, 255, 255),     // CYAN
-    explicitColour(255, 0, 255),     // MAGE
-    explicitColour(0, 0, 0),         // BLAC
+    0, explicitColour(255, 255, 255), // WHIT
+    explicitColour(255, 0, 0),        // RED
+    explicitColour(0, 255, 0),        // GREE
+    explicitColour(255, 255, 0),      // YELL
+    explicitColour(0, 0, 255),        // BLUE
+    explicitColour(255, 128, 0),      // ORAN
+    explicitColour(0, 255, 255),      // CYAN
+    explicitColour(255, 0, 255),      // MAGE
+    explicitColour(0, 0, 0),          // BLAC
 };
 
 } // namespace
@@ -71,7 +75,7 @@ constexpr std::int32_t kNamed[10] = {
 void colourDefaults(EngineState& st)
 {
     ColourState& c = st.colour;
-    const bool grey = st.cycle.devcode == 501;   // "POST" uses the grey table
+    const bool grey = st.cycle.devcode == 501; // "POST" uses the grey table
     if (grey) {
         for (int i = 0; i < 256; ++i) c.table[i] = std::uint32_t(i << 16 | i << 8 | i);
     } else {

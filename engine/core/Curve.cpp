@@ -1,9 +1,9 @@
 // Drawing core: pen with line shift, the 100-point polyline buffer with
 // Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv and curve.
+#include "engine/TestSeams.h"
 #include "engine/core/AxisInternal.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
-#include "engine/TestSeams.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,18 +20,21 @@ inline float clampCoord(float v)
     // NaN (a "nan" in the data) has no place on the page: it goes far off
     // it, where clipping removes it like any other far point, instead of
     // reaching a writer that turns it into an integer.
-    if (v != v)
-        return kCoordLimit;
+    if (v != v) return kCoordLimit;
     return v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v;
 }
 
 inline int regionCode(const ClipWindow& w, double x, double y)
 {
     int c = 0;
-    if (x < w.left - kClipTolerance) c |= 1;
-    else if (x > w.right + kClipTolerance) c |= 2;
-    if (y < w.top - kClipTolerance) c |= 4;
-    else if (y > w.bottom + kClipTolerance) c |= 8;
+    if (x < w.left - kClipTolerance)
+        c |= 1;
+    else if (x > w.right + kClipTolerance)
+        c |= 2;
+    if (y < w.top - kClipTolerance)
+        c |= 4;
+    else if (y > w.bottom + kClipTolerance)
+        c |= 8;
     return c;
 }
 
@@ -76,8 +79,8 @@ bool clipSegment(const ClipWindow& w, double& x0, double& y0, double& x1, double
 
 inline bool inside(const ClipWindow& w, float x, float y)
 {
-    return x >= w.left - kClipTolerance && x <= w.right + kClipTolerance && y >= w.top - kClipTolerance &&
-           y <= w.bottom + kClipTolerance;
+    return x >= w.left - kClipTolerance && x <= w.right + kClipTolerance && y >= w.top - kClipTolerance
+        && y <= w.bottom + kClipTolerance;
 }
 
 inline void polyMove(EngineState& st, float x, float y)
@@ -145,8 +148,10 @@ void penMove(float x, float y)
 {
     EngineState& st = engineState();
     PolylineBuffer& b = st.poly;
-    if (st.curve.lineShift != 0.0f) b.pendingMove = true;
-    else polyMove(st, x, y);
+    if (st.curve.lineShift != 0.0f)
+        b.pendingMove = true;
+    else
+        polyMove(st, x, y);
     b.penX = x;
     b.penY = y;
 }
@@ -222,8 +227,10 @@ void formatScaled(char* buf, std::size_t size, float v, bool first)
 {
     double a = std::fabs(double(v));
     bool plain = v == 0.0f || (a >= 1e-6 && a <= 1e6);
-    if (first) std::snprintf(buf, size, plain ? "%f /" : "%12.4e /", double(v));
-    else std::snprintf(buf, size, plain ? " %f) out of axis scaling!\n" : "%12.4e) out of axis scaling!\n", double(v));
+    if (first)
+        std::snprintf(buf, size, plain ? "%f /" : "%12.4e /", double(v));
+    else
+        std::snprintf(buf, size, plain ? " %f) out of axis scaling!\n" : "%12.4e) out of axis scaling!\n", double(v));
 }
 
 void reportOutOfScaling(const EngineState& st, const float* x, const float* y, int n)

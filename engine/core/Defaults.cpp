@@ -15,14 +15,14 @@ void coreDefaults(EngineState& st)
     st.cycle.continueKey = 0;
     st.cycle.delay = 10;
 
-    st.clip = ClipWindow{0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
-    st.map = UserMapping{};
+    st.clip = ClipWindow {0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
+    st.map = UserMapping {};
     st.map.clipRect[2] = st.page.npagx;
     st.map.clipRect[3] = st.page.npagy;
 
     axisDefaults(st);
 
-    st.curve = CurveState{};
+    st.curve = CurveState {};
     st.poly.count = 0;
     st.poly.continued = false;
     st.poly.pendingMove = false;

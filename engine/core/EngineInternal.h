@@ -45,9 +45,9 @@ const char* warningText(int number);
 // written (warnings switched off).
 bool errmes(int number);
 // Raise and write a warning in one of the three line forms.
-void warnText(int number, std::string_view arg);   // "...!   (%s)"
-void warnInt(int number, int arg);                 // "...!   (%4d)"
-void warnPlain(int number);                        // "...!"
+void warnText(int number, std::string_view arg); // "...!   (%s)"
+void warnInt(int number, int arg);               // "...!   (%4d)"
+void warnPlain(int number);                      // "...!"
 // Loads an operation's own text, raised as warning 101 (or 168..170).
 void customText(std::string_view text);
 // printf to the error stream (console = stdout, or the error file).

@@ -44,7 +44,7 @@ EngineState& engineState()
 
 void resetEngineForTests()
 {
-    delete g_state;   // the plot file's deleter removes an uncommitted temporary file
+    delete g_state; // the plot file's deleter removes an uncommitted temporary file
     g_state = nullptr;
 }
 

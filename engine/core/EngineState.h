@@ -27,10 +27,10 @@ inline constexpr float kEngineVersion = 9.1f;
 
 // Warning switches, error stream and the last warning (errmod, errmes).
 struct WarningState {
-    bool warnOn = true;          // errmod WARN
-    int checkOn = 1;             // errmod CHEC: data checks (out-of-scaling report)
-    bool protocolOn = true;      // errmod PROT: summary banner at disfin
-    bool useErrFile = false;     // error stream is the error file (else the console, stdout)
+    bool warnOn = true;      // errmod WARN
+    int checkOn = 1;         // errmod CHEC: data checks (out-of-scaling report)
+    bool protocolOn = true;  // errmod PROT: summary banner at disfin
+    bool useErrFile = false; // error stream is the error file (else the console, stdout)
     std::FILE* errFile = nullptr;
     bool errFileOpen = false;
     bool errFileNameSet = false;
@@ -43,14 +43,14 @@ struct WarningState {
 
 // Page geometry.
 struct PageState {
-    float limitX = 2969.0f;      // largest page coordinates, page units ("DA4L")
+    float limitX = 2969.0f; // largest page coordinates, page units ("DA4L")
     float limitY = 2099.0f;
     char pagfmt[5] = "DA4L";
-    float pageScale = 1.0f;      // page units per plot unit
-    float epsilon = 1.0e-35f;    // magnitudes below count as zero (axis checks)
-    int npagx = 2969;            // page extent in plot units
+    float pageScale = 1.0f;   // page units per plot unit
+    float epsilon = 1.0e-35f; // magnitudes below count as zero (axis checks)
+    int npagx = 2969;         // page extent in plot units
     int npagy = 2099;
-    int originX = 0;             // page origin offsets added by the core
+    int originX = 0; // page origin offsets added by the core
     int originY = 0;
 };
 
@@ -71,40 +71,40 @@ struct CycleState {
     DeviceRect devRect;          // set at disini
     float devscl = 1.0f;         // device units per plot unit
     int colourDepth = 8;
-    int bgmode = 0;              // 0 dark background, 2 paper
+    int bgmode = 0; // 0 dark background, 2 paper
     int firstBgmode = -1;
-    std::string plotFile;        // current output file name (whole)
-    std::string savedPlotFile;   // name of the last setfil
-    int plotFileStatus = 0;      // 0 no setfil, 1 given not used, 2 saved name in use
-    int fileMode = 0;            // filmod: 0 count, 1 delete, 2 break
-    int windowMode = 0;          // winmod 0..5
+    std::string plotFile;      // current output file name (whole)
+    std::string savedPlotFile; // name of the last setfil
+    int plotFileStatus = 0;    // 0 no setfil, 1 given not used, 2 saved name in use
+    int fileMode = 0;          // filmod: 0 count, 1 delete, 2 break
+    int windowMode = 0;        // winmod 0..5
     int continueKey = 0;
     int delay = 10;
     bool fileWritten = false;    // this cycle writes a plot file (banner "Metafile:")
     bool errFileWasOpen = false; // the error file was opened in this cycle (banner "Err-file:")
     long long vectorCount = 0;   // devvec calls in this cycle
     int cycleFinished = 0;
-    bool drawNothing = false;    // the cycle failed: everything goes to the null device
-    OutputFilePtr out;           // plot file of a file device (made at its first disini)
+    bool drawNothing = false; // the cycle failed: everything goes to the null device
+    OutputFilePtr out;        // plot file of a file device (made at its first disini)
 };
 
 // Colours (rainbow table, named colours, foreground/background).
 struct ColourState {
-    std::uint32_t table[256] = {};  // 0xRRGGBB
-    std::int32_t named[12] = {};    // colour values by keyword number 1..11
+    std::uint32_t table[256] = {}; // 0xRRGGBB
+    std::int32_t named[12] = {};   // colour values by keyword number 1..11
     int foreground = 255;
     int background = 0;
-    int current = 0;                // last value given to devcol
+    int current = 0; // last value given to devcol
 };
 
 // Curve settings.
 struct CurveState {
-    int thickness = 1;           // thkcrv, 1..10000
-    float lineShift = 0.0f;      // perpendicular shift of the pass being drawn
+    int thickness = 1;      // thkcrv, 1..10000
+    float lineShift = 0.0f; // perpendicular shift of the pass being drawn
     int symbolMode = 0;
     int connectionMode = 0;
     int gapDetection = 0;
-    int curveNumber = 1;         // reset to 1 by endgrf
+    int curveNumber = 1; // reset to 1 by endgrf
 };
 
 // The 100-point polyline buffer with its pen.
@@ -113,10 +113,10 @@ struct PolylineBuffer {
     float x[kCapacity];
     float y[kCapacity];
     int count = 0;
-    float penX = 0, penY = 0;    // pen position (unshifted)
-    bool continued = false;      // point 1 was already sent (continuation of a sent buffer)
-    bool pendingMove = false;    // a move recorded while a line shift is active
-    bool flushing = false;       // devcol must not flush recursively
+    float penX = 0, penY = 0; // pen position (unshifted)
+    bool continued = false;   // point 1 was already sent (continuation of a sent buffer)
+    bool pendingMove = false; // a move recorded while a line shift is active
+    bool flushing = false;    // devcol must not flush recursively
 };
 
 // Clip window of line drawing, plot units (inclusive bounds).
@@ -128,20 +128,20 @@ struct ClipWindow {
 struct UserMapping {
     float xa = 0, xe = 1, xorg = 0, xstep = 1;
     float ya = 0, ye = 1, yorg = 0, ystep = 1;
-    float xFactor = 1, yFactor = 1;     // (len - 1) / (e - a)
-    float xOrigin = 0, yOrigin = 0;     // axis position x and y
-    float xRange[2] = {0, 1};           // ordered smaller first
+    float xFactor = 1, yFactor = 1; // (len - 1) / (e - a)
+    float xOrigin = 0, yOrigin = 0; // axis position x and y
+    float xRange[2] = {0, 1};       // ordered smaller first
     float yRange[2] = {0, 1};
-    bool xLog = false, yLog = false;    // scaling of the axes when graf ran
+    bool xLog = false, yLog = false;      // scaling of the axes when graf ran
     int clipRect[4] = {0, 0, 2969, 2099}; // left, top, right, bottom
 };
 
 // What went wrong in the last cycle, for the caller to ask after disfin.
 struct EngineFailure {
-    int warning = 0;             // 0: no failure
-    std::string text;            // warning text
-    std::string fileName;        // plot file concerned (may be empty)
-    std::string reason;          // the system's reason (may be empty)
+    int warning = 0;      // 0: no failure
+    std::string text;     // warning text
+    std::string fileName; // plot file concerned (may be empty)
+    std::string reason;   // the system's reason (may be empty)
     bool failed() const { return warning != 0; }
 };
 
@@ -158,7 +158,7 @@ struct EngineState {
     AxisState axis;
     TitleState title;
     TextState text;
-    Device* device = nullptr;         // writer of the current cycle (null: draws nothing)
+    Device* device = nullptr; // writer of the current cycle (null: draws nothing)
     // Writers by DeviceFamily, kept between cycles: the screen window stays
     // up while a file is plotted, the PDF writer keeps its record.
     std::unique_ptr<Device> writers[12];

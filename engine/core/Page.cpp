@@ -47,7 +47,7 @@ std::string pageHeaderText(std::string_view before, std::string_view after)
     const EngineTime t = engineNow();
     char info[96];
     std::snprintf(info, sizeof info, "%02d.%02d.%4d, %02d:%02d:%02d, ZEDOZO %3.1f ", t.day, t.month, t.year, t.hour,
-                  t.minute, t.second, static_cast<double>(kEngineVersion));
+        t.minute, t.second, static_cast<double>(kEngineVersion));
     std::string header(before.substr(0, kHeaderBeforeChars));
     header += ' ';
     header += info;
@@ -79,10 +79,22 @@ void paghdr(std::string_view before, std::string_view after, int position, int d
         y = (position == 3 || position == 4) ? 15 : ph - 15 - hh;
     } else {
         switch (position) {
-        case 1: x = 15; y = ph - 100; break;
-        case 2: x = pw - 15; y = ph - w - 100; break;
-        case 3: x = pw - 15; y = 100; break;
-        default: x = 15; y = w + 100; break;
+        case 1:
+            x = 15;
+            y = ph - 100;
+            break;
+        case 2:
+            x = pw - 15;
+            y = ph - w - 100;
+            break;
+        case 3:
+            x = pw - 15;
+            y = 100;
+            break;
+        default:
+            x = 15;
+            y = w + 100;
+            break;
         }
     }
     drawText(header, x, y, angle, hh);

@@ -14,20 +14,19 @@ namespace zedozo {
 
 namespace {
 
-constexpr int kLastAccentedCode = 186;   // codes 127..186: accented letters
+constexpr int kLastAccentedCode = 186; // codes 127..186: accented letters
 constexpr int kWmfDevcode = 221;
-constexpr int kFixedPitchUnits = 6;      // every glyph of font 1, alphabet 1
+constexpr int kFixedPitchUnits = 6; // every glyph of font 1, alphabet 1
 constexpr std::size_t kFontNameChars = 79;
 constexpr std::size_t kPsFontNameChars = 60;
 constexpr float kPointsPerPlotUnit = 0.28346458f;
 
 // WinAnsi codes of the engine's accented letters 127..186 (the letters of
 // the PostScript writer's German vector, in its order).
-constexpr unsigned char kWinAnsi[kLastAccentedCode - 126] = {
-    196, 214, 220, 228, 246, 252, 223, 197, 216, 198, 229, 248, 230, 209, 241,
-    199, 231, 203, 207, 235, 239, 193, 201, 205, 211, 218, 225, 233, 237, 243,
-    250, 192, 200, 204, 210, 217, 224, 232, 236, 242, 249, 194, 202, 206, 212,
-    219, 226, 234, 238, 244, 251, 195, 227, 213, 245, 221, 253, 255, 161, 191};
+constexpr unsigned char kWinAnsi[kLastAccentedCode - 126]
+    = {196, 214, 220, 228, 246, 252, 223, 197, 216, 198, 229, 248, 230, 209, 241, 199, 231, 203, 207, 235, 239, 193,
+        201, 205, 211, 218, 225, 233, 237, 243, 250, 192, 200, 204, 210, 217, 224, 232, 236, 242, 249, 194, 202, 206,
+        212, 219, 226, 234, 238, 244, 251, 195, 227, 213, 245, 221, 253, 255, 161, 191};
 
 // Base letters whose PostScript widths the accented codes 134..186 take.
 constexpr char kAccentBases[] = "AOAaoaNnCcEIeiAEIOUaeiouAEIOUaeiouAEIOUaeiouAaOoYyy!?";
@@ -91,8 +90,7 @@ bool makeScreenFont(EngineState& st, std::string_view name)
     if (!st.device || !st.device->windowFont(name, pixels, t.angle, measured)) return false;
     // The window measures its own character set; the engine's accented
     // codes take the width of their WinAnsi letter.
-    for (int code = 32; code <= 262; ++code)
-        t.widths[code - 31] = measured[winAnsiCode(code) - 32];
+    for (int code = 32; code <= 262; ++code) t.widths[code - 31] = measured[winAnsiCode(code) - 32];
     return true;
 }
 
@@ -129,11 +127,19 @@ void applyAngle(EngineState& st, int degrees)
     // Exact values at the quarter turns keep upright and vertical text on
     // whole plot units.
     const int quarter = ((degrees % 360) + 360) % 360;
-    if (quarter == 0) { t.sinA = 0.0f; t.cosA = 1.0f; }
-    else if (quarter == 90) { t.sinA = 1.0f; t.cosA = 0.0f; }
-    else if (quarter == 180) { t.sinA = 0.0f; t.cosA = -1.0f; }
-    else if (quarter == 270) { t.sinA = -1.0f; t.cosA = 0.0f; }
-    else {
+    if (quarter == 0) {
+        t.sinA = 0.0f;
+        t.cosA = 1.0f;
+    } else if (quarter == 90) {
+        t.sinA = 1.0f;
+        t.cosA = 0.0f;
+    } else if (quarter == 180) {
+        t.sinA = 0.0f;
+        t.cosA = -1.0f;
+    } else if (quarter == 270) {
+        t.sinA = -1.0f;
+        t.cosA = 0.0f;
+    } else {
         const double r = degrees * M_PI / 180.0;
         t.sinA = static_cast<float>(std::sin(r));
         t.cosA = static_cast<float>(std::cos(r));
@@ -207,8 +213,10 @@ float strokeGlyph(const TextState& t, const StrokeAlphabet& a, int glyphIndex)
             const float u = x * t.xScale + t.slant * v;
             const float X = x0 + u * t.cosA - v * t.sinA;
             const float Y = y0 - v * t.cosA - u * t.sinA;
-            if (j == 0) penMove(X, Y);
-            else penDraw(X, Y);
+            if (j == 0)
+                penMove(X, Y);
+            else
+                penDraw(X, Y);
         }
     }
     return widest;
@@ -262,8 +270,7 @@ void drawChar(int code)
         }
         g = (0.1f + t.spacing) * h;
         if (t.fontKind == kPostScriptFontKind) {
-            w = t.widths[glyph] * 0.025f * (1000.0f / static_cast<float>(t.refHeight)) * h *
-                kPointsPerPlotUnit;
+            w = t.widths[glyph] * 0.025f * (1000.0f / static_cast<float>(t.refHeight)) * h * kPointsPerPlotUnit;
             if (!t.measuring) devchr(code, t.penX, t.penY, w, charParams(t));
         } else {
             w = t.widths[glyph] / (st.cycle.devscl * 10.0f);
@@ -377,7 +384,7 @@ TextExtent textExtent(std::string_view text)
 void textDefaults(EngineState& st)
 {
     TextState& t = st.text;
-    t = TextState{};
+    t = TextState {};
     t.height = pageScaled(st, 36);
     t.font = kDefaultFont;
     t.fontNumber = 1;
@@ -463,9 +470,12 @@ void hwfont()
     EngineState* st = levelCheck(1, 3, "hwfont");
     if (!st) return;
     const int code = st->cycle.devcode;
-    if (code < 100 || code == kWmfDevcode) winfnt("Times New Roman");
-    else if ((code >= 501 && code <= 600) || code == 801) psfont("Times-Roman");
-    else complx();
+    if (code < 100 || code == kWmfDevcode)
+        winfnt("Times New Roman");
+    else if ((code >= 501 && code <= 600) || code == 801)
+        psfont("Times-Roman");
+    else
+        complx();
 }
 
 void messag(std::string_view text, int nx, int ny)

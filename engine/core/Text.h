@@ -27,9 +27,9 @@ inline constexpr int kContinueText = 999;
 inline constexpr int kMaxTextChars = 256;
 
 struct TextExtent {
-    std::int32_t ascent = 0;   // the character height
-    std::int32_t descent = 0;  // 0
-    std::int32_t width = 0;    // textWidth()
+    std::int32_t ascent = 0;  // the character height
+    std::int32_t descent = 0; // 0
+    std::int32_t width = 0;   // textWidth()
 };
 
 // Width in plot units of the text at the current height and angle: the
@@ -56,4 +56,4 @@ void drawChar(int code);
 // mapped, everything else a blank.
 int winAnsiCode(int engineCode);
 
-}  // namespace zedozo
+} // namespace zedozo

@@ -11,7 +11,7 @@ namespace zedozo {
 
 void titleDefaults(EngineState& st)
 {
-    st.title = TitleState{};
+    st.title = TitleState {};
 }
 
 void titlin(std::string_view line, int n)
@@ -42,11 +42,15 @@ void title()
         const int w = textWidth(line);
         if (w == 0) continue;
         int x = xp + (nx - w) / 2;
-        if (t.justification == 1) x = xp;
-        else if (t.justification == 2) x = xp + nx - w;
+        if (t.justification == 1)
+            x = xp;
+        else if (t.justification == 2)
+            x = xp + nx - w;
         int y;
-        if (t.position == 1) y = static_cast<int>((k - 1) * s * h + (yp - d) + 4 * h);
-        else y = static_cast<int>((yp - ny - d) - (4 - k) * s * h - 3 * h);
+        if (t.position == 1)
+            y = static_cast<int>((k - 1) * s * h + (yp - d) + 4 * h);
+        else
+            y = static_cast<int>((yp - ny - d) - (4 - k) * s * h - 3 * h);
         drawText(line, x, y, 0, h);
         if (t.underline[k - 1] == '1') {
             const float yu = static_cast<float>(static_cast<int>(y + 1.2 * h));

@@ -13,13 +13,13 @@ inline constexpr int kTitleLines = 4;
 inline constexpr std::size_t kTitleChars = 132;
 
 struct TitleState {
-    std::string lines[kTitleLines];          // titlin, lines 1 to 4
-    char underline[kTitleLines] = {'0', '0', '0', '0'};  // '1': underlined
-    int height = 0;              // 0: the current character height
-    int justification = 0;       // 0 centred over the axis system, 1 left end, 2 right end
-    int position = 0;            // 0 above the axis system, 1 below
-    int distance = 0;            // extra distance from the axis system, plot units
-    float spacing = 1.5f;        // distance between lines, in character heights
+    std::string lines[kTitleLines];                     // titlin, lines 1 to 4
+    char underline[kTitleLines] = {'0', '0', '0', '0'}; // '1': underlined
+    int height = 0;                                     // 0: the current character height
+    int justification = 0;                              // 0 centred over the axis system, 1 left end, 2 right end
+    int position = 0;                                   // 0 above the axis system, 1 below
+    int distance = 0;                                   // extra distance from the axis system, plot units
+    float spacing = 1.5f;                               // distance between lines, in character heights
 };
 
 } // namespace zedozo

@@ -80,8 +80,8 @@ constexpr std::size_t kMessageCapacity = 80;
 
 void openErrorFile(EngineState& st)
 {
-    std::string name = st.warn.errFileNameSet && !st.warn.errFileName.empty() ? st.warn.errFileName
-                                                                               : std::string("zedozo.err");
+    std::string name
+        = st.warn.errFileNameSet && !st.warn.errFileName.empty() ? st.warn.errFileName : std::string("zedozo.err");
     std::string text;
     if (chkfil(name, st.cycle.fileMode, text) != 0) {
         st.warn.useErrFile = false;
@@ -89,7 +89,7 @@ void openErrorFile(EngineState& st)
     }
     std::FILE* f = std::fopen(name.c_str(), "w");
     if (!f) {
-        st.warn.useErrFile = false;   // warnings stay on the console
+        st.warn.useErrFile = false; // warnings stay on the console
         return;
     }
     st.warn.errFile = f;
@@ -108,8 +108,7 @@ std::FILE* errorStream(EngineState& st)
 void writeWarningLine(EngineState& st, int number, const char* tail)
 {
     std::FILE* f = errorStream(st);
-    std::fprintf(f, " <<<< Warning %3d: %s in %s!%s\n", number, st.warn.message.c_str(), st.warn.routine.c_str(),
-                 tail);
+    std::fprintf(f, " <<<< Warning %3d: %s in %s!%s\n", number, st.warn.message.c_str(), st.warn.routine.c_str(), tail);
     std::fflush(f);
 }
 
@@ -270,8 +269,10 @@ void raiseFailure(int number, std::string_view customTextOrEmpty, std::string_vi
         if (!arg.empty()) arg += ": ";
         arg.append(reason);
     }
-    if (arg.empty()) warnPlain(number);
-    else warnText(number, arg);
+    if (arg.empty())
+        warnPlain(number);
+    else
+        warnText(number, arg);
     // The first failure of a cycle is the one the caller needs to see.
     if (!st.failure.failed()) {
         st.failure.warning = number;
@@ -300,7 +301,7 @@ void errmod(std::string_view option, std::string_view onOff)
 
 EngineTime engineNow()
 {
-    std::tm tm{};
+    std::tm tm {};
     bool done = false;
     if (const char* sde = std::getenv("SOURCE_DATE_EPOCH"); sde && *sde) {
         errno = 0;
@@ -347,8 +348,8 @@ void writeBanner(EngineState& st)
         squeeze(vec);
         squeeze(wrn);
         std::fprintf(f, "\n%s", kRule);
-        std::fprintf(f, "\n <<                END OF ZEDOZO / VERSION %4.1f %s                <<", double(kEngineVersion),
-                     " ");
+        std::fprintf(
+            f, "\n <<                END OF ZEDOZO / VERSION %4.1f %s                <<", double(kEngineVersion), " ");
         std::fprintf(f, "\n <<  Date    : %10s  Time    : %8s  Pageformat: %4s  <<", date, time, st.page.pagfmt);
         std::fprintf(f, "\n <<  Vectors : %-10s  Warnings: %-8s  Fileformat: %4s  <<", vec, wrn, st.cycle.devname);
         if (st.cycle.fileWritten || !st.cycle.errFileWasOpen) {

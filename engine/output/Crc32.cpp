@@ -10,7 +10,7 @@ namespace {
 const std::array<std::uint32_t, 256>& crcTable()
 {
     static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
+        std::array<std::uint32_t, 256> t {};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
             for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;

@@ -1,9 +1,9 @@
 // The output cycle: metafl, window, setfil, filmod, winmod, disini, disfin,
 // erase, sendbf, winupd, and the existing-file policy chkfil.
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/output/OutputFile.h"
-#include "engine/TestSeams.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,21 +15,48 @@ namespace zedozo {
 namespace {
 
 struct DeviceEntry {
-    const char* key;   // 4 characters
+    const char* key; // 4 characters
     int code;
-    const char* ext;   // nullptr: no file extension
+    const char* ext; // nullptr: no file extension
 };
 
 constexpr DeviceEntry kDevices[] = {
-    {"GKSL", 201, "met"}, {"CGM ", 211, "cgm"}, {"KYOC", 301, "kyo"}, {"HPGL", 401, "hpg"},
-    {"HPA4", 402, "hpg"}, {"HPA3", 403, "hpg"}, {"HPA2", 404, "hpg"}, {"HPA1", 405, "hpg"},
-    {"CONS", 80, nullptr}, {"TEKT", 151, "tek"}, {"VT34", 103, "   "}, {"LN03", 161, "ln3"},
-    {"POST", 501, "psc"}, {"PSCL", 502, "psc"}, {"XWIN", 72, nullptr}, {"XWI1", 72, nullptr},
-    {"XWI2", 73, nullptr}, {"XWI3", 74, nullptr}, {"XWI4", 75, nullptr}, {"XWI5", 76, nullptr},
-    {"XWI6", 77, nullptr}, {"XWI7", 78, nullptr}, {"XWI8", 79, nullptr}, {"XWND", 80, nullptr},
-    {"TIFF", 601, "tif"}, {"IMAG", 602, "img"}, {"VIRT", 603, nullptr}, {"PNG ", 604, "png"},
-    {"JAVA", 701, "java"}, {"WMF ", 221, "wmf"}, {"PPM ", 605, "ppm"}, {"PDF ", 511, "pdf"},
-    {"EPS ", 503, "eps"}, {"BMP ", 606, "bmp"}, {"PS  ", 504, "ps"}, {"SVG ", 801, "svg"},
+    {"GKSL", 201, "met"},
+    {"CGM ", 211, "cgm"},
+    {"KYOC", 301, "kyo"},
+    {"HPGL", 401, "hpg"},
+    {"HPA4", 402, "hpg"},
+    {"HPA3", 403, "hpg"},
+    {"HPA2", 404, "hpg"},
+    {"HPA1", 405, "hpg"},
+    {"CONS", 80, nullptr},
+    {"TEKT", 151, "tek"},
+    {"VT34", 103, "   "},
+    {"LN03", 161, "ln3"},
+    {"POST", 501, "psc"},
+    {"PSCL", 502, "psc"},
+    {"XWIN", 72, nullptr},
+    {"XWI1", 72, nullptr},
+    {"XWI2", 73, nullptr},
+    {"XWI3", 74, nullptr},
+    {"XWI4", 75, nullptr},
+    {"XWI5", 76, nullptr},
+    {"XWI6", 77, nullptr},
+    {"XWI7", 78, nullptr},
+    {"XWI8", 79, nullptr},
+    {"XWND", 80, nullptr},
+    {"TIFF", 601, "tif"},
+    {"IMAG", 602, "img"},
+    {"VIRT", 603, nullptr},
+    {"PNG ", 604, "png"},
+    {"JAVA", 701, "java"},
+    {"WMF ", 221, "wmf"},
+    {"PPM ", 605, "ppm"},
+    {"PDF ", 511, "pdf"},
+    {"EPS ", 503, "eps"},
+    {"BMP ", 606, "bmp"},
+    {"PS  ", 504, "ps"},
+    {"SVG ", 801, "svg"},
     {"GIF ", 607, "gif"},
 };
 constexpr int kDeviceCount = int(sizeof kDevices / sizeof kDevices[0]);
@@ -79,16 +106,16 @@ bool replaceable(const std::string& name)
 // The writers this system has, by device code range; every other device
 // runs its cycle on a stand-in that draws nothing.
 struct WriterEntry {
-    int first, last;   // device codes
+    int first, last; // device codes
     DeviceFamily family;
     std::unique_ptr<Device> (*create)(EngineState&);
 };
 
 constexpr WriterEntry kWriters[] = {
-    {1, 100, DeviceFamily::Screen, createScreenWriter},        // XWIN, XWI1..8, XWND, CONS
-    {501, 504, DeviceFamily::PostScript, createPsWriter},      // POST, PSCL, EPS, PS
-    {511, 511, DeviceFamily::Pdf, createPdfWriter},            // PDF
-    {604, 604, DeviceFamily::Raster, createRasterWriter},      // PNG
+    {1, 100, DeviceFamily::Screen, createScreenWriter},   // XWIN, XWI1..8, XWND, CONS
+    {501, 504, DeviceFamily::PostScript, createPsWriter}, // POST, PSCL, EPS, PS
+    {511, 511, DeviceFamily::Pdf, createPdfWriter},       // PDF
+    {604, 604, DeviceFamily::Raster, createRasterWriter}, // PNG
 };
 
 const WriterEntry* writerEntry(int code)
@@ -207,7 +234,7 @@ void window(int x, int y, int w, int h)
         ok = false;
     }
     if (!ok) return;
-    st->cycle.windowRequest = WindowRequest{true, x, y, w, h};
+    st->cycle.windowRequest = WindowRequest {true, x, y, w, h};
 }
 
 void setfil(std::string_view fileName)
@@ -240,7 +267,7 @@ void disini()
     EngineState& st = *stp;
     CycleState& c = st.cycle;
 
-    st.failure = EngineFailure{};
+    st.failure = EngineFailure {};
     st.level = 1;
     c.vectorCount = 0;
     st.warn.warningCount = 0;
@@ -263,14 +290,14 @@ void disini()
 
     st.page.npagx = int(st.page.limitX / 1.0f + 0.5f);
     st.page.npagy = int(st.page.limitY / 1.0f + 0.5f);
-    st.clip = ClipWindow{0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
+    st.clip = ClipWindow {0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
 
     if (c.windowRequest.given) {
-        c.devRect = DeviceRect{c.windowRequest.x, c.windowRequest.y, c.windowRequest.w, c.windowRequest.h};
+        c.devRect = DeviceRect {c.windowRequest.x, c.windowRequest.y, c.windowRequest.w, c.windowRequest.h};
     } else if (st.page.npagx > st.page.npagy) {
-        c.devRect = DeviceRect{0, 0, 853, 603};
+        c.devRect = DeviceRect {0, 0, 853, 603};
     } else {
-        c.devRect = DeviceRect{0, 0, 603, 853};
+        c.devRect = DeviceRect {0, 0, 603, 853};
     }
     c.colourDepth = 8;
 
@@ -291,7 +318,8 @@ void disini()
         }
         computeScale(st);
         if (!entry) {
-            st.unsupported = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
+            st.unsupported
+                = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
             st.device = st.unsupported.get();
             st.device->open(st);
         } else {
@@ -326,8 +354,10 @@ void disfin()
     flushPolyline();
     if (st.device && !c.drawNothing) st.device->finish(st);
     if (c.out && c.out->isOpen()) {
-        if (c.drawNothing) c.out->abandon();
-        else if (!c.out->commit()) raiseFailure(36, {}, c.out->error());
+        if (c.drawNothing)
+            c.out->abandon();
+        else if (!c.out->commit())
+            raiseFailure(36, {}, c.out->error());
     }
     st.level = 0;
     c.cycleFinished = 1;

@@ -13,7 +13,7 @@ namespace zedozo {
 
 namespace {
 
-std::atomic<int> g_failNextDeflate{0};   // a DeflateStatus; Ok: none forced
+std::atomic<int> g_failNextDeflate {0}; // a DeflateStatus; Ok: none forced
 
 } // namespace
 
@@ -27,7 +27,7 @@ DeflateStatus deflateBuffer(const void* in, std::size_t n, std::vector<std::uint
     out.clear();
     if (int forced = g_failNextDeflate.exchange(0)) return DeflateStatus(forced);
     if (n > UINT_MAX) return DeflateStatus::Failed;
-    z_stream zs{};
+    z_stream zs {};
     if (deflateInit(&zs, Z_DEFAULT_COMPRESSION) != Z_OK) return DeflateStatus::InitFailed;
     // n + n/100 + 13 always held zlib's worst case; deflateBound is the
     // library's own word on it.

@@ -10,10 +10,10 @@ namespace zedozo {
 
 enum class DeflateStatus : int {
     Ok = 0,
-    NoMemory,     // the output buffer could not be allocated
-    InitFailed,   // deflateInit
-    Failed,       // deflate did not finish the stream (or the input is too large)
-    EndFailed,    // deflateEnd
+    NoMemory,   // the output buffer could not be allocated
+    InitFailed, // deflateInit
+    Failed,     // deflate did not finish the stream (or the input is too large)
+    EndFailed,  // deflateEnd
 };
 
 // Compresses n bytes in one call (zlib stream format, default level, one

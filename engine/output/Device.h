@@ -26,7 +26,7 @@
 namespace zedozo {
 
 struct EngineState;
-class OutputFile;   // the plot file of a file device (OutputFile.h, writer side)
+class OutputFile; // the plot file of a file device (OutputFile.h, writer side)
 
 // Lets the engine state own the plot file without seeing its definition;
 // deleting an uncommitted file abandons it (OutputFile.cpp).
@@ -39,9 +39,7 @@ using OutputFilePtr = std::unique_ptr<OutputFile, OutputFileDeleter>;
 // terminals, 201-300 metafiles, 301-400 Kyocera, 401-500 HPGL, 501-600
 // PostScript family and PDF (511), 601-700 raster images, 701 applet text,
 // 801 SVG.
-enum class DeviceFamily {
-    None, Screen, Terminal, Metafile, Kyocera, Hpgl, PostScript, Pdf, Raster, Applet, Svg
-};
+enum class DeviceFamily { None, Screen, Terminal, Metafile, Kyocera, Hpgl, PostScript, Pdf, Raster, Applet, Svg };
 DeviceFamily familyOf(int devcode);
 
 // One converted vector. Screen and raster: integral pixel coordinates
@@ -61,13 +59,13 @@ struct Rgb {
 // What a hardware-font character needs besides code, origin and advance;
 // filled by the text code from its settings.
 struct CharParams {
-    float angle = 0;      // text angle, degrees counter-clockwise
-    float sinA = 0;       // sine and cosine of the angle
+    float angle = 0; // text angle, degrees counter-clockwise
+    float sinA = 0;  // sine and cosine of the angle
     float cosA = 1;
-    float vOffset = 0;    // vertical offset of the character, plot units
-    float height = 0;     // character height, plot units
-    int fontIndex = 0;    // standard PostScript font index 0..34 (PDF resource /F<index+1>)
-    int refHeight = 683;  // reference height of that font, 1/1000 em
+    float vOffset = 0;   // vertical offset of the character, plot units
+    float height = 0;    // character height, plot units
+    int fontIndex = 0;   // standard PostScript font index 0..34 (PDF resource /F<index+1>)
+    int refHeight = 683; // reference height of that font, 1/1000 em
 };
 
 class Device {
@@ -113,7 +111,7 @@ public:
     virtual void erase(EngineState& st) = 0;
 
     // Window update (sendbf/winupd): screen only.
-    virtual void update(EngineState&) {}
+    virtual void update(EngineState&) { }
 
     // Window fonts (winfnt): makes the named font of pixelHeight pixels at
     // angleDegrees the current one and fills widths[i] with the advance of
@@ -121,7 +119,7 @@ public:
     // make it (widths untouched); only the screen window has such fonts.
     static constexpr int kWindowFontCodes = 231;
     virtual bool windowFont(std::string_view /*name*/, int /*pixelHeight*/, int /*angleDegrees*/,
-                            std::uint16_t /*widths*/[kWindowFontCodes])
+        std::uint16_t /*widths*/[kWindowFontCodes])
     {
         return false;
     }
@@ -133,12 +131,12 @@ public:
 
 // Writers, one per family; the output cycle (Cycle.cpp) makes them from its
 // table of device code ranges.
-std::unique_ptr<Device> createPsWriter(EngineState& st);      // PsWriter.cpp
-std::unique_ptr<Device> createPdfWriter(EngineState& st);     // PdfWriter.cpp
-std::unique_ptr<Device> createRasterWriter(EngineState& st);  // RasterPage.cpp
-std::unique_ptr<Device> createScreenWriter(EngineState& st);  // ScreenWriter.cpp
+std::unique_ptr<Device> createPsWriter(EngineState& st);     // PsWriter.cpp
+std::unique_ptr<Device> createPdfWriter(EngineState& st);    // PdfWriter.cpp
+std::unique_ptr<Device> createRasterWriter(EngineState& st); // RasterPage.cpp
+std::unique_ptr<Device> createScreenWriter(EngineState& st); // ScreenWriter.cpp
 // Draws to nothing: failed cycles and devices this system does not support.
-std::unique_ptr<Device> createNullDevice(DeviceFamily family = DeviceFamily::None);  // NullDevice.cpp
+std::unique_ptr<Device> createNullDevice(DeviceFamily family = DeviceFamily::None); // NullDevice.cpp
 // Draws to nothing; its open() raises warning 101 with the given text and
 // fails, so the cycle runs on without output.
 std::unique_ptr<Device> createUnsupportedDevice(DeviceFamily family, const char* text);

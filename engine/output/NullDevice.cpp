@@ -11,7 +11,7 @@ namespace {
 
 class NullDevice final : public Device {
 public:
-    NullDevice(DeviceFamily family, std::string text) : family_(family), text_(std::move(text)) {}
+    NullDevice(DeviceFamily family, std::string text) : family_(family), text_(std::move(text)) { }
     DeviceFamily family() const override { return family_; }
     bool open(EngineState&) override
     {
@@ -19,16 +19,16 @@ public:
         raiseFailure(101, text_, {});
         return false;
     }
-    void vectors(EngineState&, const DevVec*, int) override {}
-    void colour(EngineState&, int, Rgb) override {}
-    void polygon(EngineState&, const DevVec*, int) override {}
-    void rect(EngineState&, float, float, float, float, int, Rgb) override {}
-    void character(EngineState&, int, float, float, float, const CharParams&) override {}
-    void font(EngineState&, const char*, float, int, bool) override {}
-    void palette(EngineState&, const std::uint32_t*) override {}
-    void box(EngineState&, int, int, int, int) override {}
-    void erase(EngineState&) override {}
-    void finish(EngineState&) override {}
+    void vectors(EngineState&, const DevVec*, int) override { }
+    void colour(EngineState&, int, Rgb) override { }
+    void polygon(EngineState&, const DevVec*, int) override { }
+    void rect(EngineState&, float, float, float, float, int, Rgb) override { }
+    void character(EngineState&, int, float, float, float, const CharParams&) override { }
+    void font(EngineState&, const char*, float, int, bool) override { }
+    void palette(EngineState&, const std::uint32_t*) override { }
+    void box(EngineState&, int, int, int, int) override { }
+    void erase(EngineState&) override { }
+    void finish(EngineState&) override { }
 
 private:
     DeviceFamily family_;

@@ -16,7 +16,7 @@ namespace zedozo {
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();                      // abandons an uncommitted file
+    ~OutputFile(); // abandons an uncommitted file
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -42,7 +42,7 @@ public:
     // Bytes handed to write()/put() so far (the PDF writer's offsets).
     std::uint64_t bytesWritten() const { return written_; }
     bool ok() const { return error_.empty(); }
-    const std::string& error() const { return error_; }   // system reason
+    const std::string& error() const { return error_; } // system reason
     const std::string& finalName() const { return final_; }
     const std::string& tempName() const { return temp_; }
 

@@ -11,11 +11,11 @@
 // thread.
 #include "engine/output/PdfWriter.h"
 
+#include "engine/TestSeams.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 #include "engine/output/Deflate.h"
 #include "engine/output/OutputFile.h"
-#include "engine/TestSeams.h"
 
 #include <algorithm>
 #include <charconv>
@@ -44,15 +44,41 @@ constexpr std::size_t kContentCapacity = 300000;
 constexpr int kFontCount = 35;
 
 const char* const kFontNames[kFontCount] = {
-    "Times-Roman", "Times-Bold", "Times-Italic", "Times-BoldItalic",
-    "Helvetica", "Helvetica-Bold", "Helvetica-Oblique", "Helvetica-BoldOblique",
-    "Helvetica-Narrow", "Helvetica-Narrow-Bold", "Helvetica-Narrow-Oblique", "Helvetica-Narrow-BoldOblique",
-    "NewCenturySchlbk-Roman", "NewCenturySchlbk-Italic", "NewCenturySchlbk-Bold", "NewCenturySchlbk-BoldItalic",
-    "ZapfChancery-MediumItalic", "ZapfDingbats", "Courier", "Courier-Bold",
-    "Courier-Oblique", "Courier-BoldOblique", "AvantGarde-Book", "AvantGarde-Demi",
-    "AvantGarde-BookOblique", "AvantGarde-DemiOblique", "Bookman-Light", "Bookman-LightItalic",
-    "Bookman-Demi", "Bookman-DemiItalic", "Palatino-Roman", "Palatino-Italic",
-    "Palatino-Bold", "Palatino-BoldItalic", "Symbol",
+    "Times-Roman",
+    "Times-Bold",
+    "Times-Italic",
+    "Times-BoldItalic",
+    "Helvetica",
+    "Helvetica-Bold",
+    "Helvetica-Oblique",
+    "Helvetica-BoldOblique",
+    "Helvetica-Narrow",
+    "Helvetica-Narrow-Bold",
+    "Helvetica-Narrow-Oblique",
+    "Helvetica-Narrow-BoldOblique",
+    "NewCenturySchlbk-Roman",
+    "NewCenturySchlbk-Italic",
+    "NewCenturySchlbk-Bold",
+    "NewCenturySchlbk-BoldItalic",
+    "ZapfChancery-MediumItalic",
+    "ZapfDingbats",
+    "Courier",
+    "Courier-Bold",
+    "Courier-Oblique",
+    "Courier-BoldOblique",
+    "AvantGarde-Book",
+    "AvantGarde-Demi",
+    "AvantGarde-BookOblique",
+    "AvantGarde-DemiOblique",
+    "Bookman-Light",
+    "Bookman-LightItalic",
+    "Bookman-Demi",
+    "Bookman-DemiItalic",
+    "Palatino-Roman",
+    "Palatino-Italic",
+    "Palatino-Bold",
+    "Palatino-BoldItalic",
+    "Symbol",
 };
 
 // Object types of the object table.
@@ -68,7 +94,7 @@ struct StreamJob {
     std::vector<std::uint8_t> packed;
     DeflateStatus status = DeflateStatus::Ok;
     int object = 0;
-    bool done = true;   // guarded by the pool's mutex while queued
+    bool done = true; // guarded by the pool's mutex while queued
 };
 
 // A few threads that deflate content streams.
@@ -94,7 +120,7 @@ public:
             try {
                 threads_.emplace_back([this] { run(); });
             } catch (...) {
-                break;   // no thread to be had: fewer workers, or none
+                break; // no thread to be had: fewer workers, or none
             }
         }
         if (queue_.size() >= threads_.size()) return false;
@@ -171,7 +197,7 @@ struct PdfObject {
 // integer, ties to even like printf, gives printf's digits without its cost.
 inline char* fixed2(char* p, char* end, float v)
 {
-    if (end - p < 48) return p;   // callers leave room; never write past it
+    if (end - p < 48) return p; // callers leave room; never write past it
     const double t = double(v) * 100.0;
     if (!(std::fabs(t) < 9.0e15)) return std::to_chars(p, end, double(v), std::chars_format::fixed, 2).ptr;
     if (std::signbit(v)) *p++ = '-';
@@ -209,7 +235,7 @@ public:
         rotate_ = landscape;
 
         objects_.clear();
-        objects_.resize(3);   // 0 free, 1 catalog, 2 page tree: numbered now, written last
+        objects_.resize(3); // 0 free, 1 catalog, 2 page tree: numbered now, written last
         firstPageObject_ = 1;
         streamCount_ = 0;
         lastStream_ = 0;
@@ -322,18 +348,20 @@ public:
             emit(c1, 7);
         } else {
             int win = 32;
-            if (code == '(' || code == ')' || code == '\\') win = code;
-            else if (code >= 127 && code <= 186) win = winAnsiCode(code);
+            if (code == '(' || code == ')' || code == '\\')
+                win = code;
+            else if (code >= 127 && code <= 186)
+                win = winAnsiCode(code);
             emitf("(\\%o) Tj\n", unsigned(win));
         }
         textUsed_ = true;
     }
 
     // PDF takes font and size from each character.
-    void font(EngineState&, const char*, float, int, bool) override {}
-    void palette(EngineState&, const std::uint32_t*) override {}
-    void box(EngineState&, int, int, int, int) override {}
-    void erase(EngineState&) override {}
+    void font(EngineState&, const char*, float, int, bool) override { }
+    void palette(EngineState&, const std::uint32_t*) override { }
+    void box(EngineState&, int, int, int, int) override { }
+    void erase(EngineState&) override { }
 
     void finish(EngineState&) override { path(0.0f, 0.0f, 1); }
 
@@ -386,7 +414,7 @@ private:
     int newObject(int type)
     {
         const int n = int(objects_.size());
-        objects_.push_back(PdfObject{bytes(), type});
+        objects_.push_back(PdfObject {bytes(), type});
         out_->printf("%d 0 obj\n", n);
         return n;
     }
@@ -417,7 +445,7 @@ private:
         lastStream_ = n;
         if (job_) {
             // Numbered now, placed in the file when its turn comes.
-            objects_.push_back(PdfObject{0, kContentObject});
+            objects_.push_back(PdfObject {0, kContentObject});
             job_->object = n;
             job_->n = 0;
             fill_ = 0;
@@ -441,7 +469,8 @@ private:
             fill_ = 0;
             // The last stream is deflated here: the drawing thread would
             // only wait for it.
-            if (last || threads_ <= 0 || !pool_.submit(j, threads_)) j->status = deflateBuffer(j->raw.get(), j->n, j->packed);
+            if (last || threads_ <= 0 || !pool_.submit(j, threads_))
+                j->status = deflateBuffer(j->raw.get(), j->n, j->packed);
             pending_.push_back(j);
             // Write out what is finished, in order; never hold more than a
             // few buffers (about 2.4 MB per worker), enough that a slow
@@ -587,9 +616,12 @@ private:
             lastFill_[2] = b;
         }
         for (int v : {r, g, b}) {
-            if (v == 0) emit("0 ");
-            else if (v == 255) emit("1 ");
-            else emitf("%5.3f ", double(float(v) / 255.0f));
+            if (v == 0)
+                emit("0 ");
+            else if (v == 255)
+                emit("1 ");
+            else
+                emitf("%5.3f ", double(float(v) / 255.0f));
         }
         emit(mode == 0 ? "RG\n" : "rg\n");
     }
@@ -657,7 +689,7 @@ private:
         fileWrite(">>\n");
         fileWrite("endobj\n");
 
-        objects_[2] = PdfObject{bytes(), kPlainObject};
+        objects_[2] = PdfObject {bytes(), kPlainObject};
         fileWrite("2 0 obj\n");
         fileWrite("<< /Type /Pages /Kids [\n");
         int pages = 0;
@@ -670,7 +702,7 @@ private:
         fileWrite(">>\n");
         fileWrite("endobj\n");
 
-        objects_[1] = PdfObject{bytes(), kPlainObject};
+        objects_[1] = PdfObject {bytes(), kPlainObject};
         fileWrite("1 0 obj\n");
         fileWrite("<< /Type /Catalog /Pages 2 0 R\n");
         fileWrite(">>\n");
@@ -678,8 +710,8 @@ private:
 
         const int info = newObject(kPlainObject);
         const EngineTime t = engineNow();
-        out_->printf("<< /CreationDate (D:%04d%02d%02d%02d%02d%02d)\n", t.year, t.month, t.day, t.hour, t.minute,
-                     t.second);
+        out_->printf(
+            "<< /CreationDate (D:%04d%02d%02d%02d%02d%02d)\n", t.year, t.month, t.day, t.hour, t.minute, t.second);
         fileWrite("/Producer (ZEDOZO 9.0)\n");
         fileWrite(">>\n");
         fileWrite("endobj\n");
@@ -703,7 +735,7 @@ private:
     }
 
     OutputFile* out_ = nullptr;
-    std::vector<PdfObject> objects_;   // by object number
+    std::vector<PdfObject> objects_; // by object number
     int firstPageObject_ = 1;
     int streamCount_ = 0;
     int lastStream_ = 0;
@@ -729,7 +761,7 @@ private:
     std::vector<StreamJob*> free_;
     std::vector<std::unique_ptr<StreamJob>> jobs_;
     int threads_ = 0;
-    DeflatePool pool_;   // declared last: its threads stop before the buffers go
+    DeflatePool pool_; // declared last: its threads stop before the buffers go
 };
 
 } // namespace

@@ -46,11 +46,11 @@ int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>&
     std::uint8_t ihdr[13];
     putBe32(ihdr, std::uint32_t(page.width()));
     putBe32(ihdr + 4, std::uint32_t(page.height()));
-    ihdr[8] = 8;                              // bit depth
-    ihdr[9] = page.trueColour() ? 2 : 3;      // RGB or palette
-    ihdr[10] = 0;                             // deflate
-    ihdr[11] = 0;                             // adaptive filtering, type 0 on every row
-    ihdr[12] = 0;                             // no interlace
+    ihdr[8] = 8;                         // bit depth
+    ihdr[9] = page.trueColour() ? 2 : 3; // RGB or palette
+    ihdr[10] = 0;                        // deflate
+    ihdr[11] = 0;                        // adaptive filtering, type 0 on every row
+    ihdr[12] = 0;                        // no interlace
     writeChunk(out, "IHDR", ihdr, sizeof ihdr);
 
     if (!page.trueColour()) {

@@ -12,9 +12,9 @@ class RasterPage;
 // Status values of the image writer.
 enum PngStatus : int {
     kPngOk = 0,
-    kPngFileError,      // warning 36
-    kPngNoMemory,       // warning 53
-    kPngDeflateError,   // warning 101 "ZLIB error"
+    kPngFileError,    // warning 36
+    kPngNoMemory,     // warning 53
+    kPngDeflateError, // warning 101 "ZLIB error"
 };
 
 // Writes the page as a PNG file: signature, IHDR, PLTE (palette pages),

@@ -84,7 +84,7 @@ void sendVectors(DevVec* v, int n)
 
 void devvec(float x, float y, int pen)
 {
-    DevVec v{x, y, pen};
+    DevVec v {x, y, pen};
     sendVectors(&v, 1);
 }
 

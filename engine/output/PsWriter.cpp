@@ -122,7 +122,7 @@ public:
         const double ex = landscape ? npagy : npagx;
         const double ey = landscape ? npagx : npagy;
         f.printf("%s %d %d %d %d\n", "%%BoundingBox: ", int(150 * k), int(200 * k), int((ex * s + 150) * k + 1),
-                 int((ey * s + 200) * k + 1));
+            int((ey * s + 200) * k + 1));
         f.printf(landscape ? "%s %4.1f L\n" : "%s %4.1f P\n", "%%Creator: ZEDOZO ", double(kEngineVersion));
         const EngineTime t = engineNow();
         char date[32], time[32];
@@ -138,8 +138,10 @@ public:
         f.printf("%s %10.6f%10.6f scale\n", "  150 cm   200 cm translate 5 cm setlinewidth", 1.0, 1.0);
         const bool background = (c.devcode == 503 || c.devcode == 504 || c.devcode == 502) && c.bgmode != 2;
         if (background) {
-            if (landscape) f.printf("0 0 %d %d 0 0 0 e \n", rnd(float(npagy) * s), rnd(float(npagx) * s));
-            else f.printf("0 %d %d 0 0 0 0 e \n", rnd(float(npagy) * s), rnd(float(npagx) * s));
+            if (landscape)
+                f.printf("0 0 %d %d 0 0 0 e \n", rnd(float(npagy) * s), rnd(float(npagx) * s));
+            else
+                f.printf("0 %d %d 0 0 0 0 e \n", rnd(float(npagy) * s), rnd(float(npagx) * s));
         }
         path(0, 0, 0);
         return true;
@@ -176,8 +178,8 @@ public:
         // that the fill covers it (the page border) as it does on PDF.
         path(0, 0, 9);
         char t[80];
-        int n = std::snprintf(t, sizeof t, "%5d %5d %5d %5d %3d %3d %3d e ", rnd(x1), rnd(y1), rnd(x2), rnd(y2), rgb.r,
-                              rgb.g, rgb.b);
+        int n = std::snprintf(
+            t, sizeof t, "%5d %5d %5d %5d %3d %3d %3d e ", rnd(x1), rnd(y1), rnd(x2), rnd(y2), rgb.r, rgb.g, rgb.b);
         token(t, n);
     }
 
@@ -203,7 +205,8 @@ public:
 
     void font(EngineState& st, const char* name, float height, int refHeight, bool select) override
     {
-        const double size = double(height) * st.cycle.devscl * 0.28346458 * (1000.0 / (refHeight > 0 ? refHeight : 1000)) * 0.5;
+        const double size
+            = double(height) * st.cycle.devscl * 0.28346458 * (1000.0 / (refHeight > 0 ? refHeight : 1000)) * 0.5;
         std::string t;
         if (select) {
             const std::string base = name ? name : "Times-Roman";
@@ -223,9 +226,9 @@ public:
         token(sz, n);
     }
 
-    void palette(EngineState&, const std::uint32_t*) override {}
-    void box(EngineState&, int, int, int, int) override {}
-    void erase(EngineState&) override {}
+    void palette(EngineState&, const std::uint32_t*) override { }
+    void box(EngineState&, int, int, int, int) override { }
+    void erase(EngineState&) override { }
 
     void finish(EngineState&) override
     {
@@ -248,7 +251,7 @@ private:
         while (i < n) {
             int j = i;
             while (j < n && text[j] != ' ') ++j;
-            if (j < n) ++j;   // the run includes its blank
+            if (j < n) ++j; // the run includes its blank
             const int len = j - i;
             if (!(len == 1 && text[i] == ' ' && j < n)) {
                 if (fill_ + len > 80) newLine();

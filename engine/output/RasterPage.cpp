@@ -18,7 +18,7 @@ namespace {
 
 using i128 = __int128;
 
-i128 floorDiv(i128 a, i128 b)   // b > 0
+i128 floorDiv(i128 a, i128 b) // b > 0
 {
     i128 q = a / b;
     if (a % b != 0 && a < 0) --q;
@@ -42,7 +42,7 @@ bool RasterPage::init(int width, int height, bool trueColour, int bgmode)
     pitch_ = pitch;
     bgmode_ = bgmode;
     index_ = 0;
-    cur_ = Pixel{{0, 0, 0}};
+    cur_ = Pixel {{0, 0, 0}};
     curX_ = curY_ = 0;
     setClip(0, 0, w_ - 1, h_ - 1);
     erase();
@@ -77,16 +77,18 @@ void RasterPage::setPalette(const std::uint32_t* table)
 
 RasterPage::Pixel RasterPage::pixelOf(int value) const
 {
-    Pixel px{{0, 0, 0}};
+    Pixel px {{0, 0, 0}};
     if ((std::uint32_t(value) >> 24) == 1) {
         const int r = value & 0xFF, g = (value >> 8) & 0xFF, b = (value >> 16) & 0xFF;
-        if (bpp_ == 3) px = Pixel{{std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)}};
-        else px.v[0] = std::uint8_t(nearestColourIndex(palette_, 255, r, g, b));
+        if (bpp_ == 3)
+            px = Pixel {{std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)}};
+        else
+            px.v[0] = std::uint8_t(nearestColourIndex(palette_, 255, r, g, b));
     } else {
         const int index = value & 0xFF;
         if (bpp_ == 3) {
             const std::uint32_t w = palette_[index];
-            px = Pixel{{std::uint8_t(w >> 16), std::uint8_t(w >> 8), std::uint8_t(w)}};
+            px = Pixel {{std::uint8_t(w >> 16), std::uint8_t(w >> 8), std::uint8_t(w)}};
         } else {
             px.v[0] = std::uint8_t(index);
         }
@@ -97,12 +99,13 @@ RasterPage::Pixel RasterPage::pixelOf(int value) const
 void RasterPage::setColour(int value)
 {
     cur_ = pixelOf(value);
-    if ((std::uint32_t(value) >> 24) == 1) index_ = bpp_ == 1 ? cur_.v[0] : index_;
-    else index_ = value & 0xFF;
+    if ((std::uint32_t(value) >> 24) == 1)
+        index_ = bpp_ == 1 ? cur_.v[0] : index_;
+    else
+        index_ = value & 0xFF;
 }
 
-template <int Bpp>
-void RasterPage::span(int y, int x1, int x2, Pixel px)
+template <int Bpp> void RasterPage::span(int y, int x1, int x2, Pixel px)
 {
     if (y < 0 || y >= h_) return;
     x1 = std::max(x1, 0);
@@ -123,16 +126,17 @@ void RasterPage::span(int y, int x1, int x2, Pixel px)
 void RasterPage::line(int x1, int y1, int x2, int y2)
 {
     if (!data_) return;
-    if (bpp_ == 1) lineImpl<1>(x1, y1, x2, y2);
-    else lineImpl<3>(x1, y1, x2, y2);
+    if (bpp_ == 1)
+        lineImpl<1>(x1, y1, x2, y2);
+    else
+        lineImpl<3>(x1, y1, x2, y2);
 }
 
 // The integer line algorithm with both end points. Pixel i (0..D) along the
 // major axis lies c(i) = ceil((e0 + i*dm) / D) minor steps from the start,
 // which lets a line that leaves the page be cut to the steps whose pixels lie
 // on it, and the loop then runs without any bounds test.
-template <int Bpp>
-void RasterPage::lineImpl(int x1, int y1, int x2, int y2)
+template <int Bpp> void RasterPage::lineImpl(int x1, int y1, int x2, int y2)
 {
     const Pixel px = cur_;
     if (y1 == y2) {
@@ -216,8 +220,10 @@ void RasterPage::fillRect(int x1, int y1, int x2, int y2, int value)
     const Pixel px = pixelOf(value);
     const int ya = std::max(y1, 0), yb = std::min(y2, h_ - 1);
     for (int y = ya; y <= yb; ++y) {
-        if (bpp_ == 1) span<1>(y, x1, x2, px);
-        else span<3>(y, x1, x2, px);
+        if (bpp_ == 1)
+            span<1>(y, x1, x2, px);
+        else
+            span<3>(y, x1, x2, px);
     }
 }
 
@@ -245,8 +251,10 @@ void RasterPage::fillPolygon(const int* x, const int* y, int n)
         for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
             const double a = std::clamp(std::ceil(xs[k] - 0.5), -1.0, double(w_));
             const double b = std::clamp(std::floor(xs[k + 1] - 0.5), -1.0, double(w_));
-            if (bpp_ == 1) span<1>(row, int(a), int(b), cur_);
-            else span<3>(row, int(a), int(b), cur_);
+            if (bpp_ == 1)
+                span<1>(row, int(a), int(b), cur_);
+            else
+                span<3>(row, int(a), int(b), cur_);
         }
     }
 }
@@ -271,10 +279,11 @@ public:
 
     bool open(EngineState& st) override
     {
-        const bool trueColour = st.cycle.devcode == 605;   // PPM is always RGB
+        const bool trueColour = st.cycle.devcode == 605; // PPM is always RGB
         const int w = st.cycle.devRect.w, h = st.cycle.devRect.h;
         if (!page_.init(w, h, trueColour, st.cycle.bgmode)) {
-            raiseFailure(53, {}, "no memory for a page of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
+            raiseFailure(
+                53, {}, "no memory for a page of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
             return false;
         }
         if (trueColour) st.cycle.colourDepth = 24;
@@ -285,8 +294,10 @@ public:
     {
         for (int i = 0; i < n; ++i) {
             const int x = pixel(v[i].x), y = pixel(v[i].y);
-            if (v[i].pen == 2) page_.lineTo(x, y);
-            else page_.moveTo(x, y);
+            if (v[i].pen == 2)
+                page_.lineTo(x, y);
+            else
+                page_.moveTo(x, y);
         }
     }
 
@@ -310,8 +321,8 @@ public:
 
     // The raster page has no hardware fonts: the core sets text in its
     // stroke fonts, which arrive here as vectors.
-    void character(EngineState&, int, float, float, float, const CharParams&) override {}
-    void font(EngineState&, const char*, float, int, bool) override {}
+    void character(EngineState&, int, float, float, float, const CharParams&) override { }
+    void font(EngineState&, const char*, float, int, bool) override { }
 
     void palette(EngineState&, const std::uint32_t* table) override { page_.setPalette(table); }
     void box(EngineState&, int x1, int y1, int x2, int y2) override { page_.setClip(x1, y1, x2, y2); }
@@ -322,10 +333,17 @@ public:
         const int status = writePng(*st.cycle.out, page_, packed_);
         page_.release();
         switch (status) {
-        case kPngOk: break;
-        case kPngFileError: raiseFailure(36, {}, st.cycle.out->error()); break;
-        case kPngNoMemory: raiseFailure(53, {}, "no memory for the compressed image"); break;
-        default: raiseFailure(101, "ZLIB error", {}); break;
+        case kPngOk:
+            break;
+        case kPngFileError:
+            raiseFailure(36, {}, st.cycle.out->error());
+            break;
+        case kPngNoMemory:
+            raiseFailure(53, {}, "no memory for the compressed image");
+            break;
+        default:
+            raiseFailure(101, "ZLIB error", {});
+            break;
         }
     }
 
@@ -333,7 +351,7 @@ public:
 
 private:
     RasterPage page_;
-    std::vector<std::uint8_t> packed_;   // compressed image data, kept between plots
+    std::vector<std::uint8_t> packed_; // compressed image data, kept between plots
     std::vector<int> xs_, ys_;
 };
 

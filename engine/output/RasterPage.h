@@ -32,7 +32,7 @@ public:
     int width() const { return w_; }
     int height() const { return h_; }
     bool trueColour() const { return bpp_ == 3; }
-    int stride() const { return w_ * bpp_; }   // bytes of pixels per row
+    int stride() const { return w_ * bpp_; } // bytes of pixels per row
     // Rows with their filter byte in front: height() * (stride() + 1) bytes.
     const std::uint8_t* filteredRows() const { return data_.get(); }
     std::size_t filteredSize() const { return std::size_t(h_) * pitch_; }
@@ -87,18 +87,16 @@ private:
         std::uint8_t v[3];
     };
     Pixel pixelOf(int value) const;
-    template <int Bpp>
-    void lineImpl(int x1, int y1, int x2, int y2);
-    template <int Bpp>
-    void span(int y, int x1, int x2, Pixel px);
+    template <int Bpp> void lineImpl(int x1, int y1, int x2, int y2);
+    template <int Bpp> void span(int y, int x1, int x2, Pixel px);
 
     std::unique_ptr<std::uint8_t[]> data_;
     int w_ = 0, h_ = 0, bpp_ = 1;
-    std::size_t pitch_ = 0;          // stride + filter byte
+    std::size_t pitch_ = 0; // stride + filter byte
     int bgmode_ = 0;
     std::uint32_t palette_[256] = {};
-    int index_ = 0;                  // current palette index
-    Pixel cur_ = {{0, 0, 0}};        // current pixel bytes (index or r, g, b)
+    int index_ = 0;           // current palette index
+    Pixel cur_ = {{0, 0, 0}}; // current pixel bytes (index or r, g, b)
     int curX_ = 0, curY_ = 0;
     int clip_[4] = {0, 0, 0, 0};
 };

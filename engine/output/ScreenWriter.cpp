@@ -4,8 +4,8 @@
 // the window modes of disfin.
 #include "engine/output/ScreenWriter.h"
 
-#include "engine/core/EngineInternal.h"
 #include "engine/TestSeams.h"
+#include "engine/core/EngineInternal.h"
 #include "engine/output/Device.h"
 
 #include <algorithm>
@@ -37,10 +37,10 @@ struct Slot {
 // cycle that drew it.
 struct ScreenDriver {
     std::array<Slot, kSlots> slots;
-    int current = 0;     // slot index 0..7
+    int current = 0; // slot index 0..7
     int previous = -1;
     DesktopInfo desktop;
-    int colourModel = -1;  // chosen once per record
+    int colourModel = -1; // chosen once per record
     std::uint32_t table[256] = {};
     std::uint32_t penRgb = 0xFFFFFF;
     PixelPoint points[kPointCapacity];
@@ -55,16 +55,21 @@ struct ScreenDriver {
 };
 
 WindowBackend* g_backend = nullptr;
-ScreenDriver* g_driver = nullptr;  // never freed: the windows must not go at exit
+ScreenDriver* g_driver = nullptr; // never freed: the windows must not go at exit
 
-int rnd(double v) { return static_cast<int>(v + 0.5); }
-
-int slotOf(int devcode) {
-    if (devcode >= 72 && devcode <= 79) return devcode - 72;
-    return 0;  // XWND and the full-screen codes use slot 1
+int rnd(double v)
+{
+    return static_cast<int>(v + 0.5);
 }
 
-void destroyAllWindows(ScreenDriver& d) {
+int slotOf(int devcode)
+{
+    if (devcode >= 72 && devcode <= 79) return devcode - 72;
+    return 0; // XWND and the full-screen codes use slot 1
+}
+
+void destroyAllWindows(ScreenDriver& d)
+{
     for (Slot& s : d.slots) {
         s.window.reset();
         s.blitW = s.blitH = 0;
@@ -74,7 +79,8 @@ void destroyAllWindows(ScreenDriver& d) {
 
 // A window the user closed: closing the current slot's window takes every
 // window of the driver with it, closing another one only that one.
-void reapClosed(ScreenDriver& d) {
+void reapClosed(ScreenDriver& d)
+{
     Slot& cur = d.slots[d.current];
     if (cur.window && !cur.window->isOpen()) {
         destroyAllWindows(d);
@@ -84,10 +90,14 @@ void reapClosed(ScreenDriver& d) {
         if (s.window && !s.window->isOpen()) s.window.reset();
 }
 
-BackendWindow* currentWindow(ScreenDriver& d) { return d.slots[d.current].window.get(); }
+BackendWindow* currentWindow(ScreenDriver& d)
+{
+    return d.slots[d.current].window.get();
+}
 
 // Colour of a value for the colour model: explicit 0x01BBGGRR or a table index.
-std::uint32_t resolveColour(const ScreenDriver& d, int value) {
+std::uint32_t resolveColour(const ScreenDriver& d, int value)
+{
     bool isExplicit = ((static_cast<std::uint32_t>(value) >> 24) & 0xFFu) == 1;
     std::uint32_t rgb;
     int index;
@@ -110,7 +120,8 @@ std::uint32_t resolveColour(const ScreenDriver& d, int value) {
 }
 
 // One point of the polyline being collected.
-void linePoint(ScreenDriver& d, BackendWindow* w, int x, int y, int pen) {
+void linePoint(ScreenDriver& d, BackendWindow* w, int x, int y, int pen)
+{
     if (pen == 2) {
         if (d.count > 0) {
             const PixelPoint& last = d.points[d.count - 1];
@@ -127,32 +138,38 @@ void linePoint(ScreenDriver& d, BackendWindow* w, int x, int y, int pen) {
             w->setPixel(d.points[0].x, d.points[0].y);
         }
     }
-    PixelPoint first{x, y};
+    PixelPoint first {x, y};
     if (pen == 999 && d.count > 0) first = d.points[d.count - 1];
     d.points[0] = first;
     d.count = 1;
     d.nothingDrawn = true;
 }
 
-void flushPoints(ScreenDriver& d) {
+void flushPoints(ScreenDriver& d)
+{
     if (d.count == 0) return;
     const PixelPoint last = d.points[d.count - 1];
     linePoint(d, currentWindow(d), last.x, last.y, 999);
 }
 
-void present(ScreenDriver& d) {
+void present(ScreenDriver& d)
+{
     Slot& s = d.slots[d.current];
     if (s.window) s.window->present();
 }
 
-std::string finishTitle(int slotNumber, int mode, int key, int delay) {
+std::string finishTitle(int slotNumber, int mode, int key, int delay)
+{
     std::string n = "ZEDOZO " + std::to_string(slotNumber);
     if (mode == 2) return n;
     if (mode == 4) return n + " / Delay time " + std::to_string(delay) + " seconds";
     switch (key) {
-    case 1: return mode == 5 ? n + " / Press RETURN to continue ..." : n + " / Click MB2 or RETURN to continue ...";
-    case 2: return mode == 5 ? n + " / Press ESC to continue ..." : n + " / Click MB2 or ESC to continue ...";
-    default: return mode == 5 ? n : n + " / Click MB2 to continue ...";
+    case 1:
+        return mode == 5 ? n + " / Press RETURN to continue ..." : n + " / Click MB2 or RETURN to continue ...";
+    case 2:
+        return mode == 5 ? n + " / Press ESC to continue ..." : n + " / Click MB2 or ESC to continue ...";
+    default:
+        return mode == 5 ? n : n + " / Click MB2 to continue ...";
     }
 }
 
@@ -160,7 +177,8 @@ class ScreenWriter final : public Device {
 public:
     DeviceFamily family() const override { return DeviceFamily::Screen; }
 
-    bool open(EngineState& st) override {
+    bool open(EngineState& st) override
+    {
         if (!g_driver) {
             g_driver = new (std::nothrow) ScreenDriver;
             if (!g_driver) {
@@ -235,8 +253,8 @@ public:
         int W = s.window->clientWidth() + 1, H = s.window->clientHeight() + 1;
         if (!s.window->createImage(W, H, resolveColour(d, 0))) {
             s.window.reset();
-            raiseFailure(101, "Cannot create Bitmap", "not enough memory for " + std::to_string(W) +
-                                                          " x " + std::to_string(H) + " pixels");
+            raiseFailure(101, "Cannot create Bitmap",
+                "not enough memory for " + std::to_string(W) + " x " + std::to_string(H) + " pixels");
             return false;
         }
         s.blitW = W;
@@ -254,15 +272,16 @@ public:
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override {
+    void vectors(EngineState&, const DevVec* v, int n) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
-        for (int i = 0; i < n; ++i)
-            linePoint(d, w, static_cast<int>(v[i].x), static_cast<int>(v[i].y), v[i].pen);
+        for (int i = 0; i < n; ++i) linePoint(d, w, static_cast<int>(v[i].x), static_cast<int>(v[i].y), v[i].pen);
     }
 
-    void colour(EngineState&, int value, Rgb) override {
+    void colour(EngineState&, int value, Rgb) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
@@ -271,7 +290,8 @@ public:
         if (BackendWindow* w = currentWindow(d)) w->setColour(d.penRgb);
     }
 
-    void polygon(EngineState&, const DevVec* pts, int n) override {
+    void polygon(EngineState&, const DevVec* pts, int n) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
@@ -283,7 +303,8 @@ public:
         d.polygon.clear();
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override {
+    void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         // Keep the drawing order: what was collected before comes first.
@@ -295,7 +316,8 @@ public:
         w->fillRect(ix1, iy1, ix2 - ix1 + 1, iy2 - iy1 + 1, resolveColour(d, value));
     }
 
-    void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override {
+    void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
@@ -310,20 +332,23 @@ public:
 
     // Window fonts are made and measured by windowFont(), which winfnt asks
     // for the widths it needs; nothing to do here.
-    void font(EngineState&, const char*, float, int, bool) override {}
+    void font(EngineState&, const char*, float, int, bool) override { }
 
-    bool windowFont(std::string_view name, int pixelHeight, int angleDegrees,
-                    std::uint16_t widths[kWindowFontCodes]) override {
+    bool windowFont(
+        std::string_view name, int pixelHeight, int angleDegrees, std::uint16_t widths[kWindowFontCodes]) override
+    {
         return screenWindowFont(name, pixelHeight, angleDegrees, widths) == 0;
     }
 
-    void palette(EngineState&, const std::uint32_t* table) override {
+    void palette(EngineState&, const std::uint32_t* table) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         for (int i = 0; i < 256; ++i) d.table[i] = table[i] & 0xFFFFFFu;
     }
 
-    void box(EngineState&, int x1, int y1, int x2, int y2) override {
+    void box(EngineState&, int x1, int y1, int x2, int y2) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         d.clip[0] = x1;
@@ -332,7 +357,8 @@ public:
         d.clip[3] = y2;
     }
 
-    void erase(EngineState&) override {
+    void erase(EngineState&) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         flushPoints(d);
@@ -342,7 +368,8 @@ public:
 
     // The window update of sendbf/winupd: show what is drawn so far and let
     // the waiting events of the thread run.
-    void update(EngineState&) override {
+    void update(EngineState&) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
@@ -354,7 +381,8 @@ public:
         if (!painted) present(d);
     }
 
-    void finish(EngineState& st) override {
+    void finish(EngineState& st) override
+    {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
@@ -373,15 +401,15 @@ public:
         w->setTitle(finishTitle(d.current + 1, mode, key, delay));
         if (mode == 2) return;
         // Only input given while waiting continues.
-        while (w->takeInput() != WindowInput::None) {
-        }
+        while (w->takeInput() != WindowInput::None) { }
         waitAfterFinish(d, mode, delay);
     }
 
 private:
     // The waiting window modes: hold the program here until the window is
     // continued or closed (or the delay has passed).
-    static void waitAfterFinish(ScreenDriver& d, int mode, int delay) {
+    static void waitAfterFinish(ScreenDriver& d, int mode, int delay)
+    {
         d.waiting = true;
         if (mode == 3) {
             destroyAllWindows(d);
@@ -400,9 +428,8 @@ private:
                     }
                 } else if (mode == 0 || mode == 1) {
                     WindowInput in = w->takeInput();
-                    bool go = in == WindowInput::RightButton ||
-                              (in == WindowInput::Return && d.continueKey == 1) ||
-                              (in == WindowInput::Escape && d.continueKey == 2);
+                    bool go = in == WindowInput::RightButton || (in == WindowInput::Return && d.continueKey == 1)
+                        || (in == WindowInput::Escape && d.continueKey == 2);
                     if (go) {
                         if (mode == 0) destroyAllWindows(d);
                         break;
@@ -415,11 +442,15 @@ private:
     }
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<Device> createScreenWriter(EngineState&) { return std::make_unique<ScreenWriter>(); }
+std::unique_ptr<Device> createScreenWriter(EngineState&)
+{
+    return std::make_unique<ScreenWriter>();
+}
 
-void setWindowBackend(WindowBackend* backend) {
+void setWindowBackend(WindowBackend* backend)
+{
     if (backend == g_backend) return;
     if (g_driver) {
         g_driver->count = 0;
@@ -428,36 +459,48 @@ void setWindowBackend(WindowBackend* backend) {
     g_backend = backend;
 }
 
-WindowBackend* windowBackend() { return g_backend; }
+WindowBackend* windowBackend()
+{
+    return g_backend;
+}
 
-WindowBackendScope::WindowBackendScope(WindowBackend* backend) : previous_(g_backend) {
+WindowBackendScope::WindowBackendScope(WindowBackend* backend) : previous_(g_backend)
+{
     setWindowBackend(backend);
 }
 
-WindowBackendScope::~WindowBackendScope() { setWindowBackend(previous_); }
+WindowBackendScope::~WindowBackendScope()
+{
+    setWindowBackend(previous_);
+}
 
-void resetScreenForTests() {
+void resetScreenForTests()
+{
     if (!g_driver) return;
     destroyAllWindows(*g_driver);
     delete g_driver;
     g_driver = nullptr;
 }
 
-BackendWindow* screenWindow(int slot) {
+BackendWindow* screenWindow(int slot)
+{
     if (!g_driver || slot < 1 || slot > kSlots) return nullptr;
     return g_driver->slots[slot - 1].window.get();
 }
 
-int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees,
-                     std::uint16_t widths[kScreenFontCodes]) {
+int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees, std::uint16_t widths[kScreenFontCodes])
+{
     if (!g_driver) return 1;
     ScreenDriver& d = *g_driver;
     BackendWindow* w = currentWindow(d);
     if (!w || pixelHeight <= 0) return 1;
     WindowFontRequest req;
-    if (name.find("Arial") != std::string_view::npos) req.face = "Arial";
-    else if (name.find("Courier") != std::string_view::npos) req.face = "Courier";
-    else req.face = std::string(name);
+    if (name.find("Arial") != std::string_view::npos)
+        req.face = "Arial";
+    else if (name.find("Courier") != std::string_view::npos)
+        req.face = "Courier";
+    else
+        req.face = std::string(name);
     req.cellHeight = pixelHeight;
     req.escapement = angleDegrees * 10;
     req.weight = name.find("Bold") != std::string_view::npos ? 700 : 0;
@@ -472,16 +515,16 @@ int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees,
     return 0;
 }
 
-char32_t screenCharacter(int code) {
+char32_t screenCharacter(int code)
+{
     // Windows code page 1252 at 0x80..0x9F; the rest of 0xA0..0xFF is Latin-1.
-    static constexpr char16_t cp1252[32] = {
-        0x20AC, 0x0020, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x0020, 0x017D, 0x0020, 0x0020, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x0020, 0x017E, 0x0178};
+    static constexpr char16_t cp1252[32] = {0x20AC, 0x0020, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+        0x2030, 0x0160, 0x2039, 0x0152, 0x0020, 0x017D, 0x0020, 0x0020, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013,
+        0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x0020, 0x017E, 0x0178};
     if (code < 32 || code > 255 || code == 127) return U' ';
     if (code < 127) return static_cast<char32_t>(code);
     if (code < 160) return cp1252[code - 128];
     return static_cast<char32_t>(code);
 }
 
-}  // namespace zedozo
+} // namespace zedozo

@@ -43,12 +43,11 @@ BackendWindow* screenWindow(int slot = 1);
 // truncated. Returns 0, or 1 when there is no window or the font cannot be
 // made (widths then untouched).
 inline constexpr int kScreenFontCodes = Device::kWindowFontCodes;
-int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees,
-                     std::uint16_t widths[kScreenFontCodes]);
+int screenWindowFont(std::string_view name, int pixelHeight, int angleDegrees, std::uint16_t widths[kScreenFontCodes]);
 
 // The character a window font sets for an engine character code: codes
 // below 127 unchanged, 127 to 255 by the window character set (Windows
 // code page 1252), anything else a blank.
 char32_t screenCharacter(int code);
 
-}  // namespace zedozo
+} // namespace zedozo

@@ -19,9 +19,9 @@ struct PixelPoint {
 enum class WindowInput { None, RightButton, Return, Escape };
 
 struct DesktopInfo {
-    int width = 0;         // pixels
-    int height = 0;        // pixels
-    int bitsPerPixel = 0;  // colour depth of the display
+    int width = 0;        // pixels
+    int height = 0;       // pixels
+    int bitsPerPixel = 0; // colour depth of the display
 };
 
 // A screen font as the writer asks for it: the face name, the height of the
@@ -96,9 +96,9 @@ public:
     // Creates and shows a top-level window whose client area starts at
     // (x, y) on the screen and has the given size. Returns null when it
     // cannot be made; lastError() then tells why.
-    virtual std::unique_ptr<BackendWindow> createWindow(int x, int y, int clientWidth,
-                                                        int clientHeight,
-                                                        const std::string& title) = 0;
+    virtual std::unique_ptr<BackendWindow> createWindow(
+        int x, int y, int clientWidth, int clientHeight, const std::string& title)
+        = 0;
 
     // Dispatches every event waiting for this thread. True when a window of
     // this backend repainted itself from its image meanwhile.
@@ -107,4 +107,4 @@ public:
     virtual std::string lastError() const = 0;
 };
 
-}  // namespace zedozo
+} // namespace zedozo

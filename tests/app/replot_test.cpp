@@ -24,10 +24,13 @@ protected:
         return dir / name;
     }
     const quorva::PlotDescription& run(const std::string& path, OutputChoice output = OutputChoice::Pdf,
-                                       const char* folder = "/data/out/", const char* thickness = "2")
+        const char* folder = "/data/out/", const char* thickness = "2")
     {
-        rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = folder, .output = output,
-                    .thicknessText = thickness});
+        rePlot.run({.selectedPath = path,
+            .unitText = "SFU",
+            .outputFolder = folder,
+            .output = output,
+            .thicknessText = thickness});
         return rePlot.description();
     }
     TempDir dir;
@@ -42,20 +45,21 @@ TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
     EXPECT_EQ(d.fileName, "/data/out/Plot_LC_a_SFU.txt.PDF");
     EXPECT_EQ(d.pointCount, 5);
     EXPECT_TRUE(d.xValues == rePlot.lightCurve().times.data() && d.y3Values == rePlot.lightCurve().values3.data());
-    auto axes = [&] { return std::vector<float>{d.xFrom, d.xTo, d.xStep, d.yFrom, d.yTo, d.yStep}; };
-    EXPECT_EQ(axes(), (std::vector<float>{10, 11, 0.1f, 0, 55, 5}));
+    auto axes = [&] { return std::vector<float> {d.xFrom, d.xTo, d.xStep, d.yFrom, d.yTo, d.yStep}; };
+    EXPECT_EQ(axes(), (std::vector<float> {10, 11, 0.1f, 0, 55, 5}));
     run(write("b.txt", "10.25,1,2,3\n11.0,14,2,3\n"));
-    EXPECT_EQ(axes(), (std::vector<float>{10, 12, 0.2f, 0, 15, 1}));
+    EXPECT_EQ(axes(), (std::vector<float> {10, 12, 0.2f, 0, 15, 1}));
     // Quiet data: an integer step of 0 becomes a tenth of the range.
     run(write("q.txt", "13.5,4.9,1,2\n13.6,0.5,1,2\n"));
-    EXPECT_EQ(axes(), (std::vector<float>{13, 14, 0.1f, 0, 5, 0.5f}));
+    EXPECT_EQ(axes(), (std::vector<float> {13, 14, 0.1f, 0, 5, 0.5f}));
     run(write("n.txt", "13.5,1001,1002,1003\n"));
-    EXPECT_EQ(axes(), (std::vector<float>{13, 14, 0.1f, 1000, 1005, 0.5f}));
+    EXPECT_EQ(axes(), (std::vector<float> {13, 14, 0.1f, 1000, 1005, 0.5f}));
     // No file at all still fills everything, from the start values (the
     // frequencies of the last header stay).
     run("", OutputChoice::Screen, "", "thick");
-    EXPECT_EQ(d.title + d.fileName + d.device + std::to_string(d.curveThickness), ":r= 45.00MHz, g=150.50MHz, b=410.00MHzPlot_.PNGXWIN0");
-    EXPECT_EQ(axes(), (std::vector<float>{24, 1, float(-23.0f * 0.1), 1000, -995, -199}));
+    EXPECT_EQ(d.title + d.fileName + d.device + std::to_string(d.curveThickness),
+        ":r= 45.00MHz, g=150.50MHz, b=410.00MHzPlot_.PNGXWIN0");
+    EXPECT_EQ(axes(), (std::vector<float> {24, 1, float(-23.0f * 0.1), 1000, -995, -199}));
 }
 
 TEST_F(RePlotTest, OutputNamesKeepTheFolderPartAndTextsWhole)
@@ -66,13 +70,13 @@ TEST_F(RePlotTest, OutputNamesKeepTheFolderPartAndTextsWhole)
         OutputChoice output;
         std::string folder, device, fileName;
     };
-    for (const Case& c : {Case{OutputChoice::Screen, "/data/out/", "XWIN", "/data/out/Plot_LC_100%_ADU.txt.PNG"},
-                          Case{OutputChoice::Png, "/data/lc/plots", "PNG", "/data/lc/Plot_LC_100%_ADU.txt.PNG"},
-                          Case{OutputChoice::Eps, "plots", "EPS", "Plot_LC_100%_ADU.txt.EPS"},
-                          Case{OutputChoice::Pdf, longFolder, "PDF", longFolder + "Plot_LC_100%_ADU.txt.PDF"}}) {
+    for (const Case& c : {Case {OutputChoice::Screen, "/data/out/", "XWIN", "/data/out/Plot_LC_100%_ADU.txt.PNG"},
+             Case {OutputChoice::Png, "/data/lc/plots", "PNG", "/data/lc/Plot_LC_100%_ADU.txt.PNG"},
+             Case {OutputChoice::Eps, "plots", "EPS", "Plot_LC_100%_ADU.txt.EPS"},
+             Case {OutputChoice::Pdf, longFolder, "PDF", longFolder + "Plot_LC_100%_ADU.txt.PDF"}}) {
         const quorva::PlotDescription& d = run(path, c.output, c.folder.c_str(), " 4x");
         EXPECT_EQ(d.device + " " + d.fileName + " " + std::to_string(d.curveThickness) + " " + d.title,
-                  c.device + " " + c.fileName + " 4 LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
+            c.device + " " + c.fileName + " 4 LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
     }
     EXPECT_EQ(quorva::integerFromText("99999999999999999999"), INT_MAX);
     EXPECT_EQ(quorva::integerFromText("- 4"), 0);
@@ -82,17 +86,18 @@ TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
 {
     const std::string path = write("LC_a_SFU.txt", "10.25,3,20,30\n");
     std::vector<std::string> steps;
-    rePlot.setRefreshStep([&] { steps.push_back("refresh " + std::to_string(rePlot.lightCurve().sampleCount) + " "
-                                                + rePlot.description().device); });
+    rePlot.setRefreshStep([&] {
+        steps.push_back(
+            "refresh " + std::to_string(rePlot.lightCurve().sampleCount) + " " + rePlot.description().device);
+    });
     rePlot.setPlotStep([&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) {
         steps.push_back("plot " + d.device);
         // A request while plotting is dropped (and, were it not, would run
         // only once more here).
-        if (steps.size() < 4 && rePlot.run({.selectedPath = path}).skipped)
-            steps.push_back("skipped");
+        if (steps.size() < 4 && rePlot.run({.selectedPath = path}).skipped) steps.push_back("skipped");
     });
     EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted && !rePlot.running());
-    EXPECT_EQ(steps, (std::vector<std::string>{"refresh 3 ", "plot EPS", "skipped"}));
+    EXPECT_EQ(steps, (std::vector<std::string> {"refresh 3 ", "plot EPS", "skipped"}));
     const auto missing = rePlot.run({.selectedPath = dir / "gone.txt"});
     EXPECT_TRUE(!missing.read.opened && missing.plotted);
     EXPECT_EQ(rePlot.description().pointCount, 3); // kept from the last good read
@@ -119,7 +124,8 @@ TEST(Configuration, KeysAtLineStartNumbersLikePercentIAndTheLineLimit)
     EXPECT_EQ(c.inputFolder, value232);
     EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({0, 3}));
     using namespace std::string_literals;
-    c = parse("\x01\xff\n[size]=3\0x\n[update]=\0" "77\n[path]=%s%n|\xfe\0b\n"s);
+    c = parse("\x01\xff\n[size]=3\0x\n[update]=\0"
+              "77\n[path]=%s%n|\xfe\0b\n"s);
     EXPECT_EQ(c.inputFolder, "%s%n \xfe");
     EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({3, 0}));
     c = quorva::readConfiguration(QUORVA_SOURCE_DIR "/examples/Quorva.cfg");
@@ -132,12 +138,16 @@ TEST(TitleName, Utf8NamesBecomeEngineCodesAndTheTitleReadsThem)
 {
     using quorva::engineTextFromUtf8;
     EXPECT_EQ(engineTextFromUtf8("LC_\xC3\x84_\xC3\xA9\xC3\xBF.txt"), "LC_\x7F_\x9A\xB8.txt"); // Ä é ÿ
-    EXPECT_EQ(engineTextFromUtf8("\xCE\xA9\xC2\xA9\x7F-\xF0\x9F\x99\x82"), "??" "?-?"); // Ω © DEL, an emoji
+    EXPECT_EQ(engineTextFromUtf8("\xCE\xA9\xC2\xA9\x7F-\xF0\x9F\x99\x82"),
+        "??"
+        "?-?"); // Ω © DEL, an emoji
     for (const char* bad : {"LC_\xC4_SFU.txt", "\xC3", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
         EXPECT_EQ(engineTextFromUtf8(bad), bad) << "not UTF-8: the bytes stay";
     qtest::TempDir dir;
-    qtest::writeFile(dir / "LC_\xC3\x84_SFU.txt", "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n");
-    ASSERT_EQ(qtest::runQuorva({"plot", "--format", "pdf", "--output", dir.path(), dir / "LC_\xC3\x84_SFU.txt"}).status, 0);
+    qtest::writeFile(dir / "LC_\xC3\x84_SFU.txt",
+        "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n");
+    ASSERT_EQ(
+        qtest::runQuorva({"plot", "--format", "pdf", "--output", dir.path(), dir / "LC_\xC3\x84_SFU.txt"}).status, 0);
     const std::string text = qtest::run({"pdftotext", dir / "Plot_LC_\xC3\x84_SFU.txt.PDF", "-"}).out;
     EXPECT_NE(text.find("LC_\xC3\x84_SFU.txt:r="), std::string::npos) << text;
 }

@@ -38,7 +38,7 @@ inline const char* kSimpleSamples = "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n
 inline TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
 {
     TForm1::Options o;
-    o.desktop = [] { return DesktopSize{1920, 1080}; };
+    o.desktop = [] { return DesktopSize {1920, 1080}; };
     o.plotStep = std::move(plotStep);
     o.configurationPath = QFile::encodeName(configPath).toStdString();
     o.reportFailure = [](const std::string&) {};

@@ -6,12 +6,12 @@
 // cannot be written, the event loop's end, room for every control's text,
 // and the responsiveness budget of auto-plot on a full day.
 
+#include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
-#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
 
@@ -68,8 +68,9 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
     config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n[update]=900\n");
     auto form = makeForm();
-    EXPECT_EQ(QStringList({form->Label4->text(), form->ComboBox1->currentText(), QString::number(form->Timer1->interval())}),
-              QStringList({"h=452 px", "Small", "600000"})); // the interval held at 600 s
+    EXPECT_EQ(
+        QStringList({form->Label4->text(), form->ComboBox1->currentText(), QString::number(form->Timer1->interval())}),
+        QStringList({"h=452 px", "Small", "600000"})); // the interval held at 600 s
     TForm2& dialog = form->form2();
     form->Button2Click();
     EXPECT_TRUE(dialog.isVisible() && !form->Button2->isEnabled());
@@ -80,9 +81,10 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     form->Edit2->setText("3");
     ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt") && plots.size() == 1u);
     const PlotDescription& d = plots[0].description;
-    EXPECT_EQ(d.device + " " + d.fileName + " " + d.yName, "EPS " + (out + "/Plot_LC_a_SFU.txt.EPS").toStdString() + " [SFU]");
+    EXPECT_EQ(d.device + " " + d.fileName + " " + d.yName,
+        "EPS " + (out + "/Plot_LC_a_SFU.txt.EPS").toStdString() + " [SFU]");
     EXPECT_EQ(std::vector<int>({d.pointCount, d.curveThickness, d.winWidth, plots[0].geometry.plotLeft}),
-              std::vector<int>({5, 3, 640, 1280}));
+        std::vector<int>({5, 3, 640, 1280}));
     // Closing re-enables "Open..."; the screen plots on "XWIN" and names a PNG.
     dialog.close();
     EXPECT_TRUE(form->Button2->isEnabled());
@@ -90,7 +92,7 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     form->Button1->click();
     ASSERT_EQ(plots.size(), 2u);
     EXPECT_EQ(plots[1].description.device + " " + plots[1].description.fileName,
-              "XWIN " + (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
+        "XWIN " + (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
 }
 
 TEST_F(DesktopForms, MovesPlotAlsoBeforeOpenAndTimerTicksRePlot)
@@ -130,13 +132,13 @@ void choose(QComboBox* c, int i)
 TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntilAChoice)
 {
     writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
-    for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"})
-        writeFile(in + other, "x\n");
+    for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"}) writeFile(in + other, "x\n");
     auto form = openDialog();
     TForm2& dialog = form->form2();
     QListWidget* files = dialog.FileListBox1;
     EXPECT_EQ(dialog.fileMask(), "LC*ADU*.txt"); // the unit's mask, without regard to case
-    ASSERT_TRUE(files->count() == 2 && files->item(0)->text() == "LC_a_ADU.txt" && files->item(1)->text() == "LC_b_ADU.txt");
+    ASSERT_TRUE(
+        files->count() == 2 && files->item(0)->text() == "LC_a_ADU.txt" && files->item(1)->text() == "LC_b_ADU.txt");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     const QString a = in + "/LC_a_ADU.txt";
     const QPoint first = files->visualItemRect(files->item(0)).center();
@@ -183,8 +185,8 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     dialog.ComboBox1Change();
     ASSERT_TRUE(dialog.clickFile("LC20261206_SFU.txt"));
     EXPECT_EQ(QStringList({stats.EditFilename->text(), stats.GroupBox[0]->title(), stats.EditLast[0]->text(),
-                           stats.EditMinlc[0]->text(), stats.EditMaxlc[2]->text(), stats.EditTmax->text()}),
-              QStringList({"LC20261206_SFU.txt", " 45.00 MHz", " 19.88 SFU", " 17.78 SFU", "468.58 SFU", " 12.00 UT"}));
+                  stats.EditMinlc[0]->text(), stats.EditMaxlc[2]->text(), stats.EditTmax->text()}),
+        QStringList({"LC20261206_SFU.txt", " 45.00 MHz", " 19.88 SFU", " 17.78 SFU", "468.58 SFU", " 12.00 UT"}));
     // What the user types is overwritten by the next refresh ("Statistics"
     // shows the window, which refreshes).
     stats.EditCounts->setText("typed");
@@ -213,8 +215,8 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
         --depth;
     };
     ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
-    EXPECT_EQ(maxDepth, 1);          // none started inside the running plot
-    ASSERT_EQ(plots.size(), 2u);     // four requests: one more plot
+    EXPECT_EQ(maxDepth, 1);      // none started inside the running plot
+    ASSERT_EQ(plots.size(), 2u); // four requests: one more plot
     EXPECT_EQ(plots[0].description.device + plots[1].description.device, "XWINPDF"); // the controls as they are then
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
 }
@@ -273,7 +275,8 @@ TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
     QTimer::singleShot(0, &form, [] { throw std::runtime_error("broken handler"); });
     testing::internal::CaptureStderr();
     EXPECT_EQ(app.exec(), kExitUnexpected);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("quorva: unexpected error: broken handler"), std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStderr().find("quorva: unexpected error: broken handler"), std::string::npos);
 }
 
 TEST(DesktopProgram, RefusesToStartWithoutADisplay)
@@ -287,14 +290,16 @@ TEST(PlotSizeAndPosition, WindowSizesFromTheDesktopWidthAndMovesHeldAtTheLimits)
     const int widths[] = {480, 640, 960, 1920, 3840}, heights[] = {339, 452, 678, 1357, 2715};
     PlotGeometry g;
     for (int i = 0; i < kPlotSizeCount; ++i)
-        EXPECT_TRUE(applyPlotSize(i, g) && windowSize(1920, g).width == widths[i] && windowSize(1920, g).height == heights[i]) << i;
+        EXPECT_TRUE(
+            applyPlotSize(i, g) && windowSize(1920, g).width == widths[i] && windowSize(1920, g).height == heights[i])
+            << i;
     EXPECT_FALSE(applyPlotSize(8, g));
     // A larger size keeps the position until a move: down then jumps to the
     // bottom limit of "Large", above the desktop (-277.85 -> -277).
     applyPlotSize(2, g);
-    startPosition(g, DesktopSize{1920, 1080});
+    startPosition(g, DesktopSize {1920, 1080});
     applyPlotSize(3, g);
-    movePosition(g, Move::Down, 9, DesktopSize{1920, 1080});
+    movePosition(g, Move::Down, 9, DesktopSize {1920, 1080});
     EXPECT_EQ(g.plotTop, -277);
 }
 
@@ -327,12 +332,14 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         QFile growing(dir + "/LC20261206_SFU.txt");
         ASSERT_TRUE(growing.open(QIODevice::Append));
         QTimer append, probe;
-        QObject::connect(&append, &QTimer::timeout, [&] { growing.write("23.990000,30.00,40.00,50.00\r\n"), growing.flush(); });
+        QObject::connect(
+            &append, &QTimer::timeout, [&] { growing.write("23.990000,30.00,40.00,50.00\r\n"), growing.flush(); });
         append.start(250);
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0, worst = 0;
-        QObject::connect(&probe, &QTimer::timeout, [&] { worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(); });
+        QObject::connect(
+            &probe, &QTimer::timeout, [&] { worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(); });
         probe.start(20);
         form.Button3Click(); // "Run"
         QTest::qWait(5500);
@@ -355,9 +362,9 @@ TEST_F(DesktopForms, HostileConfigurationFilesStillGiveAWorkingWindow)
     writeFile(in + "/LC20261206_SFU.txt", qtest::lightCurveText(200));
     std::string garbage(20000, '\0');
     for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = char(i * 7919 % 251);
-    for (const std::string& content : std::vector<std::string>{garbage, "[size]=" + std::string(100000, '7') + "\n",
-                                       "[path]=%s%n%s%n\n[output]=/no/such/folder/\n[size]=-2147483648\n[update]=-1\n",
-                                       "[output]=" + std::string(230, '/') + "\n[size]=2147483647\n[update]=0x7fffffff\n"}) {
+    for (const std::string& content : std::vector<std::string> {garbage, "[size]=" + std::string(100000, '7') + "\n",
+             "[path]=%s%n%s%n\n[output]=/no/such/folder/\n[size]=-2147483648\n[update]=-1\n",
+             "[output]=" + std::string(230, '/') + "\n[size]=2147483647\n[update]=0x7fffffff\n"}) {
         config(content);
         auto form = makeForm();
         form->Button2Click();
@@ -392,9 +399,12 @@ int textRoom(QWidget* w)
         QStyleOptionButton o;
         o.initFrom(b);
         o.text = b->text();
-        return s->subElementRect(qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
-                                 : qobject_cast<QCheckBox*>(b)  ? QStyle::SE_CheckBoxContents
-                                                                : QStyle::SE_PushButtonContents, &o, b).width();
+        return s
+            ->subElementRect(qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
+                    : qobject_cast<QCheckBox*>(b)           ? QStyle::SE_CheckBoxContents
+                                                            : QStyle::SE_PushButtonContents,
+                &o, b)
+            .width();
     }
     return w->contentsRect().width();
 }
@@ -404,34 +414,43 @@ TEST_F(DesktopForms, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
     auto form = openDialog();
     form->form2().clickFile("LC_a_ADU.txt"); // the statistics show values
     form->Button4Click();
-    for (QWidget* window : QList<QWidget*>{form.get(), &form->form2(), &form->form3()}) {
+    for (QWidget* window : QList<QWidget*> {form.get(), &form->form2(), &form->form3()}) {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox") || w->parentWidget()->inherits("QAbstractSpinBox"))
+            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox")
+                || w->parentWidget()->inherits("QAbstractSpinBox"))
                 continue;
-            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at " +
-                                       QString::number(w->x()) + "," + QString::number(w->y())).toStdString();
+            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at "
+                + QString::number(w->x()) + "," + QString::number(w->y()))
+                                          .toStdString();
             QStringList texts;
             QWidget* room = w;
             if (auto* c = qobject_cast<QComboBox*>(w))
                 for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
-            else if (auto* e = qobject_cast<QLineEdit*>(w)) texts << e->text();
-            else if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
-            else if (auto* l = qobject_cast<QLabel*>(w)) texts << l->text();
+            else if (auto* e = qobject_cast<QLineEdit*>(w))
+                texts << e->text();
+            else if (auto* b = qobject_cast<QAbstractButton*>(w))
+                texts << b->text();
+            else if (auto* l = qobject_cast<QLabel*>(w))
+                texts << l->text();
             else if (auto* g = qobject_cast<QGroupBox*>(w))
                 EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
             else if (auto* sb = qobject_cast<QSpinBox*>(w))
                 texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
             for (const QString& t : texts) // paths: as long as the folders, with the tooltip
-                EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room)) << where << ": " << t.toStdString();
+                EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
+                    << where << ": " << t.toStdString();
             // Grown controls keep clear of the visible controls beside them
             // (the dialog's own layout lets some lists share their edge pixel).
-            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
+            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w)
+                || qobject_cast<QAbstractSpinBox*>(w)) {
                 for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                     const QRect both = w->geometry() & other->geometry();
-                    EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && both.width() > 1 && both.height() > 1)
-                        << where << " covers " << other->metaObject()->className() << " at " << other->x() << "," << other->y();
+                    EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && both.width() > 1
+                        && both.height() > 1)
+                        << where << " covers " << other->metaObject()->className() << " at " << other->x() << ","
+                        << other->y();
                 }
                 EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where;
             }

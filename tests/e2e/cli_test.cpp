@@ -26,7 +26,7 @@ const std::string kAdu = QUORVA_SOURCE_DIR "/examples/LC20261207_ADU.txt";
 std::pair<int, int> pngSize(const std::string& path)
 {
     const std::string b = readFile(path);
-    return b.size() < 24 ? std::pair{0, 0} : std::pair{int(be32(b, 16)), int(be32(b, 20))};
+    return b.size() < 24 ? std::pair {0, 0} : std::pair {int(be32(b, 16)), int(be32(b, 20))};
 }
 
 class Cli : public ::testing::Test {
@@ -48,7 +48,7 @@ TEST_F(Cli, PlotsEveryFormatToFilesTheirReadersAccept)
     }
     const RunResult text = run({"pdftotext", dir / "Plot_LC20261206_SFU.txt.PDF", "-"});
     for (const char* expected : {"LC20261206_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz", "Time [UT]", "[SFU]",
-                                 "VAXO 14.11.2023, 22:13:20, ZEDOZO 9.1 Tervasol"})
+             "VAXO 14.11.2023, 22:13:20, ZEDOZO 9.1 Tervasol"})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected << " not in\n" << text.out;
 }
 
@@ -61,11 +61,11 @@ TEST_F(Cli, SizesFollowThePlotSizeTheDesktopAndQuorvaCfg)
     // command line wins; '|' is a blank; a size outside 0..4 is Medium.
     fs::create_directories(dir / "plots"), fs::create_directory(dir / "My Plots");
     writeFile(dir / "Quorva.cfg", "comment\n[output]=plots/\n[size]=1\n");
-    const RunOptions here{.workDir = dir.path()};
+    const RunOptions here {.workDir = dir.path()};
     EXPECT_EQ(plot({"--desktop", "1920x1080", kSfu}, here).out, "plots/Plot_LC20261206_SFU.txt.PNG\n");
     EXPECT_EQ(pngSize(dir / "plots/Plot_LC20261206_SFU.txt.PNG"), std::pair(640, 452));
     EXPECT_EQ(plot({"--output", "My Plots", "--desktop", "1920x1080", "--size", "2", kSfu}, here).out,
-              "My Plots/Plot_LC20261206_SFU.txt.PNG\n");
+        "My Plots/Plot_LC20261206_SFU.txt.PNG\n");
     EXPECT_EQ(pngSize(dir / "My Plots/Plot_LC20261206_SFU.txt.PNG"), std::pair(960, 678));
     fs::remove(dir / "Quorva.cfg");
     EXPECT_EQ(plot({"--desktop", "1920x1080", kSfu}, here).out, "Plot_LC20261206_SFU.txt.PNG\n");
@@ -76,8 +76,8 @@ TEST_F(Cli, UnreadableAndUnwritableFilesAreToldAndTheOthersPlotted)
 {
     fs::create_directory(dir / "out");
     ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
-    RunResult r = plot({"--output", dir / "out", dir / "missing.txt", dir / "out", dir / "fifo.txt", kSfu},
-                       {.timeout = Seconds(60)});
+    RunResult r = plot(
+        {"--output", dir / "out", dir / "missing.txt", dir / "out", dir / "fifo.txt", kSfu}, {.timeout = Seconds(60)});
     EXPECT_TRUE(r.status == 2 && r.out == dir / "out/Plot_LC20261206_SFU.txt.PNG\n") << r.out;
     for (const std::string& bad : {dir / "missing.txt", dir / "out", dir / "fifo.txt"})
         EXPECT_NE(r.err.find("quorva: cannot open " + bad + ": "), std::string::npos) << r.err;
@@ -87,25 +87,28 @@ TEST_F(Cli, UnreadableAndUnwritableFilesAreToldAndTheOthersPlotted)
     EXPECT_TRUE(r.status == 1 && r.err.find("standard output") != std::string::npos) << r.err;
     // The same plot name twice would overwrite the first plot.
     r = plot({"--output", dir / "out", kSfu, kSfu});
-    EXPECT_TRUE(r.status == 1 && r.out == dir / "out/Plot_LC20261206_SFU.txt.PNG\n" && r.err.find("written already") != std::string::npos) << r.err;
+    EXPECT_TRUE(r.status == 1 && r.out == dir / "out/Plot_LC20261206_SFU.txt.PNG\n"
+        && r.err.find("written already") != std::string::npos)
+        << r.err;
     EXPECT_EQ(listFolder(dir / "out").size(), 2u);
 }
 
 TEST_F(Cli, TheSameInputAndDateGiveTheSameBytesAndATerminalSeesProgress)
 {
-    for (const char* sub : {"a", "b", "c"})
-        fs::create_directory(dir / sub);
+    for (const char* sub : {"a", "b", "c"}) fs::create_directory(dir / sub);
     for (const char* format : {"pdf", "eps", "png"})
         for (const char* sub : {"a", "b"})
             ASSERT_EQ(plot({"--format", format, "--output", dir / sub, kSfu, kAdu}).status, 0);
     ASSERT_EQ(listFolder(dir / "a").size(), 6u);
     for (const std::string& f : listFolder(dir / "a"))
         EXPECT_TRUE(readFile(dir / "a/" + f) == readFile(dir / "b/" + f)) << f;
-    ASSERT_EQ(plot({"--format", "pdf", "--output", dir / "c", kSfu}, {.env = {"SOURCE_DATE_EPOCH=1800000000"}}).status, 0);
+    ASSERT_EQ(
+        plot({"--format", "pdf", "--output", dir / "c", kSfu}, {.env = {"SOURCE_DATE_EPOCH=1800000000"}}).status, 0);
     EXPECT_NE(readFile(dir / "a/Plot_LC20261206_SFU.txt.PDF"), readFile(dir / "c/Plot_LC20261206_SFU.txt.PDF"));
     // `script` gives the program a terminal: a progress line per file there,
     // none into a pipe.
-    const RunResult t = run({"script", "-qec", "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'", "/dev/null"});
+    const RunResult t = run({"script", "-qec",
+        "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'", "/dev/null"});
     EXPECT_TRUE(t.status == 0 && t.out.find("\rquorva: plotting 2/2: " + kAdu) != std::string::npos) << t.out;
     const RunResult plain = plot({"--output", dir.path(), kSfu});
     EXPECT_EQ(plain.err + plain.out, dir / "Plot_LC20261206_SFU.txt.PNG\n");
@@ -117,19 +120,20 @@ TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
         std::vector<std::string> args;
         std::string reason, command; // the exact message, when given
     };
-    const Case cases[] = {
-        {{"--frobnicate"}, "unknown option '--frobnicate'", ""}, {{"draw"}, "unknown command 'draw'", ""},
-        {{"stats"}, "missing FILE", "stats "}, {{"stats", "--json=yes", "f"}, "--json takes no value", "stats "},
-        {{"plot", "--size", "9", "f"}, "--size must be 0, 1, 2, 3 or 4, not '9'", "plot "},
-        {{"plot", "--format", "xwin", "f"}, "--format xwin needs the desktop program; run quorva without a command", "plot "},
-        {{"plot", "f", "--output"}, "missing value after '--output'", "plot "},
-        {{"watch", "--count", "1", "--count", "2", "f"}, "--count given more than once", "watch "},
-        {{"watch", "a", "b"}, "one FILE or DIR only, not 2", "watch "},
-        {{"plot"}}, {{"plot", "--format", "gif", kSfu}}, {{"plot", "--thickness", "0", kSfu}},
-        {{"plot", "--desktop", "1920x1080x2", kSfu}}, {{"plot", "--format", "pdf", "--format=eps", kSfu}},
-        {{"stats", kSfu, kSfu}}, {{"stats", "--unit", "XYZ", kSfu}}, {{"stats", "--samples", kSfu}},
-        {{"watch", "--interval", "0.04", "x"}}, {{"watch", "--interval", "1e1", "x"}}, {{"watch", "--count", "0", "x"}},
-        {{"watch", "--always=yes", "x"}}, {{"watch", "--format", "svg", "x"}}};
+    const Case cases[]
+        = {{{"--frobnicate"}, "unknown option '--frobnicate'", ""}, {{"draw"}, "unknown command 'draw'", ""},
+            {{"stats"}, "missing FILE", "stats "}, {{"stats", "--json=yes", "f"}, "--json takes no value", "stats "},
+            {{"plot", "--size", "9", "f"}, "--size must be 0, 1, 2, 3 or 4, not '9'", "plot "},
+            {{"plot", "--format", "xwin", "f"}, "--format xwin needs the desktop program; run quorva without a command",
+                "plot "},
+            {{"plot", "f", "--output"}, "missing value after '--output'", "plot "},
+            {{"watch", "--count", "1", "--count", "2", "f"}, "--count given more than once", "watch "},
+            {{"watch", "a", "b"}, "one FILE or DIR only, not 2", "watch "}, {{"plot"}},
+            {{"plot", "--format", "gif", kSfu}}, {{"plot", "--thickness", "0", kSfu}},
+            {{"plot", "--desktop", "1920x1080x2", kSfu}}, {{"plot", "--format", "pdf", "--format=eps", kSfu}},
+            {{"stats", kSfu, kSfu}}, {{"stats", "--unit", "XYZ", kSfu}}, {{"stats", "--samples", kSfu}},
+            {{"watch", "--interval", "0.04", "x"}}, {{"watch", "--interval", "1e1", "x"}},
+            {{"watch", "--count", "0", "x"}}, {{"watch", "--always=yes", "x"}}, {{"watch", "--format", "svg", "x"}}};
     for (const Case& c : cases) {
         const RunResult r = runQuorva(c.args, {.workDir = dir.path()});
         EXPECT_EQ(r.status, 64) << c.args[0] << " " << (c.args.size() > 1 ? c.args[1] : "");
@@ -143,7 +147,8 @@ TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
     for (const std::string command : {"", "stats", "plot", "watch"}) {
         const RunResult r = command.empty() ? runQuorva({"--help"}) : runQuorva({command, "--help"});
         EXPECT_EQ(r.status + r.err.size(), 0u) << command << r.err;
-        EXPECT_TRUE(r.out.starts_with(command.empty() ? "Usage: quorva [COMMAND" : "Usage: quorva " + command)) << r.out;
+        EXPECT_TRUE(r.out.starts_with(command.empty() ? "Usage: quorva [COMMAND" : "Usage: quorva " + command))
+            << r.out;
     }
     EXPECT_NE(runQuorva({"plot", "--help"}).out.find("default 1920x1080 on every machine"), std::string::npos);
     // After "--" a name that starts with '-' is a file.
@@ -160,14 +165,16 @@ TEST_F(Cli, StatsAndPlotAgreeOnTheUnit)
         static const std::regex name(R"(\s91(?:\s+\d+){3}\s+c\s+(\d+)(?:\s+\d+){3}\s+c\s+(\d+)(?:\s+\d+){3})"
                                      R"(\s+c\s+(\d+)(?:\s+\d+){3}\s+c\s+93\s)");
         std::smatch m;
-        if (!std::regex_search(eps, m, name))
-            return std::string("none");
-        return std::string{char(std::stoi(m[1])), char(std::stoi(m[2])), char(std::stoi(m[3]))};
+        if (!std::regex_search(eps, m, name)) return std::string("none");
+        return std::string {char(std::stoi(m[1])), char(std::stoi(m[2])), char(std::stoi(m[3]))};
     };
-    const RunOptions here{.workDir = dir.path()};
-    for (auto [name, unit] : {std::pair{"flux_sfu.txt", "SFU"}, {"x_adu_Sfu.txt", "ADU"}, {"lc_SfU_adu.txt", "SFU"}, {"plain.txt", "ADU"}}) {
+    const RunOptions here {.workDir = dir.path()};
+    for (auto [name, unit] : {std::pair {"flux_sfu.txt", "SFU"}, {"x_adu_Sfu.txt", "ADU"}, {"lc_SfU_adu.txt", "SFU"},
+             {"plain.txt", "ADU"}}) {
         writeFile(dir / name, "Tervasol\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.25,5,12.5,-3\n10.75,1e-7,34.28,7.3\n");
-        EXPECT_NE(runQuorva({"stats", name}, here).out.find(std::string("Last3:   7.30 ") + unit + "\n"), std::string::npos) << name;
+        EXPECT_NE(
+            runQuorva({"stats", name}, here).out.find(std::string("Last3:   7.30 ") + unit + "\n"), std::string::npos)
+            << name;
         ASSERT_EQ(runQuorva({"plot", "--format", "eps", name}, here).status, 0);
         EXPECT_EQ(epsUnit(readFile(dir / ("Plot_" + std::string(name) + ".EPS"))), unit) << name;
     }
@@ -184,10 +191,11 @@ TEST_F(Cli, StatsPrintsTheStatisticsTextsAndJsonReadsBackToTheReadersFloats)
     writeFile(dir / "LC20261206_SFU.txt", kFile);
     RunResult r = runQuorva({"stats", dir / "LC20261206_SFU.txt"});
     const std::string big = "340282346638528859811704183484516925440.00";
-    EXPECT_EQ(r.out, "File: LC20261206_SFU.txt\nFreq1:  45.00 MHz\nLast1:   0.00 SFU\nMin1: -1200.00 SFU\nMax1: " + big
-                         + " SFU\nFreq2: 150.50 MHz\nLast2: " + big + " SFU\nMin2: -1200.00 SFU\nMax2: " + big
-                         + " SFU\nFreq3: 410.00 MHz\nLast3:   7.00 SFU\nMin3:  -3.00 SFU\nMax3:   7.00 SFU\n"
-                           "Time min:   7.25 UT\nTime max:   8.00 UT\nData Points: 6\n");
+    EXPECT_EQ(r.out,
+        "File: LC20261206_SFU.txt\nFreq1:  45.00 MHz\nLast1:   0.00 SFU\nMin1: -1200.00 SFU\nMax1: " + big
+            + " SFU\nFreq2: 150.50 MHz\nLast2: " + big + " SFU\nMin2: -1200.00 SFU\nMax2: " + big
+            + " SFU\nFreq3: 410.00 MHz\nLast3:   7.00 SFU\nMin3:  -3.00 SFU\nMax3:   7.00 SFU\n"
+              "Time min:   7.25 UT\nTime max:   8.00 UT\nData Points: 6\n");
     // Values at the ends of the float range, and those JSON has no numbers for.
     const std::string path = dir / "LC_json_SFU.txt";
     writeFile(path, std::string(kFile) + "\n9.0,nan,-inf,inf\n10,0.30000001192092896,1.17549435e-38,1.4e-45\n");
@@ -204,25 +212,26 @@ def show(k, v):
     elif isinstance(v, str): print(k, v)
     else: print(k, struct.unpack('<I', struct.pack('<f', v))[0])
 for k, v in json.load(open(sys.argv[1])).items(): show(k, v)
-)", dir / "stats.json"});
+)",
+        dir / "stats.json"});
     ASSERT_EQ(py.status, 0) << py.err << r.out;
     std::map<std::string, std::string> got;
     std::istringstream in(py.out);
-    for (std::string key, value; in >> key && std::getline(in >> std::ws, value);)
-        got[key] = value;
+    for (std::string key, value; in >> key && std::getline(in >> std::ws, value);) got[key] = value;
     auto expected = [](float v) {
-        return std::isnan(v) ? "nan" : std::isinf(v) ? (v > 0 ? "inf" : "-inf") : std::to_string(std::bit_cast<std::uint32_t>(v));
+        return std::isnan(v) ? "nan"
+            : std::isinf(v)  ? (v > 0 ? "inf" : "-inf")
+                             : std::to_string(std::bit_cast<std::uint32_t>(v));
     };
     EXPECT_EQ(got["inputPath"] + " " + got["sampleCount"], path + " " + expected(8.0f));
-    const std::pair<const char*, float> fields[] = {
-        {"freq1", lc.freq1}, {"freq2", lc.freq2}, {"freq3", lc.freq3}, {"timeMin", lc.timeMin}, {"timeMax", lc.timeMax},
-        {"min1", lc.min1},   {"min2", lc.min2},   {"min3", lc.min3},   {"max1", lc.max1},       {"max2", lc.max2},
-        {"max3", lc.max3},   {"last1", lc.last1}, {"last2", lc.last2}, {"last3", lc.last3},     {"yTop", lc.yTop},
-        {"yBottom", lc.yBottom}};
-    for (const auto& [key, value] : fields)
-        EXPECT_EQ(got[key], expected(value)) << key;
+    const std::pair<const char*, float> fields[] = {{"freq1", lc.freq1}, {"freq2", lc.freq2}, {"freq3", lc.freq3},
+        {"timeMin", lc.timeMin}, {"timeMax", lc.timeMax}, {"min1", lc.min1}, {"min2", lc.min2}, {"min3", lc.min3},
+        {"max1", lc.max1}, {"max2", lc.max2}, {"max3", lc.max3}, {"last1", lc.last1}, {"last2", lc.last2},
+        {"last3", lc.last3}, {"yTop", lc.yTop}, {"yBottom", lc.yBottom}};
+    for (const auto& [key, value] : fields) EXPECT_EQ(got[key], expected(value)) << key;
     for (std::size_t i = 0; i < 8; ++i)
-        for (auto [key, array] : {std::pair{"times", &lc.times}, {"values1", &lc.values1}, {"values2", &lc.values2}, {"values3", &lc.values3}})
+        for (auto [key, array] : {std::pair {"times", &lc.times}, {"values1", &lc.values1}, {"values2", &lc.values2},
+                 {"values3", &lc.values3}})
             EXPECT_EQ(got[key + ("[" + std::to_string(i) + "]")], expected((*array)[i])) << key << i;
     EXPECT_TRUE(got["values1[6]"] == "nan" && got.count("values1[8]") == 0u);
 }
@@ -240,8 +249,9 @@ TEST_F(Cli, NeedsNoWindowToolkitAndNamesAMissingDesktop)
     fs::copy_file(QUORVA_BINARY, dir / "quorva");
     const RunResult alone = run({dir / "quorva"});
     EXPECT_EQ(alone.status, 69) << alone.err;
-    EXPECT_EQ(alone.err, "quorva: the desktop program is not installed (looked for " + dir / "quorva-desktop"
-                             + " and " + dir / "../lib/quorva/quorva-desktop" + "); the commands stats, plot and watch work without it\n");
+    EXPECT_EQ(alone.err,
+        "quorva: the desktop program is not installed (looked for " + dir / "quorva-desktop" + " and "
+            + dir / "../lib/quorva/quorva-desktop" + "); the commands stats, plot and watch work without it\n");
 }
 
 } // namespace

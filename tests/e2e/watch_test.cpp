@@ -33,15 +33,27 @@ std::vector<PlotLine> plotLines(const RunResult& r)
     return lines;
 }
 
-int lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
-std::size_t countLines(const RunResult& r) { return std::size_t(lines(r.out)); }
-int lineCount(const std::string& path) { return lines(readFile(path)); }
+int lines(const std::string& s)
+{
+    return int(std::count(s.begin(), s.end(), '\n'));
+}
+std::size_t countLines(const RunResult& r)
+{
+    return std::size_t(lines(r.out));
+}
+int lineCount(const std::string& path)
+{
+    return lines(readFile(path));
+}
 
 void setAge(const std::string& path, int secondsAgo)
 {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
 }
-auto atLeast(std::size_t n) { return [n](const RunResult& r) { return countLines(r) >= n; }; }
+auto atLeast(std::size_t n)
+{
+    return [n](const RunResult& r) { return countLines(r) >= n; };
+}
 
 class Watch : public ::testing::Test {
 protected:
@@ -84,7 +96,8 @@ TEST_F(Watch, AlwaysPlotsAtEveryTickCountEndsItAndALostLogIsToldOnce)
 {
     fs::copy_file(kExample, file);
     const auto start = std::chrono::steady_clock::now();
-    Process always = watch({"--always", "--interval", "0.25", "--count", "3", "--format", "eps", "--output", dir.path(), file});
+    Process always
+        = watch({"--always", "--interval", "0.25", "--count", "3", "--format", "eps", "--output", dir.path(), file});
     const RunResult& r = always.finish();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(plotLines(r).size(), 3u);
@@ -97,9 +110,11 @@ TEST_F(Watch, AlwaysPlotsAtEveryTickCountEndsItAndALostLogIsToldOnce)
     once.signal(SIGINT);
     EXPECT_TRUE(once.finish(Seconds(10)).status == 0 && countLines(once.result) == 1u);
     fs::create_directory(dir / "full");
-    const RunResult full = run({QUORVA_BINARY, "watch", "--always", "--count", "3", "--interval", "0.05", "--output",
-                                dir / "full", file}, {.stdoutFile = "/dev/full"});
-    EXPECT_TRUE(full.status == 0 && lines(full.err) == 1 && full.err.find("standard output") != std::string::npos) << full.err;
+    const RunResult full = run(
+        {QUORVA_BINARY, "watch", "--always", "--count", "3", "--interval", "0.05", "--output", dir / "full", file},
+        {.stdoutFile = "/dev/full"});
+    EXPECT_TRUE(full.status == 0 && lines(full.err) == 1 && full.err.find("standard output") != std::string::npos)
+        << full.err;
     EXPECT_EQ(listFolder(dir / "full").size(), 1u);
 }
 
@@ -135,10 +150,12 @@ TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
     Process w = watch({"--interval", "0.05", "--output", out, file}); // neither exists yet
     w.poll(500);
     EXPECT_TRUE(w.running() && countLines(w.result) == 0u);
-    EXPECT_TRUE(lines(w.result.err) == 1 && w.result.err.find("cannot open " + file) != std::string::npos) << w.result.err;
+    EXPECT_TRUE(lines(w.result.err) == 1 && w.result.err.find("cannot open " + file) != std::string::npos)
+        << w.result.err;
     fs::copy_file(kExample, file);
     w.poll(500);
-    EXPECT_TRUE(lines(w.result.err) == 2 && w.result.err.find("cannot write " + out + "/") != std::string::npos) << w.result.err;
+    EXPECT_TRUE(lines(w.result.err) == 2 && w.result.err.find("cannot write " + out + "/") != std::string::npos)
+        << w.result.err;
     // A plot that failed is tried again at the next tick.
     fs::create_directory(out);
     ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
@@ -173,7 +190,7 @@ TEST_F(Watch, SigtermDuringAPlotLetsItFinish)
     const auto plotted = plotLines(r);
     ASSERT_EQ(plotted.size(), 1u);
     EXPECT_EQ(plotted[0].samples, 100002);
-    EXPECT_EQ(listFolder(dir / "out"), std::vector<std::string>{fs::path(plotted[0].plot).filename().string()});
+    EXPECT_EQ(listFolder(dir / "out"), std::vector<std::string> {fs::path(plotted[0].plot).filename().string()});
     EXPECT_EQ(checkPlot(plotted[0].plot), "");
 }
 

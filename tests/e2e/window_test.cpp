@@ -34,7 +34,7 @@ TEST(Window, TenMinutesAroundTheBurstFillTheAxis)
     // Columns of curve pixels (any colour that is not grey), and of those the
     // columns whose top curve pixel stands clearly above the quiet level.
     auto columns = [&](const std::vector<std::string>& window) {
-        std::vector<std::string> args{"plot", "--output", dir.path(), dir / "LC_day_SFU.txt"};
+        std::vector<std::string> args {"plot", "--output", dir.path(), dir / "LC_day_SFU.txt"};
         args.insert(args.end(), window.begin(), window.end());
         const RunResult r = runQuorva(args);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -48,7 +48,7 @@ TEST(Window, TenMinutesAroundTheBurstFillTheAxis)
                 }
         const int quiet = top.empty() ? 0 : *std::max_element(top.begin(), top.end());
         const auto burst = std::count_if(top.begin(), top.end(), [&](int y) { return y < quiet - 3; });
-        return std::pair{double(top.size()), double(burst)};
+        return std::pair {double(top.size()), double(burst)};
     };
     // The whole day's curve spans the axis, which the window's plot has in the same place.
     const auto [axis, dayBurst] = columns({});
@@ -65,15 +65,14 @@ TEST(Window, StatsOfAWindowEqualAReference)
     writeFile(dir / "LC_SFU.txt", text);
     const RunResult r = runQuorva({"stats", "--json", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
     ASSERT_EQ(r.status, 0) << r.err;
-    std::map<std::string, float> ref{{"timeMin", 24}, {"timeMax", 0}, {"min1", 1000}, {"max1", -1000},
-                                     {"min2", 1000},  {"max2", -1000}, {"min3", 1000}, {"max3", -1000},
-                                     {"sampleCount", 0}, {"windowFrom", 1.5f}, {"windowTo", 1.75f}};
+    std::map<std::string, float> ref {{"timeMin", 24}, {"timeMax", 0}, {"min1", 1000}, {"max1", -1000}, {"min2", 1000},
+        {"max2", -1000}, {"min3", 1000}, {"max3", -1000}, {"sampleCount", 0}, {"windowFrom", 1.5f},
+        {"windowTo", 1.75f}};
     std::istringstream in(text.substr(text.find("MHz\r\n") + 5));
     for (std::string line; std::getline(in, line);) {
         float v[4];
         ASSERT_EQ(std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]), 4);
-        if (double(v[0]) < 1.5 || double(v[0]) > 1.75)
-            continue;
+        if (double(v[0]) < 1.5 || double(v[0]) > 1.75) continue;
         ref["sampleCount"] += 1;
         ref["timeMin"] = std::min(ref["timeMin"], v[0]), ref["timeMax"] = std::max(ref["timeMax"], v[0]);
         for (int c = 1; c <= 3; ++c) {
@@ -87,8 +86,7 @@ TEST(Window, StatsOfAWindowEqualAReference)
     ref["max1"] = std::max({ref["max1"], ref["max2"], ref["max3"]});
     ref["yTop"] = float(5 * (std::trunc(double(ref["max1"]) * 0.2) + 1));
     ref["yBottom"] = float(5 * std::trunc(double(ref["min1"]) * 0.2));
-    for (const auto& [key, value] : ref)
-        EXPECT_EQ(jsonNumber(r.out, key), value) << key;
+    for (const auto& [key, value] : ref) EXPECT_EQ(jsonNumber(r.out, key), value) << key;
     EXPECT_EQ(jsonNumber(r.out, "lineCount"), 345602.0f);
     const RunResult t = runQuorva({"stats", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
     EXPECT_NE(t.out.find("\nData Points: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos) << t.out;
@@ -100,10 +98,11 @@ TEST(Window, WatchLastMinutesMovesWithTheData)
     const std::string file = dir / "LC20261206_SFU.txt";
     writeFile(file, lightCurveText(7200));
     Process w({QUORVA_BINARY, "watch", "--last", "30.0", "--count", "3", "--interval", "0.1", "--format", "eps",
-               "--output", dir.path(), file});
+        "--output", dir.path(), file});
     std::vector<std::string> labels;
     for (std::size_t n = 1; n <= 3; ++n) {
-        ASSERT_TRUE(w.waitFor([n](const RunResult& r) { return std::count(r.out.begin(), r.out.end(), '\n') >= long(n); }));
+        ASSERT_TRUE(
+            w.waitFor([n](const RunResult& r) { return std::count(r.out.begin(), r.out.end(), '\n') >= long(n); }));
         // The x-axis labels: the numbers of the last line above "Time [UT]".
         const std::string page = ghostscriptText(dir / "Plot_LC20261206_SFU.txt_last30.EPS");
         std::istringstream in(page.substr(0, page.find("Time [UT]")));
@@ -118,8 +117,8 @@ TEST(Window, WatchLastMinutesMovesWithTheData)
         std::ofstream(file, std::ios::app) << dataLines(7200, 0.5 * double(n));
     }
     EXPECT_EQ(w.finish().status, 0);
-    EXPECT_EQ(labels, (std::vector<std::string>{"0.0 0.1 0.2 0.3 0.4 ", "0.5 0.6 0.7 0.8 0.9 ",
-                                                "1.0 1.1 1.2 1.3 1.4 "}));
+    EXPECT_EQ(
+        labels, (std::vector<std::string> {"0.0 0.1 0.2 0.3 0.4 ", "0.5 0.6 0.7 0.8 0.9 ", "1.0 1.1 1.2 1.3 1.4 "}));
 }
 
 TEST(Window, GoldenPage)
@@ -128,8 +127,8 @@ TEST(Window, GoldenPage)
     const auto [name, text] = goldenLightCurves().front();
     writeFile(dir / name, text);
     for (const char* format : {"eps", "png"}) {
-        const RunResult r = runQuorva({"plot", "--format", format, "--from", "1:34", "--to", "1:37", "--output",
-                                       dir.path(), dir / name});
+        const RunResult r = runQuorva(
+            {"plot", "--format", format, "--from", "1:34", "--to", "1:37", "--output", dir.path(), dir / name});
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string page = r.out.substr(0, r.out.find('\n'));
         const std::string golden = goldenPath(fs::path(page).filename().string());
@@ -150,7 +149,7 @@ TEST(Window, UsageErrorsAndEmptyWindows)
     TempDir dir;
     const std::string file = dir / "LC_SFU.txt";
     writeFile(file, lightCurveText(7200));
-    const std::vector<std::pair<std::vector<std::string>, std::string>> bad{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad {
         {{"plot", "--from", "11", "--to", "10:59", file}, "--from 11 is after --to 10:59"},
         {{"plot", "--from", "24:01", file}, "--from must be hours UT (10.5) or HH:MM[:SS] from 0 to 24, not '24:01'"},
         {{"stats", "--to", "10:7", file}, "--to must be hours UT (10.5) or HH:MM[:SS] from 0 to 24, not '10:7'"},
@@ -162,7 +161,8 @@ TEST(Window, UsageErrorsAndEmptyWindows)
         EXPECT_EQ(r.err, "quorva: " + reason + "\nTry 'quorva " + args[0] + " --help' for more information.\n");
     }
     for (const std::string& output : {"--output=" + dir.path(), std::string("--json")}) {
-        const RunResult r = runQuorva({output[2] == 'o' ? "plot" : "stats", "--from", "10:30", "--to", "11", output, file});
+        const RunResult r
+            = runQuorva({output[2] == 'o' ? "plot" : "stats", "--from", "10:30", "--to", "11", output, file});
         EXPECT_EQ(r.status, 2) << output;
         EXPECT_EQ(r.err, "quorva: no samples between 10:30:00 and 11:00:00 in " + file + "\n");
         EXPECT_EQ(r.out, "");
@@ -170,8 +170,8 @@ TEST(Window, UsageErrorsAndEmptyWindows)
     EXPECT_EQ(listFolder(dir.path()).size(), 1u) << "nothing written";
     // watch tells an empty window once and plots when samples come.
     writeFile(file, lightCurveText(0));
-    Process w({QUORVA_BINARY, "watch", "--last", "1", "--count", "1", "--interval", "0.05", "--output",
-               dir.path(), file});
+    Process w(
+        {QUORVA_BINARY, "watch", "--last", "1", "--count", "1", "--interval", "0.05", "--output", dir.path(), file});
     w.poll(600);
     std::ofstream(file, std::ios::app) << dataLines(10, 2.0);
     const RunResult& r = w.finish(Seconds(20));

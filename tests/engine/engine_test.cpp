@@ -36,20 +36,21 @@ TEST_F(EngineTest, LevelRulesWarningLinesAndTheBanner)
     thkcrv(3);
     disfin();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              " <<<< Warning   3: Incorrect level in winmod!   (   0)\n"
-              " <<<< Warning   3: Incorrect level in curve!   (   0)\n"
-              " <<<< Warning   3: Incorrect level in disfin!   (   0)\n"
-              " <<<< Warning   3: Incorrect level in metafl!   (   1)\n"
-              " <<<< Warning   3: Incorrect level in curve!   (   1)\n"
-              " <<<< Warning   2: Incorrect parameter in thkcrv!   (   0)\n\n"
-                  + kRule + "\n <<                END OF ZEDOZO / VERSION  9.1" + std::string(18, ' ') + "<<"
-                  + "\n <<  Date    : 14.11.2023  Time    : 22:13:20  Pageformat: DA4L  <<"
-                  + "\n <<  Vectors : 0           Warnings: 3         Fileformat:  EPS  <<"
-                  + metafile + "\n" + kRule + "\n\n");
+        " <<<< Warning   3: Incorrect level in winmod!   (   0)\n"
+        " <<<< Warning   3: Incorrect level in curve!   (   0)\n"
+        " <<<< Warning   3: Incorrect level in disfin!   (   0)\n"
+        " <<<< Warning   3: Incorrect level in metafl!   (   1)\n"
+        " <<<< Warning   3: Incorrect level in curve!   (   1)\n"
+        " <<<< Warning   2: Incorrect parameter in thkcrv!   (   0)\n\n"
+            + kRule + "\n <<                END OF ZEDOZO / VERSION  9.1" + std::string(18, ' ') + "<<"
+            + "\n <<  Date    : 14.11.2023  Time    : 22:13:20  Pageformat: DA4L  <<"
+            + "\n <<  Vectors : 0           Warnings: 3         Fileformat:  EPS  <<" + metafile + "\n" + kRule
+            + "\n\n");
     EXPECT_TRUE(st().cycle.devcode == 503 && st().curve.thickness == 3);
     // After a cycle that wrote no file the banner names none.
     const std::string failed = captureStdout([&] { open("PDF", dir / "gone/x.pdf"), disfin(); });
-    EXPECT_TRUE(failed.find("<<  Metafile:    ") != std::string::npos && failed.find("x.pdf  ") == std::string::npos) << failed;
+    EXPECT_TRUE(failed.find("<<  Metafile:    ") != std::string::npos && failed.find("x.pdf  ") == std::string::npos)
+        << failed;
 }
 
 void plotEps(const std::string& file, const char* mode)
@@ -79,7 +80,7 @@ TEST_F(EngineTest, PlotFilesAppearWholeOrNotAtAll)
     EXPECT_EQ(listFolder(dir.path()).size(), 2u);
     EXPECT_FALSE(fs::exists(dir / "never.eps"));
     resetEngineForTests();
-    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"plot.eps"});
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string> {"plot.eps"});
     // (A write that fails part-way: hardening/output_faults_test.)
 }
 
@@ -87,9 +88,9 @@ TEST(FloatLabel, DigitsRoundingAndBufferLimits)
 {
     char buf[512];
     auto fmt = [&](float v, int ndig) { return formatFloatLabel(buf, sizeof buf, v, ndig), std::string(buf); };
-    for (auto [v, ndig, text] : {std::tuple{12.5f, 1, "12.5"}, {9.96f, 1, "10.0"}, {12.5f, -1, "13"}, {-12.5f, -1, "-13"},
-                                 {-0.4f, -1, "0"}, {-8.0f, 0, " -8"}, {3.14159f, 3, "3.142"}, {-0.04f, 1, "0.0"},
-                                 {-0.05f, 1, "-0.1"}, {0.5f, 1, "0.5"}, {-150.0f, 1, "-150.0"}})
+    for (auto [v, ndig, text] : {std::tuple {12.5f, 1, "12.5"}, {9.96f, 1, "10.0"}, {12.5f, -1, "13"},
+             {-12.5f, -1, "-13"}, {-0.4f, -1, "0"}, {-8.0f, 0, " -8"}, {3.14159f, 3, "3.142"}, {-0.04f, 1, "0.0"},
+             {-0.05f, 1, "-0.1"}, {0.5f, 1, "0.5"}, {-150.0f, 1, "-150.0"}})
         EXPECT_EQ(fmt(v, ndig), text) << v << " " << ndig;
     EXPECT_TRUE(fmt(3.0e38f, -1).size() == 39u && fmt(1.5f, 100).size() == 102u);
     char small[4];
@@ -121,11 +122,13 @@ TEST_F(Axes, GrafRefusesZeroStepsEqualLimitsAndNanAndCurveAndTitleFollow)
     titlin("A title", 4);
     std::string out = captureStdout([] { graf(0, 24, 0, 0, 5, 5, 5, 1); });
     EXPECT_TRUE(out.find(" <<<< Warning   9: Step equal zero in graf!\n") != std::string::npos
-                && out.find(" <<<< Warning  10: Begin and end of scaling are equal in graf!\n") != std::string::npos) << out;
+        && out.find(" <<<< Warning  10: Begin and end of scaling are equal in graf!\n") != std::string::npos)
+        << out;
     const float x[3] = {0, 1, 2}, y[3] = {5, 6, 7};
     out = captureStdout([&] { curve(x, y, 3), title(); });
     EXPECT_TRUE(out.find("Incorrect level in curve!   (   1)") != std::string::npos
-                && out.find("Incorrect level in title!   (   1)") != std::string::npos) << out;
+        && out.find("Incorrect level in title!   (   1)") != std::string::npos)
+        << out;
     errmod("ALL", "OFF");
     graf(0, 24, 0, 2, 0, 100, 0, 0);
     graf(0, std::numeric_limits<float>::quiet_NaN(), 0, 2, 0, 100, 0, 20);
@@ -145,12 +148,12 @@ TEST_F(Axes, MappingAndClipRectangleOneUnitInsideOrAPixelFurtherIn)
     mapPoint(st(), 12, 50, px, py);
     EXPECT_FLOAT_EQ(px, 350 + 12 * 2199.0f / 24.0f);
     EXPECT_FLOAT_EQ(py, 1800 - 100 * 1599.0f / 200.0f);
-    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int>{351, 202, 2548, 1799}));
+    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {351, 202, 2548, 1799}));
     endgrf();
     captureStdout([] { disfin(); });
     programSettings("PNG", DeviceFamily::Raster);
     graf(10, 0, 10, -2, 0, 100, 0, 20); // descending x
-    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int>{352, 203, 2547, 1798}));
+    EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {352, 203, 2547, 1798}));
     mapPoint(st(), 0, 0, px, py);
     EXPECT_FLOAT_EQ(px, 2549);
 }
@@ -177,9 +180,10 @@ TEST_F(Curves, ACurveThatLeavesAndReentersIsCutAtTheClipRectangle)
     ASSERT_EQ(v.size(), 5u);
     // Up to the top edge, pen up over the gap, down again from the top
     // edge; the tail leaves through the bottom and is cut there.
-    EXPECT_EQ((std::vector<int>{v[0].pen, v[1].pen, v[2].pen, v[3].pen, v[4].pen}), (std::vector<int>{3, 2, 3, 2, 2}));
-    EXPECT_EQ((std::vector<float>{v[0].x, v[0].y, v[1].y, v[2].y, v[3].x, v[4].y}),
-              (std::vector<float>{px(1), py(5), top, top, px(9), bottom}));
+    EXPECT_EQ(
+        (std::vector<int> {v[0].pen, v[1].pen, v[2].pen, v[3].pen, v[4].pen}), (std::vector<int> {3, 2, 3, 2, 2}));
+    EXPECT_EQ((std::vector<float> {v[0].x, v[0].y, v[1].y, v[2].y, v[3].x, v[4].y}),
+        (std::vector<float> {px(1), py(5), top, top, px(9), bottom}));
     EXPECT_NEAR(v[1].x, px(1) + t * (px(5) - px(1)), 0.01);
     EXPECT_NEAR(v[2].x, px(9) - t * (px(9) - px(5)), 0.01);
 }
@@ -193,7 +197,8 @@ TEST_F(Curves, ThicknessPassesLieSideBySideLeftOfTravelFirst)
     const float want[3] = {py(5), py(5) - 1, py(5) + 1}; // 0, +1 (left of travel = up), -1
     for (int k = 0; k < 3; ++k)
         EXPECT_TRUE(rec->vecs[2 * k].pen == 3 && std::abs(rec->vecs[2 * k].y - want[k]) < 1e-3
-                    && std::abs(rec->vecs[2 * k + 1].y - want[k]) < 1e-3) << k;
+            && std::abs(rec->vecs[2 * k + 1].y - want[k]) < 1e-3)
+            << k;
     rec->clear();
     thkcrv(2);
     float vx[2] = {5, 5}, vy[2] = {1, 9};
@@ -217,7 +222,8 @@ TEST_F(Curves, LongCurvesGoOutInPiecesOf100PointsAndAColourChangeFlushesFirst)
     for (int k = 0; k < 252; ++k) {
         const int i = k - k / 100;
         ASSERT_TRUE(rec->vecs[k].pen == (k % 100 ? 2 : 3) && std::abs(rec->vecs[k].x - px(x[i])) < 1e-2
-                    && std::abs(rec->vecs[k].y - py(y[i])) < 1e-2) << k;
+            && std::abs(rec->vecs[k].y - py(y[i])) < 1e-2)
+            << k;
     }
     rec->clear();
     drawLine(500, 500, 600, 600);

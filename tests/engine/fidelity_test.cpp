@@ -32,17 +32,30 @@ TEST_F(PlotPages, ThePageFillCoversTheBorderOnEpsAsOnPdf)
 {
     const std::string eps = plot(500, "eps"), pdf = plot(500, "pdf");
     ASSERT_EQ(run({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop", "-r72", "-sDEVICE=ppmraw",
-                   "-sOutputFile=" + dir / "eps.ppm", eps}).status, 0);
+                      "-sOutputFile=" + dir / "eps.ppm", eps})
+                  .status,
+        0);
     ASSERT_EQ(run({"pdftoppm", "-r", "72", "-singlefile", pdf, dir / "pdf"}).status, 0);
     for (const char* name : {"pdf.ppm", "eps.ppm"}) {
         const RgbImage img = readPpm(dir / name);
         ASSERT_GT(img.w, 500) << name;
-        auto dark = [&](int x, int y) { return (img.rgb(x, y) >> 16) + (img.rgb(x, y) >> 8 & 255) + (img.rgb(x, y) & 255) < 3 * 128; };
+        auto dark = [&](int x, int y) {
+            return (img.rgb(x, y) >> 16) + (img.rgb(x, y) >> 8 & 255) + (img.rgb(x, y) & 255) < 3 * 128;
+        };
         // A dark line along 90% of an outer row or column is the border.
-        auto darkRow = [&](int y) { int n = 0; for (int x = 0; x < img.w; ++x) n += dark(x, y); return n > img.w * 9 / 10; };
-        auto darkColumn = [&](int x) { int n = 0; for (int y = 0; y < img.h; ++y) n += dark(x, y); return n > img.h * 9 / 10; };
+        auto darkRow = [&](int y) {
+            int n = 0;
+            for (int x = 0; x < img.w; ++x) n += dark(x, y);
+            return n > img.w * 9 / 10;
+        };
+        auto darkColumn = [&](int x) {
+            int n = 0;
+            for (int y = 0; y < img.h; ++y) n += dark(x, y);
+            return n > img.h * 9 / 10;
+        };
         for (int k = 0; k < 3; ++k)
-            EXPECT_FALSE(darkRow(k) || darkRow(img.h - 1 - k) || darkColumn(k) || darkColumn(img.w - 1 - k)) << name << ": " << k << " from the edge";
+            EXPECT_FALSE(darkRow(k) || darkRow(img.h - 1 - k) || darkColumn(k) || darkColumn(img.w - 1 - k))
+                << name << ": " << k << " from the edge";
     }
 }
 
@@ -68,8 +81,10 @@ TEST_F(PlotPages, APeriodSitsOnTheBaselineOfTheDigits)
         int low = -1;
         for (int y = 0; y < img.h; ++y)
             if (img.at(x, y) != 255) low = y; // ink: anything but the fill
-        if (low >= 0 && !inGlyph) bottoms.push_back(low);
-        else if (low >= 0) bottoms.back() = std::max(bottoms.back(), low);
+        if (low >= 0 && !inGlyph)
+            bottoms.push_back(low);
+        else if (low >= 0)
+            bottoms.back() = std::max(bottoms.back(), low);
         inGlyph = low >= 0;
     }
     ASSERT_EQ(bottoms.size(), 4u) << "expected 1, 0, . and 0";

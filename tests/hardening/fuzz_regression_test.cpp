@@ -33,7 +33,7 @@ void writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
         throw Finding("cannot write " + path);
 }
 
-void silenceStandardOutput() {}
+void silenceStandardOutput() { }
 
 void fail(const std::string& message)
 {
@@ -64,7 +64,10 @@ void runAll(const std::string& target, int (*entry)(const std::uint8_t*, std::si
 // headers anywhere, numbers of every form, lines that straddle the reader's
 // 179-character pieces, NUL bytes.
 std::mt19937 rng(4242);
-int pick(int n) { return int(rng() % unsigned(n)); }
+int pick(int n)
+{
+    return int(rng() % unsigned(n));
+}
 
 std::string randomNumber()
 {
@@ -87,20 +90,21 @@ std::string randomLine()
 {
     std::string line;
     switch (pick(12)) {
-    case 0: break; // blank
-    case 1: {      // noise from the characters that numbers and headers use
+    case 0:
+        break; // blank
+    case 1: {  // noise from the characters that numbers and headers use
         static const char alphabet[] = "0123456789.,-+eE \t\rMHzT_";
         for (int n = pick(400); n > 0; --n) line += alphabet[pick(sizeof alphabet - 1)];
         if (pick(3) == 0) line.insert(std::size_t(pick(int(line.size()) + 1)), "Time_UT,");
         break;
     }
     case 2:
-        line = "Time_UT," + randomNumber() + "MHz," + randomNumber() + (pick(3) ? "MHz," : " MHz,")
-               + randomNumber() + "MHz";
+        line = "Time_UT," + randomNumber() + "MHz," + randomNumber() + (pick(3) ? "MHz," : " MHz,") + randomNumber()
+            + "MHz";
         break;
     case 3: // padded to straddle the 179-character pieces
         line = std::string(std::size_t(150 + pick(60)), ' ') + randomNumber() + "," + randomNumber() + ","
-               + randomNumber() + "," + randomNumber();
+            + randomNumber() + "," + randomNumber();
         break;
     default:
         for (int f = 0, fields = pick(6) == 0 ? pick(4) : 4; f < fields; ++f)

@@ -27,8 +27,7 @@ protected:
     std::vector<std::string> previousPlots(const std::string& out)
     {
         fs::create_directory(out);
-        for (const char* f : kFormats)
-            EXPECT_EQ(plot(f, out, input).status, 0);
+        for (const char* f : kFormats) EXPECT_EQ(plot(f, out, input).status, 0);
         std::vector<std::string> contents;
         for (const std::string& n : listFolder(out)) contents.push_back(readFile(out + "/" + n));
         EXPECT_EQ(contents.size(), 3u);
@@ -56,8 +55,10 @@ TEST_F(OutputFaults, AReadOnlyFolderKeepsThePreviousPlots)
     // Root writes into any folder: the writer is "nobody".
     for (const char* f : kFormats) {
         RunResult p = plot(f, out, input, {.uid = kNobody});
-        EXPECT_TRUE(p.status == 1 && p.out.empty() && p.err.find("quorva: cannot write " + out + "/") != std::string::npos
-                    && p.err.find("Plotfile cannot be deleted") != std::string::npos) << f << ": " << p.err;
+        EXPECT_TRUE(p.status == 1 && p.out.empty()
+            && p.err.find("quorva: cannot write " + out + "/") != std::string::npos
+            && p.err.find("Plotfile cannot be deleted") != std::string::npos)
+            << f << ": " << p.err;
         p = plot(f, out, dir / "LC20261207_ADU.txt", {.uid = kNobody}); // nor a new one created
         EXPECT_TRUE(p.status == 1 && p.err.find("Permission denied") != std::string::npos) << f << ": " << p.err;
     }
@@ -88,7 +89,7 @@ TEST_F(OutputFaults, AMissingFolderOrAFolderInThePlotsPlace)
         const RunResult p = plot(f, dir / "missing/deeper", input);
         EXPECT_TRUE(p.status == 1 && p.err.find("No such file or directory") != std::string::npos) << p.err;
     }
-    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"LC20261206_SFU.txt"});
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string> {"LC20261206_SFU.txt"});
     const std::string out = dir / "out";
     fs::create_directory(out);
     for (const char* f : kFormats) {
@@ -109,8 +110,7 @@ TEST_F(OutputFaults, HostileContentAndNamesPlotToValidFiles)
 {
     std::mt19937 random(99);
     std::string binary(200000, '\0');
-    for (char& c : binary)
-        c = char(random() & 0xff);
+    for (char& c : binary) c = char(random() & 0xff);
     std::string extremes = "t\nTime_UT,1e38MHz,-1e38MHz,nanMHz\n";
     for (int i = 0; i < 500; ++i)
         extremes += std::to_string(i % 7 == 0 ? 1e30 : -i) + ",3e38,-3e38," + (i % 2 ? "inf" : "nan") + "\n";

@@ -20,21 +20,23 @@ void expectLikeStrtof(const std::string& text)
     float got = -12345.0f;
     const char* next = quorva::parseFloat(text.data(), text.data() + text.size(), got);
     ASSERT_EQ(next - text.data(), stop - text.c_str()) << "text \"" << text << "\"";
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(next == text.data() ? -12345.0f : expected))
+    EXPECT_EQ(
+        std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(next == text.data() ? -12345.0f : expected))
         << "text \"" << text << "\"";
 }
 
 TEST(DecimalFloat, EdgeTextsMatchTheCLibrary)
 {
     for (const char* t : {"", "+", "-.", ".e5", "-0", "0.", "1e+", "1e-5x", "  \t\n\v\f\r42", "12.5MHz", "45.0 MHz",
-                          "3.4028235e38", "3.4028236e38", "-1e39", "1.17549435e-38", "1.4e-45", "7e-46",
-                          "16777217", "33554433", "0.1", "99999999999999999999",
-                          "1234567890123456789012345678901234567890", "1.00000005960464477539062499",
-                          "1.0000000596046447753906250", "1.00000005960464477539062501", "8388610.5",
-                          "inf", "-Infinity", "infinit", "nan", "nan(123)", "0x1p3", "0x", "1e100000000000",
-                          "1e-100000000000", "0.0000000000000000000000001e25", "5\r", "-.5e1,3"})
+             "3.4028235e38", "3.4028236e38", "-1e39", "1.17549435e-38", "1.4e-45", "7e-46", "16777217", "33554433",
+             "0.1", "99999999999999999999", "1234567890123456789012345678901234567890", "1.00000005960464477539062499",
+             "1.0000000596046447753906250", "1.00000005960464477539062501", "8388610.5", "inf", "-Infinity", "infinit",
+             "nan", "nan(123)", "0x1p3", "0x", "1e100000000000", "1e-100000000000", "0.0000000000000000000000001e25",
+             "5\r", "-.5e1,3"})
         expectLikeStrtof(t);
-    expectLikeStrtof(std::string("1\0" "5", 3));
+    expectLikeStrtof(std::string("1\0"
+                                 "5",
+        3));
 }
 
 TEST(DecimalFloat, RandomTextsAndFloatsMatchTheCLibrary)
@@ -62,10 +64,9 @@ TEST(DecimalFloat, RandomTextsAndFloatsMatchTheCLibrary)
     char text[128];
     for (int i = 0; i < 200000 && !::testing::Test::HasFailure(); ++i) {
         const float f = std::bit_cast<float>(std::uint32_t(bits()));
-        if (!std::isfinite(f))
-            continue;
+        if (!std::isfinite(f)) continue;
         const double halfway = (double(f) + double(std::nextafter(f, INFINITY))) / 2;
-        for (auto [format, value] : {std::pair{"%.9g", double(f)}, {"%.17g", halfway}, {"%.80g", halfway}}) {
+        for (auto [format, value] : {std::pair {"%.9g", double(f)}, {"%.17g", halfway}, {"%.80g", halfway}}) {
             std::snprintf(text, sizeof text, format, value);
             expectLikeStrtof(text);
         }

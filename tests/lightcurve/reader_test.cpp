@@ -23,7 +23,7 @@ const std::string kHead = "Tervasol light curve KORB 2026-12-06\nTime_UT,45.0MHz
 void expectSamples(const LightCurve& lc, const std::vector<std::array<float, 4>>& expected)
 {
     for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ((std::array<float, 4>{lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]}), expected[i])
+        EXPECT_EQ((std::array<float, 4> {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]}), expected[i])
             << "line " << i;
 }
 
@@ -32,39 +32,44 @@ TEST(Reader, DerivedValuesAndPiecesOf179Characters)
     TempDir dir;
     LightCurve lc;
     for (const char* end : {"\n", "\r\n"}) {
-        writeFile(dir / "a.txt", std::string("title") + end + "Time_UT,45.0MHz,150.5MHz,410.0MHz" + end
-                                     + "10.25,12.0,30.5,7.25" + end + "10.50,49.9,3.0,8.0" + end + "10.75, 20.0,\t-2.5,9.5");
+        writeFile(dir / "a.txt",
+            std::string("title") + end + "Time_UT,45.0MHz,150.5MHz,410.0MHz" + end + "10.25,12.0,30.5,7.25" + end
+                + "10.50,49.9,3.0,8.0" + end + "10.75, 20.0,\t-2.5,9.5");
         ASSERT_TRUE(lc.read(dir / "a.txt").opened);
         EXPECT_EQ(lc.inputPath, dir / "a.txt");
         EXPECT_EQ(lc.sampleCount, 5);
-        EXPECT_EQ((std::vector<float>{lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.last1, lc.last2,
-                                      lc.last3, lc.max2, lc.min3}),
-                  (std::vector<float>{45, 150.5f, 410, 10.25f, 10.75f, 20, -2.5f, 9.5f, 30.5f, 7.25f}));
+        EXPECT_EQ((std::vector<float> {lc.freq1, lc.freq2, lc.freq3, lc.timeMin, lc.timeMax, lc.last1, lc.last2,
+                      lc.last3, lc.max2, lc.min3}),
+            (std::vector<float> {45, 150.5f, 410, 10.25f, 10.75f, 20, -2.5f, 9.5f, 30.5f, 7.25f}));
         // Channel 1's extremes fold all three channels; y range in fives.
-        EXPECT_EQ((std::vector<float>{lc.max1, lc.min1, lc.yTop, lc.yBottom}), (std::vector<float>{49.9f, -2.5f, 50, 0}));
+        EXPECT_EQ(
+            (std::vector<float> {lc.max1, lc.min1, lc.yTop, lc.yBottom}), (std::vector<float> {49.9f, -2.5f, 50, 0}));
     }
     // (Partial lines and NUL bytes: the light-curve fuzz target's
-    // comparison with fgets/sscanf, tests/hardening/.) Pieces of 179 characters: a line of exactly 179 leaves its line end
-    // as a blank line of its own.
+    // comparison with fgets/sscanf, tests/hardening/.) Pieces of 179 characters: a line of exactly 179 leaves its line
+    // end as a blank line of its own.
     const std::string line179 = "2.0,2,2,2" + std::string(170, ' ');
-    writeFile(dir / "l.txt", kHead + std::string(175, ' ') + "1.25" + "5,7,8,9\n" + line179 + "\n" + line179 + "\r\n"
-                                 + "3.0,3,3,3" + std::string(169, ' ') + "\r\n");
+    writeFile(dir / "l.txt",
+        kHead + std::string(175, ' ') + "1.25" + "5,7,8,9\n" + line179 + "\n" + line179 + "\r\n" + "3.0,3,3,3"
+            + std::string(169, ' ') + "\r\n");
     lc.read(dir / "l.txt");
     ASSERT_EQ(lc.sampleCount, 9);
-    expectSamples(lc, {{0, 0, 0, 0}, {0, 0, 0, 0}, {1.25f, 0, 0, 0}, {5, 7, 8, 9}, {2, 2, 2, 2}, {2, 2, 2, 2},
-                       {2, 2, 2, 2}, {2, 2, 2, 2}, {3, 3, 3, 3}});
+    expectSamples(lc,
+        {{0, 0, 0, 0}, {0, 0, 0, 0}, {1.25f, 0, 0, 0}, {5, 7, 8, 9}, {2, 2, 2, 2}, {2, 2, 2, 2}, {2, 2, 2, 2},
+            {2, 2, 2, 2}, {3, 3, 3, 3}});
     // Start values take part in the extremes; the y range is never "-0".
     struct Case {
         const char* data;
         float min1, max1, yBottom, yTop;
     };
-    for (const Case& c : {Case{"1,1200,1500,1100\n1,2000,1001,3000\n", 1000, 3000, 1000, 3005},
-                          Case{"1,-1200,-1500,-1100\n", -1500, -1000, -1500, -995}, Case{"1,50,12,20\n", 12, 50, 10, 55},
-                          Case{"1,-3,-3,-3\n", -3, -3, 0, 5}}) {
+    for (const Case& c : {Case {"1,1200,1500,1100\n1,2000,1001,3000\n", 1000, 3000, 1000, 3005},
+             Case {"1,-1200,-1500,-1100\n", -1500, -1000, -1500, -995}, Case {"1,50,12,20\n", 12, 50, 10, 55},
+             Case {"1,-3,-3,-3\n", -3, -3, 0, 5}}) {
         writeFile(dir / "x.txt", kHead + c.data);
         lc.read(dir / "x.txt");
-        EXPECT_EQ((std::vector<float>{lc.min1, lc.max1, lc.yBottom, lc.yTop}),
-                  (std::vector<float>{c.min1, c.max1, c.yBottom, c.yTop})) << c.data;
+        EXPECT_EQ((std::vector<float> {lc.min1, lc.max1, lc.yBottom, lc.yTop}),
+            (std::vector<float> {c.min1, c.max1, c.yBottom, c.yTop}))
+            << c.data;
         EXPECT_FALSE(std::signbit(lc.yTop) != (c.yTop < 0) || std::signbit(lc.yBottom) != (c.yBottom < 0)) << c.data;
     }
 }
@@ -77,24 +82,25 @@ TEST(Reader, AShorterFileClearsTheRestAndFilesThatCannotBeReadLeaveStartValues)
     ASSERT_EQ((lc.read(dir / "big.txt"), lc.sampleCount), 100002);
     writeFile(dir / "good.txt", kHead + "10,1,2,3\n11,4,5,6\n");
     lc.read(dir / "good.txt");
-    for (int i : {4, 40000, 100001})
-        EXPECT_TRUE(lc.times[i] == 0 && lc.values1[i] == 0 && lc.values3[i] == 0) << i;
+    for (int i : {4, 40000, 100001}) EXPECT_TRUE(lc.times[i] == 0 && lc.values1[i] == 0 && lc.values3[i] == 0) << i;
     struct Case {
         std::string path;
         bool opened;
         int error, sampleCount;
     };
     writeFile(dir / "empty", "");
-    for (const Case& c : {Case{dir / "missing", false, ENOENT, 4}, Case{"", false, -1, 4},
-                          Case{dir.path(), false, EISDIR, 4}, Case{dir / "empty", true, 0, 0}}) {
+    for (const Case& c : {Case {dir / "missing", false, ENOENT, 4}, Case {"", false, -1, 4},
+             Case {dir.path(), false, EISDIR, 4}, Case {dir / "empty", true, 0, 0}}) {
         ASSERT_TRUE(lc.read(dir / "good.txt").opened);
         const quorva::ReadResult r = lc.read(c.path);
         EXPECT_EQ(r.opened, c.opened) << c.path;
         EXPECT_TRUE(c.error < 0 || (c.opened ? r.readError : r.openError) == c.error) << c.path;
         // Count and frequencies kept from the last good read, all else cleared.
         EXPECT_EQ(lc.sampleCount, c.sampleCount) << c.path;
-        EXPECT_EQ((std::vector<float>{lc.freq1, lc.timeMin, lc.timeMax, lc.max1, lc.min1, lc.yTop, lc.last3, lc.times[3]}),
-                  (std::vector<float>{45, 24, 0, -1000, 1000, -995, 0, 0})) << c.path;
+        EXPECT_EQ(
+            (std::vector<float> {lc.freq1, lc.timeMin, lc.timeMax, lc.max1, lc.min1, lc.yTop, lc.last3, lc.times[3]}),
+            (std::vector<float> {45, 24, 0, -1000, 1000, -995, 0, 0}))
+            << c.path;
     }
 }
 
@@ -119,15 +125,16 @@ TEST(HostileLightCurve, FileShrinksIsReplacedOrRemovedBetweenTwoRePlots)
     writeFile(path, lightCurveText(500));
     quorva::RePlot rePlot;
     std::vector<std::int32_t> counts;
-    rePlot.setPlotStep([&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) { counts.push_back(d.pointCount); });
-    const quorva::RePlotRequest request{.selectedPath = path, .unitText = "SFU", .outputFolder = dir.path() + "/"};
+    rePlot.setPlotStep(
+        [&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) { counts.push_back(d.pointCount); });
+    const quorva::RePlotRequest request {.selectedPath = path, .unitText = "SFU", .outputFolder = dir.path() + "/"};
     const LightCurve& lc = rePlot.lightCurve();
     rePlot.run(request);
     ASSERT_EQ(::truncate(path.c_str(), 0), 0); // in place, the last line cut in half
     std::ofstream(path, std::ios::binary | std::ios::app) << lightCurveText(9, 0, "\n") << "10.5,99";
     rePlot.run(request);
-    EXPECT_EQ((std::array<float, 3>{lc.times[11], lc.values1[11], lc.values2[11]}),
-              (std::array<float, 3>{10.5f, 99, lc.values2[10]}));
+    EXPECT_EQ((std::array<float, 3> {lc.times[11], lc.values1[11], lc.values2[11]}),
+        (std::array<float, 3> {10.5f, 99, lc.values2[10]}));
     for (std::size_t i = 12; i < 600; ++i) ASSERT_EQ(lc.values1[i], 0.0f) << i;
     ASSERT_EQ(::truncate(path.c_str(), 0), 0);
     rePlot.run(request);
@@ -137,7 +144,7 @@ TEST(HostileLightCurve, FileShrinksIsReplacedOrRemovedBetweenTwoRePlots)
     rePlot.run(request);
     ASSERT_EQ(::unlink(path.c_str()), 0);
     EXPECT_TRUE(rePlot.run(request).read.openError == ENOENT && lc.values1[2] == 0.0f);
-    EXPECT_EQ(counts, (std::vector<std::int32_t>{502, 12, 0, 42, 42}));
+    EXPECT_EQ(counts, (std::vector<std::int32_t> {502, 12, 0, 42, 42}));
 }
 
 TEST(HostileLightCurve, UnreadableAndNotRegularFilesAreRefusedWithoutWaiting)

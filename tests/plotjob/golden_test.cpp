@@ -5,8 +5,8 @@
 // Each page also passes its format's own reader; plots in a row are
 // independent.
 
-#include "engine/TestSeams.h"
 #include "app/RePlot.h"
+#include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Formats.h"
@@ -27,8 +27,7 @@ std::string pdfStructure(const std::string& pdf)
     std::string s;
     for (const PdfObject& o : pdfObjects(pdf)) {
         std::string dict = o.dict;
-        if (dict.find_first_not_of("0123456789 \n") == std::string::npos)
-            dict = "(number)";
+        if (dict.find_first_not_of("0123456789 \n") == std::string::npos) dict = "(number)";
         const std::size_t l = dict.find("/Length ");
         if (o.dict.find("/FlateDecode") != std::string::npos && l != std::string::npos)
             dict.erase(l + 8, dict.find_first_not_of("0123456789", l + 8) - l - 8);
@@ -45,12 +44,13 @@ void expectTokenRule(const std::string& eps)
 {
     std::vector<std::string> lines;
     std::istringstream in(eps.substr(eps.find("scale\n") + 6));
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
     ASSERT_GT(lines.size(), 10u);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& l = lines[i];
-        ASSERT_TRUE(l.size() <= 80 && !l.empty() && l.back() == ' ' && l.front() != ' ' && l.find("  ") == std::string::npos) << "[" << l << "]";
+        ASSERT_TRUE(
+            l.size() <= 80 && !l.empty() && l.back() == ' ' && l.front() != ' ' && l.find("  ") == std::string::npos)
+            << "[" << l << "]";
         ASSERT_TRUE(i + 1 == lines.size() || l.size() + lines[i + 1].find(' ') + 1 > 80u) << l << "|" << lines[i + 1];
     }
 }
@@ -81,8 +81,11 @@ protected:
     }
     const std::string& plot(const std::string& file, quorva::OutputChoice output)
     {
-        rePlot.run({.selectedPath = dir / file, .unitText = file.find("ADU") != std::string::npos ? "ADU" : "SFU",
-                    .outputFolder = dir.path() + "/", .output = output, .thicknessText = "2"});
+        rePlot.run({.selectedPath = dir / file,
+            .unitText = file.find("ADU") != std::string::npos ? "ADU" : "SFU",
+            .outputFolder = dir.path() + "/",
+            .output = output,
+            .thicknessText = "2"});
         EXPECT_TRUE(zedozo::engineState().level == 0 && !zedozo::lastFailure().failed()) << zedozo::lastFailure().text;
         return rePlot.description().fileName;
     }

@@ -4,14 +4,14 @@
 // plots, a backend taken away during the update's dispatch, and a missing
 // backend.
 
-#include "engine/TestSeams.h"
 #include "app/RePlot.h"
+#include "app/forms/QtWindowBackend.h"
+#include "desktop/DesktopSupport.h"
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineState.h"
-#include "app/forms/QtWindowBackend.h"
 #include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
-#include "desktop/DesktopSupport.h"
 #include "support/Golden.h"
 
 #include <QPointer>
@@ -113,7 +113,8 @@ TEST_F(Screen, ABackendTakenAwayDuringTheUpdateOrNoneAtAllFailsNothingElse)
     scope.reset();
     WindowBackendScope none(nullptr);
     plot(file);
-    EXPECT_TRUE(lastFailure().warning == 101 && lastFailure().text == "Cannot open the screen window") << lastFailure().text;
+    EXPECT_TRUE(lastFailure().warning == 101 && lastFailure().text == "Cannot open the screen window")
+        << lastFailure().text;
 }
 
 } // namespace

@@ -16,7 +16,8 @@ std::pair<int, long> peakOf(const TempDir& dir, std::vector<std::string> args)
     args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", dir / "peak", QUORVA_BINARY});
     const int status = run(args).status;
     const std::string report = readFile(dir / "peak"); // the last line
-    const std::size_t end = report.find_last_not_of('\n'), start = end == std::string::npos ? 0 : report.find_last_of('\n', end) + 1;
+    const std::size_t end = report.find_last_not_of('\n'),
+                      start = end == std::string::npos ? 0 : report.find_last_of('\n', end) + 1;
     return {status, std::atol(report.substr(start).c_str())};
 }
 
@@ -25,7 +26,8 @@ TEST(Memory, PlotOfAFullDayStaysUnder80MegabytesOnEveryFormat)
     TempDir dir;
     ASSERT_TRUE(writeFile(dir / "LC20261206_SFU.txt", lightCurveText(345600)));
     for (const char* format : {"pdf", "eps", "png"}) {
-        const auto [status, kb] = peakOf(dir, {"plot", "--format", format, "--output", dir.path(), dir / "LC20261206_SFU.txt"});
+        const auto [status, kb]
+            = peakOf(dir, {"plot", "--format", format, "--output", dir.path(), dir / "LC20261206_SFU.txt"});
         EXPECT_EQ(status, 0) << format;
         EXPECT_TRUE(kb > 0 && kb < 80 * 1024) << format << ": " << kb << " kB";
         RecordProperty(std::string("peak_kb_") + format, std::to_string(kb));
@@ -37,8 +39,9 @@ TEST(Memory, WatchDoesNotGrowWithThePlotsItMakes)
     TempDir dir;
     ASSERT_TRUE(writeFile(dir / "LC20261206_SFU.txt", lightCurveText(40000)));
     auto watch = [&](int count) {
-        return peakOf(dir, {"watch", "--always", "--interval", "0.05", "--count", std::to_string(count), "--output",
-                            dir.path(), dir / "LC20261206_SFU.txt"});
+        return peakOf(dir,
+            {"watch", "--always", "--interval", "0.05", "--count", std::to_string(count), "--output", dir.path(),
+                dir / "LC20261206_SFU.txt"});
     };
     const auto few = watch(3), many = watch(60);
     ASSERT_EQ(few.first + many.first, 0);

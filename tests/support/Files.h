@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 inline void removeTree(const fs::path& path)
 {
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
         if (it->is_directory(ec) && !it->is_symlink(ec))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path, ec);
@@ -36,8 +37,9 @@ public:
         std::string pattern = std::string(base) + "/quorva-test-XXXXXX";
         if (::mkdtemp(pattern.data())) {
             path_ = pattern;
-            fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
-                                       | fs::perms::others_read | fs::perms::others_exec);
+            fs::permissions(path_,
+                fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+                    | fs::perms::others_exec);
         }
     }
     ~TempDir() { removeTree(path_); }
@@ -73,11 +75,11 @@ inline std::vector<std::string> listFolder(const std::string& path)
 // A light-curve file: a title line, a header line and `samples` data lines
 // at 4 samples a second from `startHours`, three noisy channels with a burst
 // at 1.6 h (345,600 samples are a full day). `scale` multiplies the values.
-inline std::string lightCurveText(int samples, double startHours = 0.0, const char* lineEnd = "\r\n",
-                                  double scale = 1.0)
+inline std::string lightCurveText(
+    int samples, double startHours = 0.0, const char* lineEnd = "\r\n", double scale = 1.0)
 {
     std::string text = std::string("Tervasol light curve KORB 2026-12-06 calibrated [SFU]") + lineEnd
-                       + "Time_UT,45.0MHz,150.5MHz,410.0MHz" + lineEnd;
+        + "Time_UT,45.0MHz,150.5MHz,410.0MHz" + lineEnd;
     text.reserve(text.size() + static_cast<std::size_t>(samples) * 40);
     unsigned state = 12345;
     auto noise = [&state] {
@@ -89,7 +91,7 @@ inline std::string lightCurveText(int samples, double startHours = 0.0, const ch
         const double t = startHours + i / 14400.0;
         const double b = t > 1.6 && t < 1.8 ? 900.0 * std::exp(-(t - 1.6) * 40) : 0.0;
         std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f%s", t, scale * (22 + 3 * noise() + b),
-                      scale * (35 + 4 * noise() + 1.5 * b), scale * (58 + 2 * noise() + 0.5 * b), lineEnd);
+            scale * (35 + 4 * noise() + 1.5 * b), scale * (58 + 2 * noise() + 0.5 * b), lineEnd);
         text += line;
     }
     return text;

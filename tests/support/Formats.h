@@ -15,7 +15,7 @@ namespace qtest {
 inline std::string inflateAll(const std::string& packed, bool& ok)
 {
     std::string out;
-    z_stream zs{};
+    z_stream zs {};
     ok = inflateInit(&zs) == Z_OK;
     zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
     zs.avail_in = uInt(packed.size());
@@ -46,12 +46,10 @@ struct PngChunk {
 inline std::vector<PngChunk> pngChunks(const std::string& file)
 {
     std::vector<PngChunk> v;
-    if (file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)) != 0)
-        return v;
+    if (file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)) != 0) return v;
     for (std::size_t at = 8; at + 12 <= file.size();) {
         const std::uint32_t n = be32(file, at);
-        if (at + 12 + n > file.size())
-            break;
+        if (at + 12 + n > file.size()) break;
         v.push_back({file.substr(at + 4, 4), file.substr(at + 8, n), file.substr(at + 8 + n, 4)});
         at += 12 + n;
     }
@@ -72,8 +70,7 @@ inline PngImage decodePng(const std::string& file)
     PngImage img;
     std::string idat;
     for (const PngChunk& c : pngChunks(file)) {
-        if (c.type == "IHDR")
-            img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), img.colourType = c.data[9];
+        if (c.type == "IHDR") img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), img.colourType = c.data[9];
         img.palette += c.type == "PLTE" ? c.data : "";
         idat += c.type == "IDAT" ? c.data : "";
     }
@@ -111,8 +108,7 @@ inline RgbImage readPpm(const std::string& path)
     while (in.peek() == '#') // Ghostscript writes a comment line
         in.ignore(1 << 20, '\n');
     in >> img.w >> img.h >> maxval;
-    if (magic != "P6" || maxval != 255)
-        return RgbImage{};
+    if (magic != "P6" || maxval != 255) return RgbImage {};
     in.get();
     img.px = s.substr(std::size_t(in.tellg()), std::size_t(img.w) * std::size_t(img.h) * 3);
     return img;
@@ -136,7 +132,7 @@ inline std::vector<PdfObject> pdfObjects(const std::string& pdf)
         const std::string line = pdf.substr(at, eol - at);
         int n = 0;
         if (std::sscanf(line.c_str(), "%d", &n) == 1 && line == std::to_string(n) + " 0 obj") {
-            PdfObject o{.number = n, .offset = at};
+            PdfObject o {.number = n, .offset = at};
             const std::size_t end = pdf.find("endobj\n", eol);
             const std::size_t stream = pdf.find("stream\n", eol);
             o.isStream = stream < end;
@@ -148,8 +144,7 @@ inline std::vector<PdfObject> pdfObjects(const std::string& pdf)
                 if (l == std::string::npos || o.dict.find(" 0 R", l) == l + 8 + std::to_string(len).size())
                     len = pdf.rfind("endstream", end) - dataAt;
                 o.data = o.inflated = pdf.substr(dataAt, len);
-                if (o.dict.find("/FlateDecode") != std::string::npos)
-                    o.inflated = inflateAll(o.data, o.inflates);
+                if (o.dict.find("/FlateDecode") != std::string::npos) o.inflated = inflateAll(o.data, o.inflates);
             }
             v.push_back(o);
             at = end == std::string::npos ? pdf.size() : end + 7;
@@ -164,8 +159,7 @@ inline std::vector<PdfObject> pdfObjects(const std::string& pdf)
 inline std::string pdfContent(const std::string& pdf)
 {
     std::string all;
-    for (const PdfObject& o : pdfObjects(pdf))
-        all += o.isStream ? o.inflated : "";
+    for (const PdfObject& o : pdfObjects(pdf)) all += o.isStream ? o.inflated : "";
     return all;
 }
 

@@ -18,7 +18,10 @@ inline bool updatingGolden()
 
 // False in builds whose output is not the golden pages' (another compiler,
 // the sanitizers): the pages are still made and read, not compared.
-inline bool comparingGolden() { return QUORVA_COMPARE_GOLDEN; }
+inline bool comparingGolden()
+{
+    return QUORVA_COMPARE_GOLDEN;
+}
 
 inline std::string goldenPath(const std::string& name)
 {
@@ -32,16 +35,14 @@ inline std::vector<std::pair<std::string, std::string>> goldenLightCurves()
 {
     std::string quiet = lightCurveText(0, 0, "\n");
     for (int i = 0; i < 400; ++i) {
-        if (i == 200)
-            quiet += "Time_UT,30.0MHz,60.0MHz,90.0MHz\n";
+        if (i == 200) quiet += "Time_UT,30.0MHz,60.0MHz,90.0MHz\n";
         char line[80];
         std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", 14.0 + i / 1200.0, 21.0 + (i * 7 % 13) / 10.0,
-                      23.0 + (i * 5 % 11) / 10.0, 22.0 + (i % 17) / 10.0);
+            23.0 + (i * 5 % 11) / 10.0, 22.0 + (i % 17) / 10.0);
         quiet += line;
     }
-    return {{"LC20261206_SFU.txt", lightCurveText(1200, 1.55, "\n")},
-            {"LC20261207_ADU.txt", quiet},
-            {"LC20261208_SFU.txt", ""}};
+    return {{"LC20261206_SFU.txt", lightCurveText(1200, 1.55, "\n")}, {"LC20261207_ADU.txt", quiet},
+        {"LC20261208_SFU.txt", ""}};
 }
 
 } // namespace qtest

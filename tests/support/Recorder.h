@@ -2,9 +2,9 @@
 // A device that records what the engine core sends it, and a fixture with a
 // fresh engine, a reproducible clock and a scratch working folder.
 
+#include "engine/TestSeams.h"
 #include "engine/core/Engine.h"
 #include "engine/core/EngineInternal.h"
-#include "engine/TestSeams.h"
 #include "support/Support.h"
 
 #include <memory>
@@ -29,23 +29,27 @@ struct RecVec {
 // landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
 public:
-    explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) {}
+    explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) { }
     zedozo::DeviceFamily family() const override { return family_; }
     bool open(zedozo::EngineState&) override { return true; }
     void vectors(zedozo::EngineState& st, const zedozo::DevVec* v, int n) override
     {
-        for (int i = 0; i < n; ++i) vecs.push_back(swapped(st) ? RecVec{v[i].y, v[i].x, v[i].pen} : RecVec{v[i].x, v[i].y, v[i].pen});
+        for (int i = 0; i < n; ++i)
+            vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
         ++batches;
     }
     void colour(zedozo::EngineState&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
-    void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override {}
-    void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override {}
-    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override { chars.push_back(code); }
-    void font(zedozo::EngineState&, const char*, float, int, bool) override {}
-    void palette(zedozo::EngineState&, const std::uint32_t*) override {}
-    void box(zedozo::EngineState&, int, int, int, int) override {}
-    void erase(zedozo::EngineState&) override {}
-    void finish(zedozo::EngineState&) override {}
+    void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override { }
+    void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override { }
+    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override
+    {
+        chars.push_back(code);
+    }
+    void font(zedozo::EngineState&, const char*, float, int, bool) override { }
+    void palette(zedozo::EngineState&, const std::uint32_t*) override { }
+    void box(zedozo::EngineState&, int, int, int, int) override { }
+    void erase(zedozo::EngineState&) override { }
+    void finish(zedozo::EngineState&) override { }
 
     void clear() { vecs.clear(), chars.clear(); }
 

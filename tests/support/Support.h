@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <utility>
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -28,12 +28,12 @@ inline constexpr uid_t kNobody = 65534;
 using Seconds = std::chrono::duration<double>;
 
 struct RunOptions {
-    std::vector<std::string> env;      // "NAME=value" added (DISPLAY is always removed)
-    std::string workDir;               // working folder, when not empty
-    uid_t uid = 0;                     // run as this user when not 0 (the test runs as root)
-    long fileSizeLimit = -1;           // RLIMIT_FSIZE in bytes, SIGXFSZ ignored, when >= 0
-    std::string stdoutFile;            // standard output to this file instead of a pipe
-    Seconds timeout{120};
+    std::vector<std::string> env; // "NAME=value" added (DISPLAY is always removed)
+    std::string workDir;          // working folder, when not empty
+    uid_t uid = 0;                // run as this user when not 0 (the test runs as root)
+    long fileSizeLimit = -1;      // RLIMIT_FSIZE in bytes, SIGXFSZ ignored, when >= 0
+    std::string stdoutFile;       // standard output to this file instead of a pipe
+    Seconds timeout {120};
 };
 
 struct RunResult {
@@ -49,8 +49,7 @@ public:
     Process(const std::vector<std::string>& argv, const RunOptions& o = {})
     {
         int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-            return;
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
         std::fflush(nullptr);
         if ((pid_ = ::fork()) == 0) {
             ::dup2(o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY), 1);
@@ -58,9 +57,8 @@ public:
             ::dup2(::open("/dev/null", O_RDONLY), 0);
             ::unsetenv("DISPLAY"), ::unsetenv("WAYLAND_DISPLAY");
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1), ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-            for (const std::string& e : o.env)
-                ::putenv(const_cast<char*>(e.c_str()));
-            const rlimit limit{rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
+            for (const std::string& e : o.env) ::putenv(const_cast<char*>(e.c_str()));
+            const rlimit limit {rlim_t(o.fileSizeLimit), rlim_t(o.fileSizeLimit)};
             if (o.fileSizeLimit >= 0 && (std::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit)) != 0)
                 ::_exit(124);
             const gid_t g = o.uid;
@@ -103,18 +101,15 @@ public:
     bool waitFor(const std::function<bool(const RunResult&)>& done, int ms = 60000)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!done(result) && std::chrono::steady_clock::now() < end && running())
-            poll(20);
+        while (!done(result) && std::chrono::steady_clock::now() < end && running()) poll(20);
         return done(result);
     }
     // Waits for the end (killing it after `timeout`) and returns the result.
     const RunResult& finish(Seconds timeout = Seconds(120))
     {
         const auto end = std::chrono::steady_clock::now() + timeout;
-        while (!reap(false) && !(result.timedOut = std::chrono::steady_clock::now() > end))
-            poll(20);
-        if (result.timedOut)
-            ::kill(pid_, SIGKILL), reap(true);
+        while (!reap(false) && !(result.timedOut = std::chrono::steady_clock::now() > end)) poll(20);
+        if (result.timedOut) ::kill(pid_, SIGKILL), reap(true);
         while (fds_[0] >= 0 || fds_[1] >= 0) poll(20);
         return result;
     }
@@ -125,10 +120,8 @@ private:
     bool reap(bool block)
     {
         int st = 0;
-        if (pid_ <= 0 || result.started)
-            return true;
-        if (::waitpid(pid_, &st, block ? 0 : WNOHANG) != pid_)
-            return false;
+        if (pid_ <= 0 || result.started) return true;
+        if (::waitpid(pid_, &st, block ? 0 : WNOHANG) != pid_) return false;
         result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
         return result.started = true;
     }
@@ -145,8 +138,7 @@ inline RunResult run(const std::vector<std::string>& argv, const RunOptions& o =
 // mktemp folder): an unprivileged child runs a copy from /tmp.
 inline std::string quorvaBinary(uid_t uid = 0)
 {
-    if (uid == 0)
-        return QUORVA_BINARY;
+    if (uid == 0) return QUORVA_BINARY;
     static TempDir dir;
     static const std::string copy = [] {
         fs::copy_file(QUORVA_BINARY, dir / "quorva", fs::copy_options::overwrite_existing);
@@ -178,12 +170,12 @@ inline std::string checkPlot(const std::string& path)
         fs::create_symlink(path, d / ("plot" + ext));
         return checkPlot(d / ("plot" + ext));
     }
-    const std::vector<std::string> argv = ext == ".PDF" ? std::vector<std::string>{"qpdf", "--check", path}
-                                          : ext == ".EPS" ? std::vector<std::string>{"gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path}
-                                          : ext == ".PNG" ? std::vector<std::string>{"pngcheck", "-q", path}
-                                                          : std::vector<std::string>{};
-    if (argv.empty())
-        return "unknown plot format: " + path;
+    const std::vector<std::string> argv = ext == ".PDF" ? std::vector<std::string> {"qpdf", "--check", path}
+        : ext == ".EPS"
+        ? std::vector<std::string> {"gs", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-dQUIET", "-sDEVICE=nullpage", path}
+        : ext == ".PNG" ? std::vector<std::string> {"pngcheck", "-q", path}
+                        : std::vector<std::string> {};
+    if (argv.empty()) return "unknown plot format: " + path;
     const RunResult r = run(argv);
     if (r.status != 0 || (ext == ".PDF" && r.out.find("No syntax or stream encoding errors") == std::string::npos)
         || (ext == ".EPS" && (r.out + r.err).find("Error") != std::string::npos))
@@ -195,9 +187,9 @@ inline std::string checkPlot(const std::string& path)
 // so that upright text reads as lines.
 inline std::string ghostscriptText(const std::string& file)
 {
-    const RunResult r = run({"gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-sPAPERSIZE=a4", "-dFIXEDMEDIA",
-                             "-sDEVICE=txtwrite", "-sOutputFile=-", "-c",
-                             "<</Install {-90 rotate -842 0 translate}>> setpagedevice", "-f", file});
+    const RunResult r
+        = run({"gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-sPAPERSIZE=a4", "-dFIXEDMEDIA", "-sDEVICE=txtwrite",
+            "-sOutputFile=-", "-c", "<</Install {-90 rotate -842 0 translate}>> setpagedevice", "-f", file});
     return r.status == 0 ? r.out : "(gs failed) " + r.err;
 }
 

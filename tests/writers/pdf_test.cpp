@@ -4,8 +4,8 @@
 // workers, joined they are the unbuffered content), the raw fallback, and
 // its numbers against printf. Every document goes through qpdf.
 
-#include "engine/output/PdfWriter.h"
 #include "engine/output/Deflate.h"
+#include "engine/output/PdfWriter.h"
 #include "support/Formats.h"
 #include "support/Recorder.h"
 
@@ -19,7 +19,7 @@ using namespace qtest;
 
 class Pdf : public EngineTest {
 protected:
-    void TearDown() override { pdfWriterOptions() = PdfWriterOptions{}, EngineTest::TearDown(); }
+    void TearDown() override { pdfWriterOptions() = PdfWriterOptions {}, EngineTest::TearDown(); }
     // PDF point of a plot point on the landscape page.
     std::string pt(float x, float y)
     {
@@ -45,13 +45,15 @@ protected:
         for (const PdfObject& o : objects) {
             char entry[21];
             std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", o.offset);
-            EXPECT_EQ(pdf.substr(xref + head.size() + std::size_t(o.number - 1) * 20, 20), entry) << "object " << o.number;
+            EXPECT_EQ(pdf.substr(xref + head.size() + std::size_t(o.number - 1) * 20, 20), entry)
+                << "object " << o.number;
         }
     }
     void zigzag(int n)
     {
         penMove(300, 300);
-        for (int i = 1; i < n; ++i) penDraw(300.0f + 2300.0f * float(i) / float(n), (i % 2) ? 1700.0f : 300.0f + float(i % 97));
+        for (int i = 1; i < n; ++i)
+            penDraw(300.0f + 2300.0f * float(i) / float(n), (i % 2) ? 1700.0f : 300.0f + float(i % 97));
         flushPolyline();
     }
 };
@@ -72,15 +74,17 @@ TEST_F(Pdf, PageWithTextHasItsObjectsInOrderAndTheReadersAgree)
     EXPECT_EQ(order(pdf), "345216");
     expectXrefMatches(pdf);
     EXPECT_EQ(pdf.substr(pdf.rfind("trailer\n")),
-              "trailer\n<< /Size 7 /Root 1 0 R /Info 6 0 R\n>>\n" + pdf.substr(pdf.rfind("startxref\n")));
+        "trailer\n<< /Size 7 /Root 1 0 R /Info 6 0 R\n>>\n" + pdf.substr(pdf.rfind("startxref\n")));
     EXPECT_NE(pdf.find("6 0 obj\n<< /CreationDate (D:20231114221320)\n"), std::string::npos);
     const std::string c = pdfContent(pdf);
     EXPECT_NE(c.find("BT\n/F1 19.3 Tf\n0 1 -1 0 "), std::string::npos) << c;
     for (const char* escaped : {"(\\50)", "(\\51)", "(\\134)", "( )"})
         EXPECT_NE(c.find(std::string(" Tm\n") + escaped + " Tj\n"), std::string::npos) << escaped;
     EXPECT_NE(c.find("(2) Tj\nET\n1 0 0 RG\n1 0 0 rg\n" + pt(100, 200) + " m\n" + pt(1000, 200) + " l\nS\n"),
-              std::string::npos) << c;
-    EXPECT_TRUE(checkPlot(f).empty() && run({"pdftotext", f, "-"}).out.find("Plot (a) 1\\2") != std::string::npos) << checkPlot(f);
+        std::string::npos)
+        << c;
+    EXPECT_TRUE(checkPlot(f).empty() && run({"pdftotext", f, "-"}).out.find("Plot (a) 1\\2") != std::string::npos)
+        << checkPlot(f);
     // Rendered landscape (Rotate 90): the red line lies where the page puts it.
     ASSERT_EQ(run({"pdftoppm", "-r", "72", f, dir / "r"}).status, 0);
     const RgbImage img = readPpm(dir / "r-1.ppm");
@@ -89,9 +93,11 @@ TEST_F(Pdf, PageWithTextHasItsObjectsInOrderAndTheReadersAgree)
     for (int y = 0; y < img.h; ++y)
         for (int x = 0; x < img.w; ++x)
             if (const std::uint32_t p = img.rgb(x, y); (p >> 16) > 200 && ((p >> 8) & 255) < 80 && (p & 255) < 80)
-                ++red, minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+                ++red, minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y),
+                       maxY = std::max(maxY, y);
     EXPECT_GT(red, 200);
-    EXPECT_TRUE(std::abs(minX - 26.33) <= 3 && std::abs(maxX - 263.3) <= 3 && std::abs(minY - 52.66) <= 3 && std::abs(maxY - 52.66) <= 3)
+    EXPECT_TRUE(std::abs(minX - 26.33) <= 3 && std::abs(maxX - 263.3) <= 3 && std::abs(minY - 52.66) <= 3
+        && std::abs(maxY - 52.66) <= 3)
         << minX << "-" << maxX << " x " << minY << "-" << maxY << ": 0.2633 pixels a plot unit";
 }
 
@@ -146,7 +152,8 @@ TEST_F(Pdf, FailedCompressionWritesTheStreamRaw)
     ASSERT_FALSE(lastFailure().failed());
     const std::string body = "0.709 w\n2 J\n2 j\n0 0 0 RG\n0 0 0 rg\n" + pt(10, 10) + " m\n" + pt(20, 20) + " l\nS\n";
     const std::string pdf = readFile(f);
-    EXPECT_NE(pdf.find("3 0 obj\n<< /Length " + std::to_string(body.size()) + " >>\nstream\n" + body), std::string::npos);
+    EXPECT_NE(
+        pdf.find("3 0 obj\n<< /Length " + std::to_string(body.size()) + " >>\nstream\n" + body), std::string::npos);
     expectXrefMatches(pdf);
     EXPECT_EQ(checkPlot(f), "");
 }
@@ -161,8 +168,7 @@ TEST(PdfNumbers, TwoDecimalsAreExactlyPrintfs)
     };
     // Exact ties round to even as printf does; negative values that round
     // to zero keep their sign.
-    for (float v : {-0.0f, 0.125f, 2.875f, -0.004f, 1.005f, 99.995f, 781.865f, 3.4e38f, -3.4e38f, 1.0e-30f})
-        check(v);
+    for (float v : {-0.0f, 0.125f, 2.875f, -0.004f, 1.005f, 99.995f, 781.865f, 3.4e38f, -3.4e38f, 1.0e-30f}) check(v);
     std::mt19937 rng(99);
     std::uniform_real_distribution<float> page(-10.0f, 800.0f);
     std::uniform_int_distribution<int> cents(-100000, 100000);

@@ -35,7 +35,9 @@ PixelSet setPixels(const RasterPage& p)
 PixelSet referenceLine(long long x1, long long y1, long long x2, long long y2, int w, int h)
 {
     PixelSet s;
-    auto set = [&](long long x, long long y) { if (x >= 0 && x < w && y >= 0 && y < h) s.insert({int(x), int(y)}); };
+    auto set = [&](long long x, long long y) {
+        if (x >= 0 && x < w && y >= 0 && y < h) s.insert({int(x), int(y)});
+    };
     const long long dx = std::llabs(x2 - x1), dy = std::llabs(y2 - y1);
     const int sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
     long long x = x1, y = y1;
@@ -62,7 +64,7 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
     ASSERT_TRUE(p.init(W, H, false, 0));
     p.setColour(1);
     p.line(0, 0, 4, 2);
-    EXPECT_EQ(setPixels(p), (PixelSet{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
+    EXPECT_EQ(setPixels(p), (PixelSet {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
     std::mt19937 rng(12345);
     std::uniform_int_distribution<int> cx(-60, W + 60), cy(-60, H + 60);
     for (int i = 0; i < 4000; ++i) {
@@ -72,8 +74,7 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
         ASSERT_EQ(setPixels(p), referenceLine(x1, y1, x2, y2, W, H)) << x1 << "," << y1 << " " << x2 << "," << y2;
     }
     const int far[][4] = {{INT_MIN, 5, INT_MAX, 5}, {5, INT_MIN, 5, INT_MAX}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
-                          {-2000000000, 11, 2000000000, 12}, {INT_MAX, INT_MAX, INT_MAX - 1, 3},
-                          {-1000000, -999990, 1000000, 1000010}};
+        {-2000000000, 11, 2000000000, 12}, {INT_MAX, INT_MAX, INT_MAX - 1, 3}, {-1000000, -999990, 1000000, 1000010}};
     for (auto& f : far) {
         p.erase();
         p.line(f[0], f[1], f[2], f[3]);
@@ -102,7 +103,8 @@ TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
     std::string types;
     for (const PngChunk& c : pngChunks(png)) {
         const std::string td = c.type + c.data;
-        EXPECT_EQ(be32(c.crc, 0), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size())))) << c.type;
+        EXPECT_EQ(be32(c.crc, 0), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size()))))
+            << c.type;
         types += c.type;
     }
     EXPECT_EQ(types, "IHDRPLTEIDATIEND");
@@ -142,7 +144,7 @@ TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)
         disfin();
     });
     EXPECT_TRUE(lastFailure().warning == 53 && out.find("Not enough memory") != std::string::npos) << out;
-    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"keep.png"});
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string> {"keep.png"});
 }
 
 } // namespace
