@@ -17,20 +17,6 @@
 namespace quorva {
 namespace {
 
-// Decimal digits only, no sign, no blanks; false outside minimum..maximum.
-bool parseSide(std::string_view text, int& value) noexcept
-{
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < kMinimumDesktopSide || v > kMaximumDesktopSide) return false;
-    value = v;
-    return true;
-}
-
 // Why a FILE cannot be plotted, or empty when it is a regular file. The
 // reader would block on a FIFO and read a device without end.
 std::string refusal(const std::string& path)
@@ -81,13 +67,26 @@ std::optional<int> configuredSizeIndex(const std::string& configurationText)
     return index;
 }
 
+bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept
+{
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < minimum || v > maximum) return false;
+    value = v;
+    return true;
+}
+
 std::optional<DesktopSize> parseDesktop(const std::string& text)
 {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return std::nullopt;
     DesktopSize d;
-    if (!parseSide(std::string_view(text).substr(0, x), d.width)
-        || !parseSide(std::string_view(text).substr(x + 1), d.height))
+    if (!parseCount(std::string_view(text).substr(0, x), kMinimumDesktopSide, kMaximumDesktopSide, d.width)
+        || !parseCount(std::string_view(text).substr(x + 1), kMinimumDesktopSide, kMaximumDesktopSide, d.height))
         return std::nullopt;
     return d;
 }

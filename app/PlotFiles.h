@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorva {
@@ -42,6 +43,10 @@ void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven
 // The plot-size index "[size]=" sets in a configuration text, nothing when
 // no line sets it (the configuration's own start value, 0, cannot tell).
 std::optional<int> configuredSizeIndex(const std::string& configurationText);
+
+// Decimal digits only (no sign, no blanks) from minimum to maximum into
+// `value`; false otherwise, `value` untouched.
+bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept;
 
 // "WIDTHxHEIGHT" with both sides kMinimumDesktopSide..kMaximumDesktopSide.
 std::optional<DesktopSize> parseDesktop(const std::string& text);

@@ -98,20 +98,6 @@ std::string upperText(std::string_view text)
     return u;
 }
 
-// Decimal digits only, no sign, no blanks; false outside minimum..maximum.
-bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept
-{
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < minimum || v > maximum) return false;
-    value = v;
-    return true;
-}
-
 // A progress line on a terminal, cleared before anything else is written.
 class Progress {
 public:
