@@ -17,17 +17,6 @@
 namespace quorva {
 namespace {
 
-// Why a FILE cannot be plotted, or empty when it is a regular file. The
-// reader would block on a FIFO and read a device without end.
-std::string refusal(const std::string& path)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": " + std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
-    return {};
-}
-
 std::string failureReason(const zedozo::EngineFailure& f)
 {
     if (!f.reason.empty()) return f.reason;
@@ -65,6 +54,19 @@ std::optional<int> configuredSizeIndex(const std::string& configurationText)
     const std::int32_t index = readConfiguration(stream).sizeIndex;
     if (index == kNone) return std::nullopt;
     return index;
+}
+
+std::string readForCommand(LightCurve& lightCurve, const std::string& path)
+{
+    // The reader would block on a FIFO and read a device without end.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": " + std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
+    const ReadResult r = lightCurve.read(path);
+    if (!r.opened) return "cannot open " + path + ": " + std::strerror(r.openError);
+    if (r.readError != 0) return "cannot read " + path + ": " + std::strerror(r.readError);
+    return {};
 }
 
 bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept
@@ -112,14 +114,7 @@ FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.windo
 FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
 {
     Outcome o;
-    o.message = refusal(path);
-    if (o.message.empty()) {
-        const ReadResult r = rePlot_.lightCurve().read(path);
-        if (!r.opened)
-            o.message = "cannot open " + path + ": " + std::strerror(r.openError);
-        else if (r.readError != 0)
-            o.message = "cannot read " + path + ": " + std::strerror(r.readError);
-    }
+    o.message = readForCommand(rePlot_.lightCurve(), path);
     if (!o.message.empty()) {
         o.status = Outcome::Unreadable;
         prepared_ = false;

@@ -44,6 +44,11 @@ void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven
 // no line sets it (the configuration's own start value, 0, cannot tell).
 std::optional<int> configuredSizeIndex(const std::string& configurationText);
 
+// Reads the light-curve FILE `path` into `lightCurve` for a command: empty,
+// or the one-line reason ("cannot open PATH: REASON", "cannot read PATH:
+// REASON"); only a regular file is read.
+std::string readForCommand(LightCurve& lightCurve, const std::string& path);
+
 // Decimal digits only (no sign, no blanks) from minimum to maximum into
 // `value`; false otherwise, `value` untouched.
 bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept;

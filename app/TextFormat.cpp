@@ -1,6 +1,8 @@
 #include "app/TextFormat.h"
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <locale.h>
@@ -30,6 +32,16 @@ std::string formatText(const char* format, ...)
         va_end(args);
     }
     return text;
+}
+
+std::optional<double> parseDecimal(std::string_view text)
+{
+    if (text.empty() || text.size() > 32 || text.find_first_not_of("0123456789.") != std::string_view::npos)
+        return std::nullopt;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
 }
 
 } // namespace quorva

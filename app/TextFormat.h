@@ -3,10 +3,16 @@
 // "C" locale: the program's texts ("%6.2f MHz", titles) must not pick up a
 // decimal comma from the user's locale.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorva {
 
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Digits with at most one '.' (no sign, no exponent, at most 32
+// characters) read as a decimal number; nothing for any other text.
+std::optional<double> parseDecimal(std::string_view text);
 
 } // namespace quorva

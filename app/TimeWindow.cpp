@@ -10,17 +10,6 @@
 namespace quorva {
 namespace {
 
-// Digits with at most one '.', as from_chars reads a fixed decimal.
-std::optional<double> decimal(std::string_view text)
-{
-    if (text.empty() || text.size() > 32 || text.find_first_not_of("0123456789.") != std::string_view::npos)
-        return std::nullopt;
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 // Exactly two digits up to `limit`.
 bool twoDigits(std::string_view text, int limit, int& value)
 {
@@ -48,7 +37,7 @@ std::optional<double> parseTimeOfDay(std::string_view text)
 {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
-        const std::optional<double> hours = decimal(text);
+        const std::optional<double> hours = parseDecimal(text);
         if (!hours || *hours > 24.0) return std::nullopt;
         return hours;
     }
@@ -67,7 +56,7 @@ std::optional<double> parseTimeOfDay(std::string_view text)
 
 std::optional<double> parseLastMinutes(std::string_view text, std::string& canonical)
 {
-    const std::optional<double> minutes = decimal(text);
+    const std::optional<double> minutes = parseDecimal(text);
     // Allow for the binary form of a decimal written at the lower end.
     if (!minutes || *minutes < kMinimumLastMinutes - 1e-9 || *minutes > kMaximumLastMinutes) return std::nullopt;
     char buffer[64];

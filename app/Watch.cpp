@@ -1,5 +1,6 @@
 #include "app/Watch.h"
 
+#include "app/TextFormat.h"
 #include "lightcurve/FileNames.h"
 
 #include <dirent.h>
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -196,15 +196,9 @@ private:
 
 std::optional<double> parseInterval(std::string_view text)
 {
-    if (text.empty() || text.size() > 32) return std::nullopt;
-    for (char c : text) {
-        if ((c < '0' || c > '9') && c != '.') return std::nullopt;
-    }
-    double seconds = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds)) return std::nullopt;
+    const std::optional<double> seconds = parseDecimal(text);
     // Allow for the binary form of a decimal written at the lower end.
-    if (seconds < kMinimumWatchInterval - 1e-9 || seconds > kMaximumWatchInterval) return std::nullopt;
+    if (!seconds || *seconds < kMinimumWatchInterval - 1e-9 || *seconds > kMaximumWatchInterval) return std::nullopt;
     return seconds;
 }
 

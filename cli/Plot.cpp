@@ -41,6 +41,30 @@ const char kWindowOptionsText[] = "  --from T, --to T      only the samples from
                                   "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
                                   "                        0 to 24; either may be given alone (open end)\n";
 
+namespace {
+
+std::string upperText(std::string_view text)
+{
+    std::string u(text);
+    for (char& c : u) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    return u;
+}
+
+} // namespace
+
+bool unitOption(const Arguments& a, std::optional<std::string>& unit, std::string& error)
+{
+    const std::string* text = a.value("unit");
+    if (!text) return true;
+    const std::string u = upperText(*text);
+    if (u != "SFU" && u != "ADU") {
+        error = "--unit must be SFU or ADU, not '" + *text + "'";
+        return false;
+    }
+    unit = u;
+    return true;
+}
+
 bool windowOptions(const Arguments& a, TimeWindow& w, std::string& error)
 {
     for (const char* name : {"from", "to"}) {
@@ -91,13 +115,6 @@ const char kPlotUsageTail[] = "  -h, --help            show this help\n"
                               "others are still plotted); 2 a FILE could not be read or has no samples\n"
                               "in the window (it is skipped); 64 bad usage.\n";
 
-std::string upperText(std::string_view text)
-{
-    std::string u(text);
-    for (char& c : u) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return u;
-}
-
 // A progress line on a terminal, cleared before anything else is written.
 class Progress {
 public:
@@ -139,14 +156,7 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
         }
         s.format = f;
     }
-    if (const std::string* unit = a.value("unit")) {
-        const std::string u = upperText(*unit);
-        if (u != "SFU" && u != "ADU") {
-            error = "--unit must be SFU or ADU, not '" + *unit + "'";
-            return false;
-        }
-        s.unit = u;
-    }
+    if (!unitOption(a, s.unit, error)) return false;
     const std::string* size = a.value("size");
     if (size && !parseCount(*size, 0, kPlotSizeCount - 1, s.sizeIndex)) {
         error = "--size must be 0, 1, 2, 3 or 4, not '" + *size + "'";

@@ -18,6 +18,10 @@ extern const char kPlotOptionsText[];
 inline constexpr Option kWindowOptions[] = {{"from", 0, true}, {"to", 0, true}};
 extern const char kWindowOptionsText[];
 
+// --unit of `parsed` (any case) into `unit` as "SFU" or "ADU"; false with
+// a one-line reason in `error` for another text.
+bool unitOption(const Arguments& parsed, std::optional<std::string>& unit, std::string& error);
+
 // --from/--to of `parsed` into `window`; false with a one-line reason in
 // `error` for a time that does not parse or --from after --to.
 bool windowOptions(const Arguments& parsed, TimeWindow& window, std::string& error);

@@ -7,11 +7,9 @@
 #include "lightcurve/FileNames.h"
 #include "lightcurve/LightCurve.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace quorva::cli {
 namespace {
@@ -221,30 +219,14 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
     TimeWindow window;
     if (!windowOptions(a, window, error)) return usageError(io, "stats", error);
 
+    std::optional<std::string> unitGiven;
+    if (!unitOption(a, unitGiven, error)) return usageError(io, "stats", error);
     const std::string& path = a.operands.front();
-    std::string unit = unitFromFileName(path);
-    if (const std::string* u = a.value("unit")) {
-        std::string upper = *u;
-        for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-        if (upper != "SFU" && upper != "ADU")
-            return usageError(io, "stats", "--unit must be SFU or ADU, not '" + *u + "'");
-        unit = upper;
-    }
+    const std::string unit = unitGiven.value_or(unitFromFileName(path));
 
     LightCurve lightCurve;
-    const ReadResult r = readLightCurve(lightCurve, path);
-    if (!r.opened && r.openError == EINVAL) {
-        // The reader takes regular files only: a FIFO or a device could
-        // block or never end.
-        io.err << "quorva: cannot open " << path << ": not a regular file\n";
-        return kExitCannotOpen;
-    }
-    if (!r.opened) {
-        io.err << "quorva: cannot open " << path << ": " << std::strerror(r.openError) << "\n";
-        return kExitCannotOpen;
-    }
-    if (r.readError != 0) {
-        io.err << "quorva: cannot read " << path << ": " << std::strerror(r.readError) << "\n";
+    if (const std::string message = readForCommand(lightCurve, path); !message.empty()) {
+        io.err << "quorva: " << message << "\n";
         return kExitCannotOpen;
     }
     if (window.asked()) {

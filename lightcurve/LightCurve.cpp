@@ -228,9 +228,8 @@ void LightCurve::readLines(int fd, ReadResult& result)
     } catch (const std::bad_alloc&) {
         // Keep what fits; the lines read so far stay whole and consistent.
         result.readError = ENOMEM;
-        std::size_t room = times.size();
-        for (const SampleArray* a : {&values1, &values2, &values3}) room = std::min(room, a->size());
-        lineCount = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(lineCount), room));
+        // The four arrays grow together (ensureSize), so one size holds for all.
+        lineCount = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(lineCount), times.size()));
     }
 }
 
