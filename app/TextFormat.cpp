@@ -44,4 +44,37 @@ std::optional<double> parseDecimal(std::string_view text)
     return v;
 }
 
+std::size_t utf8Sequence(std::string_view s, std::size_t i, std::uint32_t& codePoint) noexcept
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    std::size_t n;
+    std::uint32_t cp;
+    if (c < 0x80) {
+        codePoint = c;
+        return 1;
+    }
+    if (c >= 0xc2 && c <= 0xdf) {
+        n = 2;
+        cp = c & 0x1fu;
+    } else if (c >= 0xe0 && c <= 0xef) {
+        n = 3;
+        cp = c & 0x0fu;
+    } else if (c >= 0xf0 && c <= 0xf4) {
+        n = 4;
+        cp = c & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xc0u) != 0x80u) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3fu);
+    }
+    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return 0;
+    codePoint = cp;
+    return n;
+}
+
 } // namespace quorva

@@ -3,6 +3,8 @@
 // "C" locale: the program's texts ("%6.2f MHz", titles) must not pick up a
 // decimal comma from the user's locale.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,5 +16,10 @@ std::string formatText(const char* format, ...) __attribute__((format(printf, 1,
 // Digits with at most one '.' (no sign, no exponent, at most 32
 // characters) read as a decimal number; nothing for any other text.
 std::optional<double> parseDecimal(std::string_view text);
+
+// The UTF-8 sequence at text[i]: its length, with its code point in
+// `codePoint`; 0 when it is not a valid one (overlong, a surrogate, above
+// U+10FFFF, cut short).
+std::size_t utf8Sequence(std::string_view text, std::size_t i, std::uint32_t& codePoint) noexcept;
 
 } // namespace quorva

@@ -1,6 +1,7 @@
 // `quorva stats [--unit SFU|ADU] [--json [--samples]] FILE`
 
 #include "app/StatisticsTexts.h"
+#include "app/TextFormat.h"
 #include "cli/Cli.h"
 #include "cli/Options.h"
 #include "cli/PlotOptions.h"
@@ -56,42 +57,13 @@ void appendNumber(std::string& json, float v)
     json.append(text, end);
 }
 
-// Length of the UTF-8 sequence at s[i], or 0 when it is not a valid one.
-std::size_t utf8Length(std::string_view s, std::size_t i) noexcept
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    std::size_t n;
-    std::uint32_t cp;
-    if (c < 0x80) return 1;
-    if (c >= 0xc2 && c <= 0xdf) {
-        n = 2;
-        cp = c & 0x1fu;
-    } else if (c >= 0xe0 && c <= 0xef) {
-        n = 3;
-        cp = c & 0x0fu;
-    } else if (c >= 0xf0 && c <= 0xf4) {
-        n = 4;
-        cp = c & 0x07u;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xc0u) != 0x80u) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3fu);
-    }
-    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return 0;
-    return n;
-}
-
 // A JSON string; bytes that are not UTF-8 become U+FFFD.
 void appendString(std::string& json, std::string_view s)
 {
     json += '"';
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = utf8Length(s, i);
+        std::uint32_t codePoint;
+        const std::size_t n = utf8Sequence(s, i, codePoint);
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (n == 0) {
             json += "\\ufffd";
