@@ -166,6 +166,7 @@ void RePlot::fill(const RePlotRequest& request)
         d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
     d.setYAxis(yStart, yEnd, yStep);
     d.setDevice(device.device);
+    d.axisStyle = request.axisStyle;
 }
 
 } // namespace quorva

@@ -55,6 +55,7 @@ struct RePlotRequest {
     // the extension, and the time axis is the window's.
     std::string nameSuffix;
     std::optional<TimeAxis> timeAxis;
+    AxisStyle axisStyle = AxisStyle::Classic;
 };
 
 class RePlot {

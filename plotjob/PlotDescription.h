@@ -19,6 +19,11 @@ struct PlotGeometry {
     float heightDivisor = static_cast<float>(1.414 * 2.0); // always 1.414 x widthDivisor
 };
 
+// How the axes are labelled: the classic page (the default), or round
+// steps with times of day on the time axis (readable), with a linear or a
+// logarithmic y axis.
+enum class AxisStyle { Classic, Readable, ReadableLog };
+
 class PlotDescription {
 public:
     PlotDescription() = default;
@@ -83,6 +88,7 @@ public:
     const float* y3Values = nullptr;
     std::int32_t curveThickness = 0;
     std::int32_t pointCount = 0;
+    AxisStyle axisStyle = AxisStyle::Classic;
 };
 
 } // namespace quorva
