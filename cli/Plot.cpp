@@ -7,8 +7,8 @@
 // file name, extension) into the output folder, printing the path of each
 // file written. Exit statuses: 0 every file plotted; 1 a plot could not be
 // written (the other files are still plotted); 2 a FILE could not be read
-// or has no samples in the --from/--to window (reported and skipped); 64
-// bad usage.
+// or has no samples in the --from/--to window, or none above 0 for --log
+// (reported and skipped); 64 bad usage.
 
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
@@ -45,7 +45,7 @@ const char kPlotOptionsText[] = "  --format pdf|eps|png  output format (default 
                                 "                        by decades; values at or below 0 are left out\n"
                                 "                        (the curves break there) and counted in one\n"
                                 "                        warning line; a file with no value above 0 is\n"
-                                "                        not plotted (exit status 2)\n";
+                                "                        not plotted (by quorva plot: exit status 2)\n";
 
 const char kWindowOptionsText[] = "  --from T, --to T      only the samples from T to T (both included), T in\n"
                                   "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
@@ -123,7 +123,7 @@ const char kPlotUsageTail[] = "  -h, --help            show this help\n"
                               "\n"
                               "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
                               "others are still plotted); 2 a FILE could not be read or has no samples\n"
-                              "in the window (it is skipped); 64 bad usage.\n";
+                              "in the window, or none above 0 with --log (it is skipped); 64 bad usage.\n";
 
 // A progress line on a terminal, cleared before anything else is written.
 class Progress {
