@@ -95,7 +95,8 @@ std::optional<DesktopSize> parseDesktop(const std::string& text)
 
 std::string leftOutWarning(std::int32_t count, const std::string& path)
 {
-    return std::to_string(count) + " samples at or below 0 left out of the logarithmic axis in " + path;
+    return std::to_string(count) + (count == 1 ? " sample" : " samples")
+        + " at or below 0 left out of the logarithmic axis in " + path;
 }
 
 FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.window)

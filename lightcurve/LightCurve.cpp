@@ -282,13 +282,11 @@ void LightCurve::accumulate(const Current& c) noexcept
     if (c.time > timeMax) timeMax = c.time;
     if (c.time < timeMin) timeMin = c.time;
     for (const float v : {c.v1, c.v2, c.v3}) {
+        if (v <= 0.0f) ++atOrBelowZero;
+        if (!std::isfinite(v)) continue; // no axis shows it
         if (v < lowest) lowest = v;
         if (v > highest) highest = v;
-        if (v > 0.0f) {
-            if (v < lowestPositive) lowestPositive = v;
-        } else if (v <= 0.0f) {
-            ++atOrBelowZero;
-        }
+        if (v > 0.0f && v < lowestPositive) lowestPositive = v;
     }
 }
 
