@@ -1,5 +1,6 @@
 #include "app/ReadableAxes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -79,9 +80,16 @@ ReadableValueAxis logarithmicValueAxis(double lowestPositive, double highest) no
 void setReadableAxes(PlotDescription& d, const LightCurve& lc, const std::optional<TimeAxis>& window, AxisStyle style)
 {
     double from = 0.0, to = 24.0;
+    const bool anySample = lc.sampleCount > 0 && lc.timeMin <= lc.timeMax;
     if (window) {
         from = window->from, to = window->to;
-    } else if (lc.sampleCount > 0 && lc.timeMin <= lc.timeMax) {
+        // A window reaching past the day (the last 24 hours) shows the day,
+        // not negative times, unless the data lie there.
+        if (anySample) {
+            from = std::max(from, std::min(0.0, static_cast<double>(lc.timeMin)));
+            to = std::min(to, std::max(24.0, static_cast<double>(lc.timeMax)));
+        }
+    } else if (anySample) {
         from = lc.timeMin, to = lc.timeMax;
     }
     const ReadableTimeAxis t = readableTimeAxis(from, to);
