@@ -160,6 +160,21 @@ TEST(Readable, TheExampleReadsItsTimesOfDayAndTheClassicPageStaysAsItWas)
         "10:33:00 10:33:15 10:33:30 10:33:45 10:34:00 10:34:15 10:34:30 ");
     EXPECT_EQ(xLabels({}), "10:00 10:15 10:30 10:45 11:00 11:15 11:30 11:45 12:00 ");
 
+    // A burst above 1000 everywhere sits inside the y axis: the samples' own
+    // extremes count, not the statistics' start values of -1000 and 1000.
+    const std::string loud = dir / "LC_loud_SFU.txt";
+    writeFile(loud, lightCurveText(600, 10.0, "\n", 100.0));
+    float lowest = INFINITY, highest = -INFINITY;
+    std::istringstream lines(readFile(loud));
+    for (std::string line; std::getline(lines, line);) {
+        float v[4];
+        if (std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]) != 4) continue;
+        lowest = std::min({lowest, v[1], v[2], v[3]}), highest = std::max({highest, v[1], v[2], v[3]});
+    }
+    ASSERT_GT(lowest, 1000);
+    const RunResult r = runQuorva({"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), loud});
+    expectRoundValueLabels(pdfLabels(r.out.substr(0, r.out.find('\n'))).y, lowest, highest, "above 1000");
+
     // Without the new options, or with --axes classic, the same bytes.
     for (const char* format : {"eps", "pdf"}) {
         const RunResult plain = runQuorva({"plot", "--format", format, "--output", dir.path(), file});
