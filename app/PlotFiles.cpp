@@ -93,6 +93,12 @@ std::optional<DesktopSize> parseDesktop(const std::string& text)
     return d;
 }
 
+std::string leftOutWarning(std::int32_t count, const std::string& path)
+{
+    return std::to_string(count) + (count == 1 ? " sample" : " samples")
+        + " at or below 0 left out of the logarithmic axis in " + path;
+}
+
 FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.window)
 {
     PlotGeometry& g = rePlot_.geometry();
@@ -109,6 +115,7 @@ FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.windo
     request_.outputFolder = s.outputFolder;
     request_.output = *outputChoiceFromName(s.format);
     request_.thicknessText = std::to_string(s.thickness);
+    request_.axisStyle = s.axisStyle;
 }
 
 FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
@@ -131,6 +138,16 @@ FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
             return o;
         }
         request_.timeAxis = axis;
+    }
+    const LightCurve& lc = rePlot_.lightCurve();
+    if (request_.axisStyle == AxisStyle::ReadableLog) {
+        if (!(lc.lowestPositive <= lc.highest)) {
+            o.status = Outcome::NoSamples;
+            o.message = "no sample above 0 for the logarithmic axis in " + path;
+            prepared_ = false;
+            return o;
+        }
+        o.leftOut = lc.atOrBelowZero;
     }
     request_.selectedPath = path;
     request_.unitText = unit_ ? *unit_ : unitFromFileName(path);

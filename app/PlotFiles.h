@@ -34,6 +34,7 @@ struct PlotSettings {
     int thickness = 2;
     std::vector<std::string> files; // as given, byte for byte
     TimeWindow window;              // none asked: the whole file
+    AxisStyle axisStyle = AxisStyle::Classic;
 };
 
 // The output folder and plot size "Quorva.cfg" in the working directory
@@ -56,6 +57,9 @@ bool parseCount(std::string_view text, int minimum, int maximum, int& value) noe
 // "WIDTHxHEIGHT" with both sides kMinimumDesktopSide..kMaximumDesktopSide.
 std::optional<DesktopSize> parseDesktop(const std::string& text);
 
+// "12 samples at or below 0 left out of the logarithmic axis in PATH".
+std::string leftOutWarning(std::int32_t count, const std::string& path);
+
 // prepare() reads the file and fills the plot description (so the plot
 // path is known before anything is written); draw() runs the plot sequence
 // on what prepare() filled.
@@ -67,13 +71,17 @@ public:
         std::string message;      // why not, for "quorva: MESSAGE" on stderr
         std::string plotPath;     // "%sPlot_%s.%s" of the file read
         std::int32_t samples = 0; // sample count of the file read
+        // Logarithmic y axis: channel values at or below 0, left out of the curves.
+        std::int32_t leftOut = 0;
     };
 
     explicit FilePlotter(const PlotSettings& settings);
     FilePlotter(const FilePlotter&) = delete;
     FilePlotter& operator=(const FilePlotter&) = delete;
 
-    // Refuses anything but a regular file (a FIFO would block the reader).
+    // Refuses anything but a regular file (a FIFO would block the reader),
+    // and, for a logarithmic y axis, a file without a value above 0
+    // (NoSamples).
     Outcome prepare(const std::string& path);
     Outcome draw();
 

@@ -1,6 +1,7 @@
 #include "app/RePlot.h"
 
 #include "app/Latin1Text.h"
+#include "app/ReadableAxes.h"
 #include "app/TextFormat.h"
 #include "lightcurve/FileNames.h"
 
@@ -167,6 +168,7 @@ void RePlot::fill(const RePlotRequest& request)
     d.setYAxis(yStart, yEnd, yStep);
     d.setDevice(device.device);
     d.axisStyle = request.axisStyle;
+    if (request.axisStyle != AxisStyle::Classic) setReadableAxes(d, lc, request.timeAxis, request.axisStyle);
 }
 
 } // namespace quorva

@@ -152,6 +152,11 @@ public:
             report(prepared.message);
             return false;
         }
+        // Told once per file, not at every plot of a growing one.
+        if (prepared.leftOut > 0 && path != leftOutTold_) {
+            leftOutTold_ = path;
+            err_ << "quorva: " << leftOutWarning(prepared.leftOut, path) << std::endl;
+        }
         const FilePlotter::Outcome drawn = plotter_.draw();
         if (drawn.status != FilePlotter::Outcome::Plotted) {
             report(drawn.message);
@@ -189,6 +194,7 @@ private:
     FileState last_;
     bool plotted_ = false;
     std::string reported_;
+    std::string leftOutTold_; // the file whose values left out of a logarithmic axis were told
     bool outputLost_ = false;
 };
 

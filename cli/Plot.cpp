@@ -1,14 +1,14 @@
 // `quorva plot [--format pdf|eps|png] [--output DIR] [--unit SFU|ADU]
 //              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N]
-//              [--from T] [--to T] FILE...`
+//              [--axes classic|readable] [--log] [--from T] [--to T] FILE...`
 //
 // Runs, for each FILE, the main window's re-plot (read, fill the plot
 // description, the plot sequence) and writes "%sPlot_%s.%s" (output folder,
 // file name, extension) into the output folder, printing the path of each
 // file written. Exit statuses: 0 every file plotted; 1 a plot could not be
 // written (the other files are still plotted); 2 a FILE could not be read
-// or has no samples in the --from/--to window (reported and skipped); 64
-// bad usage.
+// or has no samples in the --from/--to window, or none above 0 for --log
+// (reported and skipped); 64 bad usage.
 
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
@@ -35,7 +35,17 @@ const char kPlotOptionsText[] = "  --format pdf|eps|png  output format (default 
                                 "                        (default 1920x1080 on every machine, display or not);\n"
                                 "                        a PNG is as large as the screen window of the plot\n"
                                 "                        size would be: Medium on 1920 is 960x678\n"
-                                "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n";
+                                "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n"
+                                "  --axes classic|readable\n"
+                                "                        classic (default): the page as it always was;\n"
+                                "                        readable: labels on round steps, times of day\n"
+                                "                        (HH:MM, HH:MM:SS for steps under a minute), the\n"
+                                "                        y axis over the samples' own extremes\n"
+                                "  --log                 readable axes with a logarithmic y axis labelled\n"
+                                "                        by decades; values at or below 0 are left out\n"
+                                "                        (the curves break there) and counted in one\n"
+                                "                        warning line; a file with no value above 0 is\n"
+                                "                        not plotted (by quorva plot: exit status 2)\n";
 
 const char kWindowOptionsText[] = "  --from T, --to T      only the samples from T to T (both included), T in\n"
                                   "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
@@ -113,7 +123,7 @@ const char kPlotUsageTail[] = "  -h, --help            show this help\n"
                               "\n"
                               "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
                               "others are still plotted); 2 a FILE could not be read or has no samples\n"
-                              "in the window (it is skipped); 64 bad usage.\n";
+                              "in the window, or none above 0 with --log (it is skipped); 64 bad usage.\n";
 
 // A progress line on a terminal, cleared before anything else is written.
 class Progress {
@@ -183,6 +193,21 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
         s.outputFolder = *output;
         if (!s.outputFolder.empty() && s.outputFolder.back() != '/') s.outputFolder += '/';
     }
+    if (const std::string* axes = a.value("axes")) {
+        const std::string style = upperText(*axes);
+        if (style != "CLASSIC" && style != "READABLE") {
+            error = "--axes must be classic or readable, not '" + *axes + "'";
+            return false;
+        }
+        s.axisStyle = style == "READABLE" ? AxisStyle::Readable : AxisStyle::Classic;
+    }
+    if (a.has("log")) {
+        if (a.has("axes") && s.axisStyle == AxisStyle::Classic) {
+            error = "--log draws readable axes; it cannot go with --axes classic";
+            return false;
+        }
+        s.axisStyle = AxisStyle::ReadableLog;
+    }
     if (!windowOptions(a, s.window, error)) return false;
     s.files = a.operands;
     if (s.files.empty()) {
@@ -233,6 +258,10 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
             continue;
         }
 
+        if (prepared.leftOut > 0) {
+            progress.clear();
+            io.err << "quorva: " << leftOutWarning(prepared.leftOut, path) << std::endl;
+        }
         const FilePlotter::Outcome drawn = plotter.draw();
         progress.clear();
         if (drawn.status != FilePlotter::Outcome::Plotted) {

@@ -9,7 +9,7 @@
 namespace quorva::cli {
 
 inline constexpr Option kPlotOptions[] = {{"format", 0, true}, {"output", 0, true}, {"unit", 0, true},
-    {"size", 0, true}, {"desktop", 0, true}, {"thickness", 0, true}};
+    {"size", 0, true}, {"desktop", 0, true}, {"thickness", 0, true}, {"axes", 0, true}, {"log"}};
 
 // The option lines of the help (one per option, without -h).
 extern const char kPlotOptionsText[];

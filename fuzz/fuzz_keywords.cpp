@@ -1,6 +1,7 @@
 // Keyword matching: the engine's 4-character matcher on arbitrary tables
 // and keywords, and the operations that take keywords (metafl, filmod,
-// winmod, errmod, axsscl, labels, labdig, name, titlin) on arbitrary text.
+// winmod, errmod, axsscl, labels, labdig, ticks, loggap, name, titlin) on
+// arbitrary text.
 
 #include "FuzzSupport.h"
 
@@ -72,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zedozo::axsscl(keyword, other);
     zedozo::labels(keyword, other);
     zedozo::labdig(int(keyword.size()) - 2, other);
+    zedozo::ticks(int(other.size()) - 2, keyword);
+    zedozo::loggap(keyword);
     zedozo::name(keyword, other);
     zedozo::titlin(keyword, int(other.size() % 7) - 1);
     zedozo::errmod("ALL", "ON");

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include <fcntl.h>
@@ -265,6 +266,9 @@ void LightCurve::startDerived() noexcept
     timeMax = 0.0f;
     max1 = max2 = max3 = -1000.0f;
     min1 = min2 = min3 = 1000.0f;
+    lowest = lowestPositive = std::numeric_limits<float>::infinity();
+    highest = -std::numeric_limits<float>::infinity();
+    atOrBelowZero = 0;
 }
 
 void LightCurve::accumulate(const Current& c) noexcept
@@ -277,6 +281,13 @@ void LightCurve::accumulate(const Current& c) noexcept
     if (c.v3 < min3) min3 = c.v3;
     if (c.time > timeMax) timeMax = c.time;
     if (c.time < timeMin) timeMin = c.time;
+    for (const float v : {c.v1, c.v2, c.v3}) {
+        if (v <= 0.0f) ++atOrBelowZero;
+        if (!std::isfinite(v)) continue; // no axis shows it
+        if (v < lowest) lowest = v;
+        if (v > highest) highest = v;
+        if (v > 0.0f && v < lowestPositive) lowestPositive = v;
+    }
 }
 
 void LightCurve::keepWindow(double from, double to) noexcept

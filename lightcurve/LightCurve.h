@@ -78,6 +78,11 @@ public:
     float min1 = 1000.0f, min2 = 1000.0f, min3 = 1000.0f;    // min1: over all channels
     float last1 = 0.0f, last2 = 0.0f, last3 = 0.0f;
     float yTop = 0.0f, yBottom = 0.0f; // y-axis range, multiples of 5
+    // The samples' own finite extremes over the three channels, without the
+    // start values above: lowest > highest when there is none.
+    float lowest = 0.0f, highest = 0.0f;
+    float lowestPositive = 0.0f;    // the smallest value above 0; infinite when none
+    std::int32_t atOrBelowZero = 0; // channel values at or below 0 (a logarithmic axis leaves them out)
 
 private:
     struct Current {

@@ -24,6 +24,16 @@ struct PlotGeometry {
 // logarithmic y axis.
 enum class AxisStyle { Classic, Readable, ReadableLog };
 
+// What the readable styles add to the axis settings; the classic page
+// reads none of it. With ReadableLog the y range and step of the
+// description are exponents: 1, 4, 1 is 10 to 10000 by decades.
+struct ReadableLabels {
+    std::string xLabels = "TIME"; // "TIME" (HH:MM) or "SECO" (HH:MM:SS)
+    std::int32_t xTicks = 2;      // ticks per x label step (minor ticks between labels)
+    std::int32_t yDigits = 1;     // y label decimals; -1 whole numbers
+    std::int32_t yTicks = 2;      // ticks per y label step
+};
+
 class PlotDescription {
 public:
     PlotDescription() = default;
@@ -89,6 +99,7 @@ public:
     std::int32_t curveThickness = 0;
     std::int32_t pointCount = 0;
     AxisStyle axisStyle = AxisStyle::Classic;
+    ReadableLabels readable; // read only when axisStyle is not Classic
 };
 
 } // namespace quorva

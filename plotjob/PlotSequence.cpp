@@ -19,10 +19,23 @@ bool lightPage(std::string_view device) noexcept
     return deviceIs(device, "XWIN") || deviceIs(device, "PNG");
 }
 
+// What the readable styles add to the axis settings: label forms, minor
+// ticks, and curves that break where a logarithmic axis cannot show a
+// value. The classic page makes exactly its 34 calls.
+void readableAxisSettings(const PlotDescription& d)
+{
+    if (d.axisStyle == AxisStyle::Classic) return;
+    zedozo::labels(d.readable.xLabels, "x");
+    zedozo::ticks(d.readable.xTicks, "x");
+    zedozo::ticks(d.readable.yTicks, "y");
+    if (d.axisStyle == AxisStyle::ReadableLog) zedozo::loggap("ON");
+}
+
 } // namespace
 
 void plot(PlotDescription& d, const PlotGeometry& g)
 {
+    const bool logY = d.axisStyle == AxisStyle::ReadableLog;
     zedozo::metafl(d.device);                                       // 1
     zedozo::window(g.plotLeft, g.plotTop, d.winWidth, d.winHeight); // 2
     zedozo::setfil(d.fileName);                                     // 3
@@ -43,10 +56,11 @@ void plot(PlotDescription& d, const PlotGeometry& g)
     zedozo::titlin(d.title, 4);                                                         // 17
     zedozo::color(lightPage(d.device) ? "black" : "white");                             // 18
     zedozo::labdig(1, "x");                                                             // 19
-    zedozo::axsscl("LIN", "y");                                                         // 20
-    zedozo::labdig(1, "y");                                                             // 21
+    readableAxisSettings(d);                                                            // readable only
+    zedozo::axsscl(logY ? "LOG" : "LIN", "y");                                          // 20
+    zedozo::labdig(d.axisStyle == AxisStyle::Classic ? 1 : d.readable.yDigits, "y");    // 21
     zedozo::hname(55);                                                                  // 22
-    zedozo::labels("FLOAT", "y");                                                       // 23
+    zedozo::labels(logY ? "LOG" : "FLOAT", "y");                                        // 23
     zedozo::thkcrv(d.curveThickness);                                                   // 24
     zedozo::graf(d.xFrom, d.xTo, d.xOrigin, d.xStep, d.yFrom, d.yTo, d.yFrom, d.yStep); // 25
     zedozo::title();                                                                    // 26

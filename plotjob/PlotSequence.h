@@ -3,7 +3,9 @@
 // turns the filled plot description into exactly one page on its device
 // ("XWIN" screen window, "PDF", "EPS" or "PNG") with 34 engine calls from
 // metafl to disfin, mostly with fixed arguments (page layout, axis position
-// and length, label formats, text heights, curve colours).
+// and length, label formats, text heights, curve colours). The readable
+// axis styles add a few settings calls before graf (time-of-day labels,
+// minor ticks, a logarithmic y axis); the classic style makes the 34 alone.
 //
 // It checks nothing and always runs all 34 calls; the engine reports bad
 // values itself (its warnings are switched off right after disini). A file

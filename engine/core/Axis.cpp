@@ -1,7 +1,7 @@
 // The axis system: its settings (axspos, axslen, axsscl, labdig, labels,
-// name, hname), graf with its checks, the user-to-plot mapping and clip
-// rectangle, the four sides with ticks, FLOAT labels and names, the frame,
-// and endgrf.
+// ticks, name, hname), graf with its checks, the user-to-plot mapping and
+// clip rectangle, the four sides with ticks, labels (numbers, powers of ten,
+// times of day) and names, the frame, and endgrf.
 #include "engine/core/AxisInternal.h"
 
 #include "engine/core/Engine.h"
@@ -18,7 +18,11 @@ namespace zedozo {
 namespace {
 
 constexpr double kCountSlack = 0.0001; // keeps the last tick/label of an exact range
-constexpr int kLabelBuffer = 512;      // longest FLOAT text: 39 digits, sign, point, 100 decimals
+// Times of day are hours in float: near 24 h a float is a few milliseconds
+// coarse, a good part of a 1-second step's 0.0001. Their labels sit on
+// whole seconds, so a hundredth of a step keeps the last one safely.
+constexpr double kTimeCountSlack = 0.01;
+constexpr int kLabelBuffer = 512; // longest FLOAT text: 39 digits, sign, point, 100 decimals
 
 int pageScaled(const EngineState& st, int value)
 {
@@ -53,7 +57,13 @@ struct Side {
     int n = 0;          // axis length
     double a = 0, e = 1, o = 0, step = 1;
     bool log = false; // limits and labels are powers of ten
+    double slack = kCountSlack;
 };
+
+bool timeLabels(int labelType)
+{
+    return labelType == kLabelTime || labelType == kLabelHour || labelType == kLabelSeconds;
+}
 
 // One axis as graf gives it; the base point and side are set per side drawn.
 Side axisSide(bool isX, int n, float a, float e, float org, float step, const AxisSettings& ax)
@@ -66,6 +76,9 @@ Side axisSide(bool isX, int n, float a, float e, float org, float step, const Ax
     s.o = org;
     s.step = step;
     s.log = ax.scaling == 1;
+    // From the axis's own label type, so that the sides without labels get
+    // the same ticks as the labelled one.
+    if (timeLabels(ax.labelType)) s.slack = kTimeCountSlack;
     return s;
 }
 
@@ -110,8 +123,8 @@ void drawLinearTicks(EngineState& st, const AxisSettings& ax, const Side& s, int
 {
     const double d = s.step / k;
     const double f = (s.n - 1) / (s.e - s.a);
-    const double lo = (s.o - s.a) / d + kCountSlack;
-    const double hi = (s.e - s.o) / d + kCountSlack;
+    const double lo = (s.o - s.a) / d + s.slack;
+    const double hi = (s.e - s.o) / d + s.slack;
     if (tooDense(lo, s.n) || tooDense(hi, s.n)) return;
     const long first = -static_cast<long>(lo);
     const long last = static_cast<long>(hi);
@@ -159,12 +172,54 @@ float labelValue(const Side& s, long i)
     return static_cast<float>(s.log ? std::pow(10.0, v) : v);
 }
 
+// A power of ten 10^k as a reader writes it: 0.01 to 10000 in full,
+// beyond that "10^k".
+void formatPowerLabel(char* buf, std::size_t size, double exponent)
+{
+    const double k = std::round(exponent);
+    if (std::fabs(exponent - k) > 1e-6 || !(std::fabs(k) < 1e6)) {
+        std::snprintf(buf, size, "%g", std::pow(10.0, exponent));
+    } else if (k >= -2 && k <= 4) {
+        std::snprintf(buf, size, "%.*f", k < 0 ? int(-k) : 0, std::pow(10.0, k));
+    } else {
+        std::snprintf(buf, size, "10^%d", int(k));
+    }
+}
+
+// Hours as a time of day: "HH:MM" (TIME), "HH:MM:SS" (SECO) or "HH" (HOUR),
+// each to the nearest unit it shows.
+void formatTimeLabel(char* buf, std::size_t size, double hours, int labelType)
+{
+    const double unit = labelType == kLabelSeconds ? 3600.0 : labelType == kLabelTime ? 60.0 : 1.0;
+    const double n = std::round(std::clamp(hours, -1.0e7, 1.0e7) * unit);
+    const long long a = static_cast<long long>(std::fabs(n));
+    const char* sign = n < 0 ? "-" : "";
+    if (labelType == kLabelSeconds)
+        std::snprintf(buf, size, "%s%02lld:%02lld:%02lld", sign, a / 3600, a / 60 % 60, a % 60);
+    else if (labelType == kLabelTime)
+        std::snprintf(buf, size, "%s%02lld:%02lld", sign, a / 60, a % 60);
+    else
+        std::snprintf(buf, size, "%s%02lld", sign, a);
+}
+
+// The text of label i in the form of the axis's label type (FLOAT for the
+// forms this engine does not draw).
+void formatLabel(char* buf, std::size_t size, const AxisSettings& ax, const Side& s, long i)
+{
+    if (ax.labelType == kLabelLog)
+        formatPowerLabel(buf, size, labelPosition(s, i));
+    else if (timeLabels(ax.labelType))
+        formatTimeLabel(buf, size, labelPosition(s, i), ax.labelType);
+    else
+        formatFloatLabel(buf, size, labelValue(s, i), ax.digits);
+}
+
 // The labels of one side; returns the label extent handed to the name
 // (the character height on an X axis, the widest label on a Y axis).
 int drawLabels(EngineState& st, const AxisSettings& ax, const Side& s, int r)
 {
     const int h = st.text.height;
-    const double mCount = (s.e - s.o) / s.step + kCountSlack;
+    const double mCount = (s.e - s.o) / s.step + s.slack;
     if (tooDense(mCount, s.n)) return s.isX ? h : 0;
     const long m = static_cast<long>(mCount);
     const long first = (ax.labelSelection == 1 || ax.labelSelection == 3) ? 1 : 0;
@@ -175,7 +230,7 @@ int drawLabels(EngineState& st, const AxisSettings& ax, const Side& s, int r)
     int widest = 0;
     if (!s.isX) {
         for (long i = first; i <= last; ++i) {
-            formatFloatLabel(text, sizeof text, labelValue(s, i), ax.digits);
+            formatLabel(text, sizeof text, ax, s, i);
             widest = std::max(widest, static_cast<int>(textWidth(text)));
         }
     }
@@ -183,7 +238,7 @@ int drawLabels(EngineState& st, const AxisSettings& ax, const Side& s, int r)
     ColourScope colour(st, ax.labelColour);
     for (long i = first; i <= last; ++i) {
         const double v = labelPosition(s, i);
-        formatFloatLabel(text, sizeof text, labelValue(s, i), ax.digits);
+        formatLabel(text, sizeof text, ax, s, i);
         const int w = textWidth(text);
         int x, y;
         if (s.isX) {
@@ -522,6 +577,16 @@ void labels(std::string_view type, std::string_view axes)
         a.labelType = n - 1;
         if (n - 1 == kLabelFloat) a.plainNumbers = true;
     });
+}
+
+// Ticks per label step: n - 1 unlabelled minor ticks between two labels
+// (on a logarithmic axis, n of 2 and more adds the minor ticks at 2 to 9
+// times each power of ten); 0 draws no ticks.
+void ticks(int n, std::string_view axes)
+{
+    EngineState& st = settingsCheck("ticks");
+    if (!rangeCheck(n, 0, 1000)) return;
+    forSelected(st, axes, [n](AxisSettings& a) { a.ticksPerStep = n; });
 }
 
 void name(std::string_view text, std::string_view axes)

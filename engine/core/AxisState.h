@@ -15,6 +15,10 @@ inline constexpr std::size_t kAxisNameChars = 132;
 // Label types of `labels`, numbered as its keyword table.
 inline constexpr int kLabelNone = 0;
 inline constexpr int kLabelFloat = 1;
+inline constexpr int kLabelLog = 3;      // powers of ten: the axis value is the exponent
+inline constexpr int kLabelTime = 9;     // hours as a time of day "HH:MM"
+inline constexpr int kLabelHour = 10;    // hours as "HH"
+inline constexpr int kLabelSeconds = 11; // hours as a time of day "HH:MM:SS"
 
 // What a side of the axis rectangle carries.
 inline constexpr int kSideNothing = 0;
@@ -29,7 +33,7 @@ struct AxisSettings {
     int labelType = kLabelFloat; // labels: 0 none, 1 float, 2.. other forms
     bool plainNumbers = true;    // FLOAT: no powers of ten, no time or map form
     int digits = 1;              // labdig: -1 integer, 0.. digits after the point
-    int ticksPerStep = 2;        // ticks per label step
+    int ticksPerStep = 2;        // ticks per label step (ticks)
     bool lineDrawn = true;       // axis line
     std::string name;            // up to kAxisNameChars characters
     int tickPosition = 0;        // 0 outside (label side), 1 inside, 2 centred

@@ -1,5 +1,6 @@
 // Drawing core: pen with line shift, the 100-point polyline buffer with
-// Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv and curve.
+// Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv, loggap and
+// curve.
 #include "engine/TestSeams.h"
 #include "engine/core/AxisInternal.h"
 #include "engine/core/Engine.h"
@@ -221,6 +222,16 @@ void thkcrv(int n)
     if (rangeCheck(n, 1, 10000)) st.curve.thickness = n;
 }
 
+// OFF (after disini): a curve with a value at or below 0 on a logarithmic
+// axis is refused whole. ON: such points are left out and the curve breaks
+// there, no line drawn across the gap.
+void loggap(std::string_view onOff)
+{
+    EngineState& st = settingsCheck("loggap");
+    const int n = matchKeyword("OFF +ON  ", 2, onOff);
+    if (n != 0) st.curve.logGap = n == 2;
+}
+
 namespace {
 
 void formatScaled(char* buf, std::size_t size, float v, bool first)
@@ -256,11 +267,14 @@ void curve(const float* x, const float* y, int n)
         warnPlain(2);
         return;
     }
-    if (st.map.xLog || st.map.yLog) {
+    const bool logAxis = st.map.xLog || st.map.yLog;
+    const auto shown = [&st, x, y](int i) { return (!st.map.xLog || x[i] > 0) && (!st.map.yLog || y[i] > 0); };
+    if (logAxis) {
         for (int i = 0; i < n; ++i) {
-            if ((st.map.xLog && !(x[i] > 0)) || (st.map.yLog && !(y[i] > 0))) {
+            if (!shown(i)) {
                 warnPlain(27);
-                return;
+                if (!st.curve.logGap) return;
+                break;
             }
         }
     }
@@ -282,9 +296,31 @@ void curve(const float* x, const float* y, int n)
         const int step = (k % 2 == 0) ? k / 2 : -(k / 2);
         st.curve.lineShift = float(step) / st.page.pageScale;
         float px, py;
+        if (logAxis) {
+            // A line starts at the second point of a run that the axis
+            // shows: a point alone between two gaps draws nothing.
+            bool previous = false, started = false;
+            float sx = 0.0f, sy = 0.0f;
+            for (int i = 0; i < n; ++i) {
+                if (!shown(i)) {
+                    previous = started = false;
+                    continue;
+                }
+                mapPoint(st, x[i], y[i], px, py);
+                if (!previous) {
+                    previous = true;
+                    sx = px, sy = py;
+                    continue;
+                }
+                if (!started) penMove(sx, sy);
+                started = true;
+                penDraw(px, py);
+            }
+            continue;
+        }
         mapPoint(st, x[0], y[0], px, py);
         penMove(px, py);
-        if (st.curve.lineShift == 0.0f && !st.map.xLog && !st.map.yLog) {
+        if (st.curve.lineShift == 0.0f) {
             // Hot path: straight into the polyline buffer.
             const UserMapping& m = st.map;
             PolylineBuffer& b = st.poly;

@@ -48,6 +48,7 @@ void labdig(int ndig, std::string_view axes);
 void axsscl(std::string_view type, std::string_view axes);
 void hname(int h);
 void labels(std::string_view type, std::string_view axes);
+void ticks(int n, std::string_view axes);
 void graf(float xa, float xe, float xorg, float xstep, float ya, float ye, float yorg, float ystep);
 void endgrf();
 
@@ -55,5 +56,6 @@ void endgrf();
 void color(std::string_view name);
 void thkcrv(int n);
 void curve(const float* x, const float* y, int n);
+void loggap(std::string_view onOff);
 
 } // namespace zedozo

@@ -88,6 +88,9 @@ void devvec(float x, float y, int pen);
 void devcol(int colour);
 void devpol(const float* x, const float* y, int n);
 void devrec(float x1, float y1, float x2, float y2, int colour);
+// Fills the page (pagfll): devrec over the whole page; on the screen and
+// the raster page over every pixel of the device.
+void fillPage(int colour);
 void devchr(int code, float x, float y, float width, const CharParams& p);
 void devfnt(const char* name, float height, int refHeight, bool select);
 void devvlt(const std::uint32_t* table);

@@ -105,6 +105,7 @@ struct CurveState {
     int connectionMode = 0;
     int gapDetection = 0;
     int curveNumber = 1; // reset to 1 by endgrf
+    bool logGap = false; // loggap: values a logarithmic axis cannot show break the curve
 };
 
 // The 100-point polyline buffer with its pen.

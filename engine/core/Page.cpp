@@ -38,7 +38,7 @@ void pagfll(int colour)
     const int saved = st->colour.current;
     // What was drawn before belongs under the fill.
     flushPolyline();
-    devrec(0.0f, 0.0f, static_cast<float>(st->page.npagx), static_cast<float>(st->page.npagy), colour);
+    fillPage(colour);
     devcol(saved);
 }
 

@@ -163,6 +163,24 @@ void devrec(float x1, float y1, float x2, float y2, int colour)
     st.device->rect(st, a1, b1, a2, b2, colour, colourRgb(st, colour));
 }
 
+void fillPage(int colour)
+{
+    EngineState& st = engineState();
+    const float pw = float(st.page.npagx), ph = float(st.page.npagy);
+    if (!pixelFamily(familyOf(st.cycle.devcode))) {
+        devrec(0.0f, 0.0f, pw, ph, colour);
+        return;
+    }
+    // The page is scaled by (W - 1) over its width or (H - 1) over its
+    // height, whichever is smaller, so its last device column or row can
+    // fall short of the raster; a pixel left there would keep the start
+    // value (black) and show as a stray line.
+    flushPolyline();
+    if (!active(st)) return;
+    const DeviceRect& r = st.cycle.devRect;
+    st.device->rect(st, 0.0f, 0.0f, float(r.w - 1), float(r.h - 1), colour, colourRgb(st, colour));
+}
+
 void devchr(int code, float x, float y, float width, const CharParams& p)
 {
     EngineState& st = engineState();

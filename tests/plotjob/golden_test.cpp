@@ -5,6 +5,7 @@
 // Each page also passes its format's own reader; plots in a row are
 // independent.
 
+#include "app/PlotFiles.h"
 #include "app/RePlot.h"
 #include "engine/TestSeams.h"
 #include "engine/core/EngineState.h"
@@ -115,6 +116,40 @@ TEST_F(Golden, PagesOnEveryFileDeviceAreTheGoldenPagesAndPassTheirReaders)
     }
     // The same file name is replaced, not versioned: data and three plots each.
     EXPECT_EQ(listFolder(dir.path()).size(), 12u);
+}
+
+// The readable styles through the command line's file plotter: a whole
+// day, ten minutes and ninety seconds of it, and the day on a logarithmic
+// axis (its dropout to 0 and below breaks the red curve).
+TEST_F(Golden, PagesOnEveryFileDeviceInTheReadableStylesAreTheGoldenPages)
+{
+    const std::string file = dir / "LC20261209_SFU.txt";
+    ASSERT_TRUE(writeFile(file, goldenDay()));
+    const struct {
+        const char* golden;
+        quorva::AxisStyle style;
+        std::optional<double> from, to;
+    } pages[] {{"Readable_day", quorva::AxisStyle::Readable, {}, {}},
+        {"Readable_ten_minutes", quorva::AxisStyle::Readable, 10.55, 10 + 43 / 60.0},
+        {"Readable_ninety_seconds", quorva::AxisStyle::Readable, 10.6 - 0.5 / 60, 10.6 + 1 / 60.0},
+        {"Log_day", quorva::AxisStyle::ReadableLog, {}, {}}};
+    for (const auto& page : pages) {
+        for (const char* format : {"EPS", "PNG"}) {
+            quorva::PlotSettings s {.format = format, .outputFolder = dir.path() + "/", .desktop = {1280, 720}};
+            s.window.from = page.from, s.window.to = page.to;
+            s.axisStyle = page.style;
+            quorva::FilePlotter plotter(s);
+            ASSERT_EQ(plotter.prepare(file).status, quorva::FilePlotter::Outcome::Prepared);
+            const quorva::FilePlotter::Outcome drawn = plotter.draw();
+            ASSERT_EQ(drawn.status, quorva::FilePlotter::Outcome::Plotted) << drawn.message;
+            EXPECT_EQ(checkPlot(drawn.plotPath), "");
+            const std::string name = std::string(page.golden) + "." + format;
+            if (updatingGolden())
+                fs::copy_file(drawn.plotPath, goldenPath(name), fs::copy_options::overwrite_existing);
+            else if (comparingGolden())
+                expectSamePage(readFile(drawn.plotPath), name);
+        }
+    }
 }
 
 // (graf's refusal of a y step of 0: engine_test.)
