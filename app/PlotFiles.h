@@ -34,6 +34,10 @@ struct PlotSettings {
     int thickness = 2;
     std::vector<std::string> files; // as given, byte for byte
     TimeWindow window;              // none asked: the whole file
+    std::string outputFile;         // the plot's own path instead of the folder and name (one FILE)
+    // Where outputFolder came from when not from the user, told with a
+    // failure to write there: (output folder "out/" from ./Quorva.cfg).
+    std::string outputFolderSource;
 };
 
 // The output folder and plot size "Quorva.cfg" in the working directory
@@ -44,6 +48,9 @@ void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven
 // no line sets it (the configuration's own start value, 0, cannot tell).
 std::optional<int> configuredSizeIndex(const std::string& configurationText);
 
+// A file without a sample (a data line whose time parses) is "no samples
+// in PATH" to the commands: there is nothing to plot or count.
+//
 // Reads the light-curve FILE `path` into `lightCurve` for a command: empty,
 // or the one-line reason ("cannot open PATH: REASON", "cannot read PATH:
 // REASON"); only a regular file is read.
@@ -65,16 +72,19 @@ public:
         enum Status { Prepared, Plotted, Unreadable, NoSamples, Failed };
         Status status = Failed;
         std::string message;      // why not, for "quorva: MESSAGE" on stderr
-        std::string plotPath;     // "%sPlot_%s.%s" of the file read
-        std::int32_t samples = 0; // sample count of the file read
+        std::string plotPath;     // "%sPlot_%s.%s" of the file read, or the outputFile
+        std::int32_t samples = 0; // samples (data lines with a time) of the file read
     };
 
     explicit FilePlotter(const PlotSettings& settings);
     FilePlotter(const FilePlotter&) = delete;
     FilePlotter& operator=(const FilePlotter&) = delete;
 
-    // Refuses anything but a regular file (a FIFO would block the reader).
+    // Refuses anything but a regular file (a FIFO would block the reader),
+    // and a file without samples (NoSamples).
     Outcome prepare(const std::string& path);
+    // Before the first plot into a folder, removes the temporary plot files
+    // that dead processes left there.
     Outcome draw();
 
     RePlot& rePlot() noexcept { return rePlot_; }
@@ -84,6 +94,9 @@ private:
     RePlotRequest request_;
     std::optional<std::string> unit_;
     TimeWindow window_;
+    std::string outputFile_;
+    std::string folderSource_;
+    std::vector<std::string> sweptFolders_;
     bool prepared_ = false;
 };
 
