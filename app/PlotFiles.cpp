@@ -8,9 +8,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -98,7 +98,8 @@ std::optional<DesktopSize> parseDesktop(const std::string& text)
 }
 
 FilePlotter::FilePlotter(const PlotSettings& s)
-    : unit_(s.unit), window_(s.window), outputFile_(s.outputFile), folderSource_(s.outputFile.empty() ? s.outputFolderSource : "")
+    : unit_(s.unit), window_(s.window), outputFile_(s.outputFile),
+      folderSource_(s.outputFile.empty() ? s.outputFolderSource : "")
 {
     PlotGeometry& g = rePlot_.geometry();
     applyPlotSize(s.sizeIndex, g);

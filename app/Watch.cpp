@@ -21,9 +21,9 @@ namespace {
 
 // ---- signals ---------------------------------------------------------------
 
-// SIGINT, SIGTERM and SIGHUP (the end of an ssh session) stay blocked while a plot runs, so that no read or
-// write of it is cut short, and are taken only while waiting for the next
-// tick. The handler also writes to a pipe that the wait watches, which
+// SIGINT, SIGTERM and SIGHUP (the end of an ssh session) stay blocked
+// while a plot runs, so that no read or write of it is cut short, and are
+// taken only while waiting for the next tick. The handler also writes to a pipe that the wait watches, which
 // wakes it whichever thread the signal was delivered to.
 volatile sig_atomic_t g_stop = 0;
 int g_wakeFd = -1;
@@ -172,8 +172,7 @@ public:
         // A log that cannot be written ends the watch: a service manager
         // sees the failure and nothing plots on unnoticed.
         if (!out_.good()) {
-            err_ << "quorva: cannot write to standard output: " << std::strerror(errno != 0 ? errno : EIO)
-                 << std::endl;
+            err_ << "quorva: cannot write to standard output: " << std::strerror(errno != 0 ? errno : EIO) << std::endl;
             outputLost_ = true;
         }
         return true;

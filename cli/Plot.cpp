@@ -26,24 +26,23 @@
 
 namespace quorva::cli {
 
-const char kPlotOptionsText[]
-    = "  -f, --format pdf|eps|png\n"
-      "                        output format (default: from the extension of -o\n"
-      "                        FILE, else png)\n"
-      "  --output DIR          output folder (default: [output]= of Quorva.cfg in\n"
-      "                        the working directory, else the working directory)\n"
-      "  -o, --output-file FILE\n"
-      "                        write the plot to FILE itself instead (one input\n"
-      "                        only; - the standard output)\n"
-      "  -u, --unit SFU|ADU    unit of the y axis (default: SFU when the file name\n"
-      "                        contains SFU before any ADU, any case; else ADU)\n"
-      "  --size 0-4            plot size: 0 Extra Small, 1 Small, 2 Medium, 3 Large,\n"
-      "                        4 Extra Large (default: [size]= of Quorva.cfg, else 2)\n"
-      "  --desktop WxH         desktop size in pixels, 100 to 16384 each side\n"
-      "                        (default 1920x1080 on every machine, display or not);\n"
-      "                        a PNG is as large as the screen window of the plot\n"
-      "                        size would be: Medium on 1920 is 960x678\n"
-      "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n";
+const char kPlotOptionsText[] = "  -f, --format pdf|eps|png\n"
+                                "                        output format (default: from the extension of -o\n"
+                                "                        FILE, else png)\n"
+                                "  --output DIR          output folder (default: [output]= of Quorva.cfg in\n"
+                                "                        the working directory, else the working directory)\n"
+                                "  -o, --output-file FILE\n"
+                                "                        write the plot to FILE itself instead (one input\n"
+                                "                        only; - the standard output)\n"
+                                "  -u, --unit SFU|ADU    unit of the y axis (default: SFU when the file name\n"
+                                "                        contains SFU before any ADU, any case; else ADU)\n"
+                                "  --size 0-4            plot size: 0 Extra Small, 1 Small, 2 Medium, 3 Large,\n"
+                                "                        4 Extra Large (default: [size]= of Quorva.cfg, else 2)\n"
+                                "  --desktop WxH         desktop size in pixels, 100 to 16384 each side\n"
+                                "                        (default 1920x1080 on every machine, display or not);\n"
+                                "                        a PNG is as large as the screen window of the plot\n"
+                                "                        size would be: Medium on 1920 is 960x678\n"
+                                "  --thickness N         line thickness of the curves, 1 to 10000 (default 2)\n";
 
 const char kWindowOptionsText[] = "  --from T, --to T      only the samples from T to T (both included), T in\n"
                                   "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
@@ -333,8 +332,7 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
             outputLost = true;
     }
     progress.clear();
-    if (update)
-        io.err << "quorva: " << plotted << " plotted, " << current << " up to date" << std::endl;
+    if (update) io.err << "quorva: " << plotted << " plotted, " << current << " up to date" << std::endl;
     if (failed || outputLost) return kExitPlotFailed;
     if (unreadable) return kExitCannotOpen;
     return kExitSuccess;

@@ -24,8 +24,7 @@ inline constexpr Option kPlotOptions[] = {
 };
 
 // The tables of a command, one after the other.
-template <std::size_t... N>
-constexpr auto joinOptions(const Option (&... tables)[N])
+template <std::size_t... N> constexpr auto joinOptions(const Option (&... tables)[N])
 {
     std::array<Option, (N + ...)> all {};
     auto at = all.begin();

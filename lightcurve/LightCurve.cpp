@@ -246,8 +246,8 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
         // the values of the preceding data line.
         const char* p = field(line, end, current.time);
         const bool timed = p != nullptr;
-        if (p && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v1))
-            && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
+        if (p && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v1)) && (p = literal(p, end, ",", 1))
+            && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
             field(p, end, current.v3);
         }
         const std::size_t index = static_cast<std::size_t>(lineCount);

@@ -26,8 +26,9 @@ protected:
 
 TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
 {
-    writeFile(dir / "junk.txt", "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/usr/sbin/nologin\n"
-                                "bin:x:2:2:bin:/bin:/usr/sbin/nologin\n");
+    writeFile(dir / "junk.txt",
+        "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/usr/sbin/nologin\n"
+        "bin:x:2:2:bin:/bin:/usr/sbin/nologin\n");
     writeFile(dir / "header.txt", "Tervasol\r\nTime_UT,45.0MHz,150.5MHz,410.0MHz\r\n");
     fs::create_directory(dir / "out");
     const std::string help = runQuorva({"--help"}).out, plotHelp = runQuorva({"plot", "--help"}).out;
@@ -108,9 +109,9 @@ TEST_F(Conventions, StandardInputAndOutputGiveTheBytesOfTheNamedFiles)
     for (const char* format : {"pdf", "png"}) {
         ASSERT_EQ(runQuorva({"plot", "-f", format, "--output", dir / "named", kSfu}).status, 0);
         // stdin named as the file: the same title and file name, so the same bytes.
-        const RunResult in = runQuorva({"plot", "--format", format, "--output", dir / "stdin", "--name",
-                                           "LC20261206_SFU.txt", "-"},
-            {.env = {tmp}, .stdinFile = kSfu});
+        const RunResult in
+            = runQuorva({"plot", "--format", format, "--output", dir / "stdin", "--name", "LC20261206_SFU.txt", "-"},
+                {.env = {tmp}, .stdinFile = kSfu});
         const std::string ext = format == std::string("pdf") ? "PDF" : "PNG";
         const std::string name = "/Plot_LC20261206_SFU.txt." + ext;
         ASSERT_TRUE(in.status == 0 && in.out == dir / "stdin" + name + "\n") << in.err << in.out;
@@ -118,8 +119,9 @@ TEST_F(Conventions, StandardInputAndOutputGiveTheBytesOfTheNamedFiles)
         // The plot into a pipe: the same bytes again, whole to its reader.
         const RunResult piped = run({"sh", "-c",
             tmp + " '" QUORVA_BINARY "' plot -o - -f " + std::string(format) + " --name LC20261206_SFU.txt - <'" + kSfu
-                + "' | " + (ext == "PDF" ? "tee '" + dir / "piped" + "' >/dev/null && qpdf --check '" + dir / "piped" + "'"
-                                         : "tee '" + dir / "piped" + "' | pngcheck")});
+                + "' | "
+                + (ext == "PDF" ? "tee '" + dir / "piped" + "' >/dev/null && qpdf --check '" + dir / "piped" + "'"
+                                : "tee '" + dir / "piped" + "' | pngcheck")});
         EXPECT_EQ(piped.status, 0) << piped.out << piped.err;
         EXPECT_TRUE(readFile(dir / "piped") == readFile(dir / "named" + name)) << format;
     }
@@ -148,8 +150,8 @@ TEST_F(Conventions, OutputFileIsReplacedWholeAndUpdateSkipsPlotsNewerThanTheirFi
 
     fs::create_directory(dir / "archive");
     for (const std::string& f : {kSfu, kAdu}) fs::copy_file(f, dir / "archive" / fs::path(f).filename());
-    const std::vector<std::string> args = {"plot", "--update", "--output", dir / "archive", dir / "archive/LC20261206_SFU.txt",
-        dir / "archive/LC20261207_ADU.txt"};
+    const std::vector<std::string> args = {"plot", "--update", "--output", dir / "archive",
+        dir / "archive/LC20261206_SFU.txt", dir / "archive/LC20261207_ADU.txt"};
     RunResult r = runQuorva(args);
     EXPECT_TRUE(r.status == 0 && r.err == "quorva: 2 plotted, 0 up to date\n") << r.err;
     const std::string plot = dir / "archive/Plot_LC20261206_SFU.txt.PNG";
@@ -162,9 +164,11 @@ TEST_F(Conventions, OutputFileIsReplacedWholeAndUpdateSkipsPlotsNewerThanTheirFi
     r = runQuorva(args);
     EXPECT_TRUE(r.status == 0 && r.out == plot + "\n" && r.err == "quorva: 1 plotted, 1 up to date\n") << r.err;
     // A terminal sees "up to date" in the progress line.
-    const RunResult t = run({"script", "-qec", "'" QUORVA_BINARY "' plot --update --output '" + dir / "archive" + "' '"
-            + dir / "archive/LC20261206_SFU.txt' '" + dir / "archive/LC20261207_ADU.txt'",
-        "/dev/null"}, {.env = {"TERM=xterm"}});
+    const RunResult t = run({"script", "-qec",
+                                "'" QUORVA_BINARY "' plot --update --output '" + dir / "archive" + "' '"
+                                    + dir / "archive/LC20261206_SFU.txt' '" + dir / "archive/LC20261207_ADU.txt'",
+                                "/dev/null"},
+        {.env = {"TERM=xterm"}});
     EXPECT_NE(t.out.find("\rquorva: up to date 2/2: " + dir / "archive/LC20261207_ADU.txt\033[K"), std::string::npos)
         << t.out;
 }
@@ -199,8 +203,8 @@ TEST_F(Conventions, TheOutputFolderNamesItsSourceAndStaleTemporaryFilesGo)
     for (const std::string& name : {stale, live, std::string(".zedozo-x-1.tmp")}) writeFile(dir / ("out/" + name), "x");
     r = runQuorva({"plot", kSfu}, {.workDir = dir.path()});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(listFolder(dir / "out"),
-        (std::vector<std::string> {live, ".zedozo-x-1.tmp", "Plot_LC20261206_SFU.txt.PNG"}));
+    EXPECT_EQ(
+        listFolder(dir / "out"), (std::vector<std::string> {live, ".zedozo-x-1.tmp", "Plot_LC20261206_SFU.txt.PNG"}));
 }
 
 // The options a --help lists, and those the completion offers after "-".
@@ -227,13 +231,13 @@ TEST_F(Conventions, CompletionOffersEveryOptionOfEveryHelp)
         commands.push_back(c);
     }
     for (const std::string& c : commands) {
-        const std::set<std::string> listed = helpOptions(runQuorva(c.empty() ? std::vector<std::string> {"--help"}
-                                                                              : std::vector<std::string> {c, "--help"})
-                                                             .out);
+        const std::set<std::string> listed = helpOptions(
+            runQuorva(c.empty() ? std::vector<std::string> {"--help"} : std::vector<std::string> {c, "--help"}).out);
         const std::string words = c.empty() ? "quorva -" : "quorva " + c + " -";
-        const RunResult r = run({"bash", "-c", stubs + " source '" QUORVA_SOURCE_DIR
-                "/packaging/quorva.bash-completion'; COMP_WORDS=(" + words + "); COMP_CWORD=$((${#COMP_WORDS[@]}-1));"
-                " _quorva; printf '%s\\n' \"${COMPREPLY[@]}\""});
+        const RunResult r = run({"bash", "-c",
+            stubs + " source '" QUORVA_SOURCE_DIR "/packaging/quorva.bash-completion'; COMP_WORDS=(" + words
+                + "); COMP_CWORD=$((${#COMP_WORDS[@]}-1));"
+                  " _quorva; printf '%s\\n' \"${COMPREPLY[@]}\""});
         std::set<std::string> offered;
         std::istringstream in(r.out);
         for (std::string o; std::getline(in, o);)

@@ -139,7 +139,8 @@ TEST_F(Watch, FollowsTheNewestLightCurveFileOfAFolder)
     writeFile(newer, example.substr(0, example.find('\n', 2000) + 1));
     ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
     const PlotLine second = plotLines(w.result)[1];
-    EXPECT_TRUE(second.file == newer && second.samples == lineCount(newer) - 2 && fs::exists(second.plot)) << second.file;
+    EXPECT_TRUE(second.file == newer && second.samples == lineCount(newer) - 2 && fs::exists(second.plot))
+        << second.file;
     w.signal(SIGTERM);
     EXPECT_TRUE(w.finish(Seconds(10)).status == 0 && w.result.err.empty()) << w.result.err;
 }

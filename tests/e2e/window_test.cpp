@@ -89,7 +89,8 @@ TEST(Window, StatsOfAWindowEqualAReference)
     for (const auto& [key, value] : ref) EXPECT_EQ(jsonNumber(r.out, key), value) << key;
     EXPECT_EQ(jsonNumber(r.out, "lineCount"), 345602.0f);
     const RunResult t = runQuorva({"stats", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
-    EXPECT_NE(t.out.find("\nData Points: 3601\nSamples: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("\nData Points: 3601\nSamples: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos)
+        << t.out;
 }
 
 TEST(Window, WatchLastMinutesMovesWithTheData)

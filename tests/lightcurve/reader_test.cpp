@@ -78,8 +78,7 @@ TEST(Reader, SamplesAreTheDataLinesWhoseTimeParsesInTheFileAndInAWindow)
 {
     TempDir dir;
     LightCurve lc;
-    writeFile(dir / "s.txt",
-        kHead + "10.25,1,2,3\n\ngarbage,4\nTime_UT,1MHz,2MHz,3MHz\n10.5,4,5,6\n 10.75,7\n");
+    writeFile(dir / "s.txt", kHead + "10.25,1,2,3\n\ngarbage,4\nTime_UT,1MHz,2MHz,3MHz\n10.5,4,5,6\n 10.75,7\n");
     struct Case {
         double from, to;
         int points, samples;
