@@ -13,6 +13,7 @@ repo="$PWD"
 dir="${QUORVA_BUILD_DIR:-build}"
 mkdir -p "$dir" out
 log="$dir/demo-build.log"
+: >"$log"
 
 # The same build folder as scripts/build.sh and scripts/test.sh (which
 # build the rest later from where this left off), but only the two programs.
