@@ -28,7 +28,7 @@ status=0
   while IFS= read -r line; do
     printf '%s\n' "$line" >>"$log"
     if [ "$live" = 1 ] && [[ $line =~ ^\[([0-9]+/[0-9]+)\] ]]; then
-      printf '\rdemo: step %s\033[K' "${BASH_REMATCH[1]}"
+      printf '\rdemo: build step %s\033[K' "${BASH_REMATCH[1]}"
     fi
   done
   [ "$live" = 0 ] || printf '\r\033[K'
