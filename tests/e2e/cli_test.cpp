@@ -105,10 +105,12 @@ TEST_F(Cli, TheSameInputAndDateGiveTheSameBytesAndATerminalSeesProgress)
     ASSERT_EQ(
         plot({"--format", "pdf", "--output", dir / "c", kSfu}, {.env = {"SOURCE_DATE_EPOCH=1800000000"}}).status, 0);
     EXPECT_NE(readFile(dir / "a/Plot_LC20261206_SFU.txt.PDF"), readFile(dir / "c/Plot_LC20261206_SFU.txt.PDF"));
-    // `script` gives the program a terminal: a progress line per file there,
-    // none into a pipe.
-    const RunResult t = run({"script", "-qec",
-        "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'", "/dev/null"});
+    // `script` gives the program a terminal: a progress line per file there
+    // (one that knows escape sequences), none into a pipe.
+    const RunResult t
+        = run({"script", "-qec", "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'",
+                  "/dev/null"},
+            {.env = {"TERM=xterm"}});
     EXPECT_TRUE(t.status == 0 && t.out.find("\rquorva: plotting 2/2: " + kAdu) != std::string::npos) << t.out;
     const RunResult plain = plot({"--output", dir.path(), kSfu});
     EXPECT_EQ(plain.err + plain.out, dir / "Plot_LC20261206_SFU.txt.PNG\n");
