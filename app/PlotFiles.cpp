@@ -2,11 +2,13 @@
 
 #include "app/Configuration.h"
 #include "engine/core/EngineState.h"
+#include "engine/output/OutputFile.h"
 #include "lightcurve/FileNames.h"
 #include "plotjob/PlotSequence.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -36,6 +38,8 @@ void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
         std::istringstream stream(text);
         // The main window keeps the folder part of it (up to the last '/').
         s.outputFolder = readConfiguration(stream).outputFolder;
+        if (!s.outputFolder.empty())
+            s.outputFolderSource = "(output folder \"" + s.outputFolder + "\" from ./" + kConfigurationFileName + ")";
     }
     if (!sizeGiven) {
         const std::optional<int> index = configuredSizeIndex(text);
@@ -99,7 +103,9 @@ std::string leftOutWarning(std::int32_t count, const std::string& path)
         + " at or below 0 left out of the logarithmic axis in " + path;
 }
 
-FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.window)
+FilePlotter::FilePlotter(const PlotSettings& s)
+    : unit_(s.unit), window_(s.window), outputFile_(s.outputFile),
+      folderSource_(s.outputFile.empty() ? s.outputFolderSource : "")
 {
     PlotGeometry& g = rePlot_.geometry();
     applyPlotSize(s.sizeIndex, g);
@@ -127,11 +133,20 @@ FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
         prepared_ = false;
         return o;
     }
+    if (rePlot_.lightCurve().timedSampleCount == 0) {
+        o.message = "no samples in " + path;
+        o.status = Outcome::NoSamples;
+        prepared_ = false;
+        return o;
+    }
     request_.nameSuffix = windowNameSuffix(window_);
     request_.timeAxis.reset();
     if (window_.asked()) {
         TimeAxis axis;
         o.message = applyWindow(rePlot_.lightCurve(), window_, axis);
+        // Lines without a time of their own carry the one before them.
+        if (o.message.empty() && rePlot_.lightCurve().timedSampleCount == 0)
+            o.message = "no samples in the window in " + path;
         if (!o.message.empty()) {
             o.status = Outcome::NoSamples;
             prepared_ = false;
@@ -152,10 +167,11 @@ FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
     request_.selectedPath = path;
     request_.unitText = unit_ ? *unit_ : unitFromFileName(path);
     rePlot_.fill(request_);
+    if (!outputFile_.empty()) rePlot_.description().setFileName(outputFile_);
     prepared_ = true;
     o.status = Outcome::Prepared;
     o.plotPath = rePlot_.description().fileName;
-    o.samples = rePlot_.lightCurve().sampleCount;
+    o.samples = rePlot_.lightCurve().timedSampleCount;
     return o;
 }
 
@@ -164,7 +180,7 @@ FilePlotter::Outcome FilePlotter::draw()
     Outcome o;
     PlotDescription& d = rePlot_.description();
     o.plotPath = d.fileName;
-    o.samples = rePlot_.lightCurve().sampleCount;
+    o.samples = rePlot_.lightCurve().timedSampleCount;
     if (!prepared_) {
         o.status = Outcome::Failed;
         o.message = "nothing read to plot";
@@ -176,11 +192,17 @@ FilePlotter::Outcome FilePlotter::draw()
     // sequence switches them off (a plot file that cannot be opened at
     // disini) stay out of it.
     zedozo::engineState().warn.warnOn = false;
+    const std::string folder(folderPart(d.fileName));
+    if (std::find(sweptFolders_.begin(), sweptFolders_.end(), folder) == sweptFolders_.end()) {
+        zedozo::removeStaleTemporaryFiles(folder);
+        sweptFolders_.push_back(folder);
+    }
     plot(d, rePlot_.geometry());
     const zedozo::EngineFailure& f = zedozo::lastFailure();
     if (f.failed()) {
         o.status = Outcome::Failed;
         o.message = "cannot write " + d.fileName + ": " + failureReason(f);
+        if (!folderSource_.empty()) o.message += " " + folderSource_;
         return o;
     }
     o.status = Outcome::Plotted;

@@ -35,6 +35,10 @@ struct PlotSettings {
     std::vector<std::string> files; // as given, byte for byte
     TimeWindow window;              // none asked: the whole file
     AxisStyle axisStyle = AxisStyle::Classic;
+    std::string outputFile;         // the plot's own path instead of the folder and name (one FILE)
+    // Where outputFolder came from when not from the user, told with a
+    // failure to write there: (output folder "out/" from ./Quorva.cfg).
+    std::string outputFolderSource;
 };
 
 // The output folder and plot size "Quorva.cfg" in the working directory
@@ -45,6 +49,9 @@ void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven
 // no line sets it (the configuration's own start value, 0, cannot tell).
 std::optional<int> configuredSizeIndex(const std::string& configurationText);
 
+// A file without a sample (a data line whose time parses) is "no samples
+// in PATH" to the commands: there is nothing to plot or count.
+//
 // Reads the light-curve FILE `path` into `lightCurve` for a command: empty,
 // or the one-line reason ("cannot open PATH: REASON", "cannot read PATH:
 // REASON"); only a regular file is read.
@@ -69,8 +76,8 @@ public:
         enum Status { Prepared, Plotted, Unreadable, NoSamples, Failed };
         Status status = Failed;
         std::string message;      // why not, for "quorva: MESSAGE" on stderr
-        std::string plotPath;     // "%sPlot_%s.%s" of the file read
-        std::int32_t samples = 0; // sample count of the file read
+        std::string plotPath;     // "%sPlot_%s.%s" of the file read, or the outputFile
+        std::int32_t samples = 0; // samples (data lines with a time) of the file read
         // Logarithmic y axis: channel values at or below 0, left out of the curves.
         std::int32_t leftOut = 0;
     };
@@ -80,9 +87,11 @@ public:
     FilePlotter& operator=(const FilePlotter&) = delete;
 
     // Refuses anything but a regular file (a FIFO would block the reader),
-    // and, for a logarithmic y axis, a file without a value above 0
-    // (NoSamples).
+    // a file without samples, and, for a logarithmic y axis, a file without
+    // a value above 0 (NoSamples).
     Outcome prepare(const std::string& path);
+    // Before the first plot into a folder, removes the temporary plot files
+    // that dead processes left there.
     Outcome draw();
 
     RePlot& rePlot() noexcept { return rePlot_; }
@@ -92,6 +101,9 @@ private:
     RePlotRequest request_;
     std::optional<std::string> unit_;
     TimeWindow window_;
+    std::string outputFile_;
+    std::string folderSource_;
+    std::vector<std::string> sweptFolders_;
     bool prepared_ = false;
 };
 

@@ -21,9 +21,9 @@ namespace {
 
 // ---- signals ---------------------------------------------------------------
 
-// SIGINT and SIGTERM stay blocked while a plot runs, so that no read or
-// write of it is cut short, and are taken only while waiting for the next
-// tick. The handler also writes to a pipe that the wait watches, which
+// SIGINT, SIGTERM and SIGHUP (the end of an ssh session) stay blocked
+// while a plot runs, so that no read or write of it is cut short, and are
+// taken only while waiting for the next tick. The handler also writes to a pipe that the wait watches, which
 // wakes it whichever thread the signal was delivered to.
 volatile sig_atomic_t g_stop = 0;
 int g_wakeFd = -1;
@@ -50,16 +50,19 @@ public:
         sigemptyset(&stops);
         sigaddset(&stops, SIGINT);
         sigaddset(&stops, SIGTERM);
+        sigaddset(&stops, SIGHUP);
         pthread_sigmask(SIG_BLOCK, &stops, &previousMask_);
         waitMask_ = previousMask_;
         sigdelset(&waitMask_, SIGINT);
         sigdelset(&waitMask_, SIGTERM);
+        sigdelset(&waitMask_, SIGHUP);
         struct sigaction action { };
         action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = 0; // no SA_RESTART: the wait returns at once
         sigaction(SIGINT, &action, &previousInt_);
         sigaction(SIGTERM, &action, &previousTerm_);
+        sigaction(SIGHUP, &action, &previousHup_);
     }
 
     ~StopSignals()
@@ -69,6 +72,7 @@ public:
         pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
         sigaction(SIGINT, &previousInt_, nullptr);
         sigaction(SIGTERM, &previousTerm_, nullptr);
+        sigaction(SIGHUP, &previousHup_, nullptr);
         g_wakeFd = -1;
         if (pipe_[0] >= 0) {
             ::close(pipe_[0]);
@@ -103,7 +107,7 @@ private:
     int pipe_[2] = {-1, -1};
     sigset_t previousMask_ {}, waitMask_ {};
     struct sigaction previousInt_ {
-    }, previousTerm_ {};
+    }, previousTerm_ {}, previousHup_ {};
 };
 
 // ---- the watch -------------------------------------------------------------
@@ -167,15 +171,19 @@ public:
         last_ = std::move(state);
         plotted_ = true;
         reported_.clear();
+        errno = 0;
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
              << std::flush;
-        // The plots are what matters; a log nobody can read is told once.
-        if (!out_.good() && !outputLost_) {
+        // A log that cannot be written ends the watch: a service manager
+        // sees the failure and nothing plots on unnoticed.
+        if (!out_.good()) {
+            err_ << "quorva: cannot write to standard output: " << std::strerror(errno != 0 ? errno : EIO) << std::endl;
             outputLost_ = true;
-            err_ << "quorva: cannot write to the standard output" << std::endl;
         }
         return true;
     }
+
+    bool outputLost() const noexcept { return outputLost_; }
 
 private:
     void report(const std::string& message)
@@ -257,7 +265,7 @@ bool fileState(const std::string& path, FileState& state, std::string& error)
     return true;
 }
 
-void watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& out, std::ostream& err)
+bool watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& out, std::ostream& err)
 {
     Watch watch(settings, w, out, err);
     StopSignals stops;
@@ -267,6 +275,7 @@ void watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& ou
     long long plots = 0;
     for (long long k = 0;;) {
         if (watch.tick() && ++plots == w.count) break;
+        if (watch.outputLost()) return false;
         if (stops.stopped()) break;
         // The next point of the grid start + k * interval that lies ahead:
         // no drift, and ticks missed during a long plot are dropped.
@@ -275,6 +284,7 @@ void watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& ou
         if (start + k * interval <= now) k = (now - start) / interval + 1;
         if (!stops.waitUntil(start + k * interval)) break;
     }
+    return !watch.outputLost();
 }
 
 } // namespace quorva

@@ -9,10 +9,13 @@
 // a long plot are skipped, not made up.
 //
 // One line per plot on `out`, tab-separated: local time of the plot, the
-// light-curve file, the plot file written, the sample count. Failures go to
-// `err` (the same failure once until something changes) and watching goes
-// on. `count` ends it after that many plots; SIGINT and SIGTERM end it
-// after the running plot is complete.
+// light-curve file, the plot file written, the number of samples (data
+// lines whose time parses). Failures go to `err` (the same failure once
+// until something changes) and watching goes on; a file without samples
+// is such a failure (the observation may not have started), and the plot
+// published before it stays. `count` ends it after that many plots;
+// SIGINT, SIGTERM and SIGHUP end it after the running plot is complete. A
+// log line that cannot be written ends it too.
 
 #include "app/PlotFiles.h"
 
@@ -35,8 +38,9 @@ struct WatchOptions {
 };
 
 // Watches settings.files.front(), a file or a folder, until `count` plots
-// or a stop signal.
-void watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err);
+// or a stop signal; false when it ended because `out` could not be written
+// (told on `err` as "quorva: cannot write to standard output: REASON").
+bool watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err);
 
 // A decimal number of seconds from 0.05 to 600 ("10", "0.5", ".25").
 std::optional<double> parseInterval(std::string_view text);

@@ -32,12 +32,13 @@ bool readArguments(const std::vector<std::string>& args, std::span<const Option>
             parsed.help = true;
             continue;
         }
-        const std::size_t eq = a.find('=');
-        const std::string name = a.substr(0, eq);
+        // "--name=VALUE", "--name VALUE", "-n VALUE" or "-nVALUE".
+        const bool isLong = a[1] == '-';
+        const std::size_t eq = isLong ? a.find('=') : std::string::npos;
+        const std::string name = isLong ? a.substr(0, eq) : a.substr(0, 2);
         const Option* option = nullptr;
         for (const Option& o : options) {
-            if ((name.size() > 2 && name[1] == '-' && name.substr(2) == o.name)
-                || (o.shortName != 0 && name.size() == 2 && name[1] == o.shortName)) {
+            if ((isLong && name.substr(2) == o.name) || (!isLong && o.shortName != 0 && name[1] == o.shortName)) {
                 option = &o;
                 break;
             }
@@ -46,25 +47,26 @@ bool readArguments(const std::vector<std::string>& args, std::span<const Option>
             error = "unknown option '" + name + "'";
             return false;
         }
-        const std::string display = std::string("--") + option->name;
+        const std::string display = isLong ? name : name + " (--" + option->name + ")";
         std::string value;
         if (!option->takesValue) {
-            if (eq != std::string::npos) {
+            if (eq != std::string::npos || (!isLong && a.size() > 2)) {
                 error = display + " takes no value";
                 return false;
             }
         } else if (eq != std::string::npos) {
             value = a.substr(eq + 1);
+        } else if (!isLong && a.size() > 2) {
+            value = a.substr(2);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
             error = "missing value after '" + name + "'";
             return false;
         }
-        if (parsed.has(option->name)) {
-            error = display + " given more than once";
-            return false;
-        }
+        // The last one wins, as with getopt: an alias's option can be
+        // overridden on the command line.
+        std::erase_if(parsed.given, [&](const auto& g) { return g.first == option->name; });
         parsed.given.emplace_back(option->name, std::move(value));
     }
     return true;

@@ -1,8 +1,11 @@
 #pragma once
 // The one option reader of the command line, GNU style: options anywhere
 // before "--" (or, for the top level, before the command's name),
-// "--name VALUE" or "--name=VALUE", "-h"/"--help" known to every command.
-// A lone "-" and everything after "--" are operands.
+// "--name VALUE", "--name=VALUE", "-n VALUE" or "-nVALUE", "-h"/"--help"
+// known to every command; of an option given twice the last one wins.
+// A lone "-" (standard input) and everything after "--" are operands.
+// An option table is one line per option; two lines of the same name give
+// it two short names (-v and -V).
 
 #include <span>
 #include <string>
@@ -28,7 +31,7 @@ struct Arguments {
 };
 
 // False with a one-line reason in `error` for an unknown option, a missing
-// value, a value given to a flag or an option given twice. With
+// value or a value given to a flag. With
 // `stopAtOperand` the first operand ends the options (a command's name).
 bool readArguments(const std::vector<std::string>& args, std::span<const Option> options, bool stopAtOperand,
     Arguments& parsed, std::string& error);

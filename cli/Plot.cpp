@@ -1,22 +1,24 @@
-// `quorva plot [--format pdf|eps|png] [--output DIR] [--unit SFU|ADU]
-//              [--size 0-4] [--desktop WIDTHxHEIGHT] [--thickness N]
-//              [--axes classic|readable] [--log] [--from T] [--to T] FILE...`
+// `quorva plot [OPTIONS] FILE...|-`
 //
 // Runs, for each FILE, the main window's re-plot (read, fill the plot
 // description, the plot sequence) and writes "%sPlot_%s.%s" (output folder,
-// file name, extension) into the output folder, printing the path of each
-// file written. Exit statuses: 0 every file plotted; 1 a plot could not be
-// written (the other files are still plotted); 2 a FILE could not be read
-// or has no samples in the --from/--to window, or none above 0 for --log
-// (reported and skipped); 64 bad usage.
+// file name, extension) into the output folder, or the one file -o names,
+// printing the path of each file written. Exit statuses: 0 every file
+// plotted (or up to date with --update); 1 a plot or the standard output
+// could not be written (the other files are still plotted); 2 a FILE could
+// not be read or has no samples (in the --from/--to window), or none above
+// 0 for --log (reported and skipped); 64 bad usage.
 
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
+#include "cli/StandardStreams.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -24,10 +26,15 @@
 
 namespace quorva::cli {
 
-const char kPlotOptionsText[] = "  --format pdf|eps|png  output format (default png)\n"
+const char kPlotOptionsText[] = "  -f, --format pdf|eps|png\n"
+                                "                        output format (default: from the extension of -o\n"
+                                "                        FILE, else png)\n"
                                 "  --output DIR          output folder (default: [output]= of Quorva.cfg in\n"
                                 "                        the working directory, else the working directory)\n"
-                                "  --unit SFU|ADU        unit of the y axis (default: SFU when the file name\n"
+                                "  -o, --output-file FILE\n"
+                                "                        write the plot to FILE itself instead (one input\n"
+                                "                        only; - the standard output)\n"
+                                "  -u, --unit SFU|ADU    unit of the y axis (default: SFU when the file name\n"
                                 "                        contains SFU before any ADU, any case; else ADU)\n"
                                 "  --size 0-4            plot size: 0 Extra Small, 1 Small, 2 Medium, 3 Large,\n"
                                 "                        4 Extra Large (default: [size]= of Quorva.cfg, else 2)\n"
@@ -97,15 +104,17 @@ bool windowOptions(const Arguments& a, TimeWindow& w, std::string& error)
 
 namespace {
 
-// The plot options and the time window.
-constexpr auto kPlotCommandOptions = [] {
-    std::array<Option, std::size(kPlotOptions) + std::size(kWindowOptions)> all {};
-    std::copy(std::begin(kPlotOptions), std::end(kPlotOptions), all.begin());
-    std::copy(std::begin(kWindowOptions), std::end(kWindowOptions), all.begin() + std::size(kPlotOptions));
-    return all;
-}();
+// The options of `plot` alone.
+constexpr Option kPlotOnlyOptions[] = {
+    {"update"},
+    {"name", 0, true},
+};
 
-const char kPlotUsageHead[] = "Usage: quorva plot [OPTIONS] FILE...\n"
+// The plot options, the time window and those of `plot` alone.
+constexpr auto kPlotCommandOptions = joinOptions(kPlotOptions, kWindowOptions, kPlotOnlyOptions);
+
+const char kPlotUsageHead[] = "Usage: quorva plot [OPTIONS] [-o FILE|-] [--update] [--name NAME]\n"
+                              "                    FILE...|-\n"
                               "\n"
                               "Plots each light-curve FILE as the main window's re-plot does and writes\n"
                               "Plot_NAME.EXT into the output folder (NAME the file name of FILE with its\n"
@@ -113,27 +122,34 @@ const char kPlotUsageHead[] = "Usage: quorva plot [OPTIONS] FILE...\n"
                               "With --from/--to only the samples in that window are plotted, on a time\n"
                               "axis of the window, into Plot_NAME_FROM-TO.EXT (FROM and TO as HHMMSS,\n"
                               "an open end left empty: Plot_LC20261206_SFU.txt_103000-110000.PNG).\n"
+                              "FILE - is the standard input, named NAME (--name, default stdin) in the\n"
+                              "title and the plot file name. A FILE without samples (data lines whose\n"
+                              "time parses) is told, not plotted. -o takes one FILE only.\n"
                               "\n"
                               "Options:\n";
 
-const char kPlotUsageTail[] = "  -h, --help            show this help\n"
+const char kPlotUsageTail[] = "  --name NAME           the file name of the standard input (default stdin)\n"
+                              "  --update              skip a FILE whose plot file exists and is newer\n"
+                              "  -h, --help            show this help\n"
                               "\n"
-                              "Dates on the page follow SOURCE_DATE_EPOCH when it is set (seconds since\n"
-                              "1970, UTC), so that the same input gives the same file.\n"
+                              "Of an option given twice the last one counts. Dates on the page follow\n"
+                              "SOURCE_DATE_EPOCH when it is set (seconds since 1970, UTC), so that the\n"
+                              "same input gives the same file.\n"
                               "\n"
-                              "Exit status: 0 all files plotted; 1 a plot could not be written (the\n"
-                              "others are still plotted); 2 a FILE could not be read or has no samples\n"
-                              "in the window, or none above 0 with --log (it is skipped); 64 bad usage.\n";
+                              "Exit status: 0 all files plotted (or up to date); 1 a plot or the\n"
+                              "standard output could not be written (the others are still plotted);\n"
+                              "2 a FILE could not be read or has no samples, or none above 0 with\n"
+                              "--log (it is skipped); 64 bad usage.\n";
 
 // A progress line on a terminal, cleared before anything else is written.
 class Progress {
 public:
     Progress(std::ostream& err, bool enabled, std::size_t total) : err_(err), enabled_(enabled), total_(total) { }
     ~Progress() { clear(); }
-    void show(std::size_t index, const std::string& file)
+    void show(std::size_t index, const std::string& file, const char* what = "plotting")
     {
         if (!enabled_) return;
-        err_ << "\rquorva: plotting " << index + 1 << "/" << total_ << ": " << file << "\033[K" << std::flush;
+        err_ << "\rquorva: " << what << " " << index + 1 << "/" << total_ << ": " << file << "\033[K" << std::flush;
         shown_ = true;
     }
     void clear()
@@ -150,6 +166,32 @@ private:
     bool shown_ = false;
 };
 
+// Escape sequences only for a terminal that understands them.
+bool escapesAllowed(CommandIo& io)
+{
+    const char* term = std::getenv("TERM");
+    return &io.err == &std::cerr && ::isatty(STDERR_FILENO) == 1 && term && *term && std::string_view(term) != "dumb";
+}
+
+// The plot at `plot` exists and is newer than the light curve at `input`.
+bool upToDate(const std::string& input, const std::string& plot)
+{
+    struct stat in, out;
+    if (::stat(input.c_str(), &in) != 0 || ::stat(plot.c_str(), &out) != 0) return false;
+    return out.st_mtim.tv_sec > in.st_mtim.tv_sec
+        || (out.st_mtim.tv_sec == in.st_mtim.tv_sec && out.st_mtim.tv_nsec > in.st_mtim.tv_nsec);
+}
+
+// "pdf", "eps" or "png" (any case) after the last '.' of a file name.
+std::string formatOfExtension(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
+    std::string e = path.substr(dot + 1);
+    for (char& c : e) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    return e == "PDF" || e == "EPS" || e == "PNG" ? e : std::string();
+}
+
 } // namespace
 
 bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
@@ -165,6 +207,8 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
             return false;
         }
         s.format = f;
+    } else if (const std::string* file = a.value("output-file")) {
+        if (const std::string f = formatOfExtension(*file); !f.empty()) s.format = f;
     }
     if (!unitOption(a, s.unit, error)) return false;
     const std::string* size = a.value("size");
@@ -214,7 +258,22 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
         error = "missing FILE";
         return false;
     }
-    applyConfiguration(s, output != nullptr, size != nullptr);
+    if (const std::string* file = a.value("output-file")) {
+        if (s.files.size() > 1) {
+            error = "-o names one output file, but " + std::to_string(s.files.size()) + " FILEs are given";
+            return false;
+        }
+        if (file->empty()) {
+            error = "-o needs a FILE name";
+            return false;
+        }
+        s.outputFile = *file;
+    }
+    if (std::count(s.files.begin(), s.files.end(), "-") > 1) {
+        error = "FILE - (the standard input) given more than once";
+        return false;
+    }
+    applyConfiguration(s, output != nullptr || !s.outputFile.empty(), size != nullptr);
     return true;
 }
 
@@ -225,26 +284,45 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
     std::string error;
     if (!readArguments(arguments, kPlotCommandOptions, false, a, error)) return usageError(io, "plot", error);
     if (a.help) {
-        io.out << kPlotUsageHead << kPlotOptionsText << kWindowOptionsText << kPlotUsageTail;
-        return kExitSuccess;
+        const std::string help = std::string(kPlotUsageHead) + kPlotOptionsText + kWindowOptionsText + kPlotUsageTail;
+        return writeOut(io, help) ? kExitSuccess : kExitWriteFailed;
     }
     if (!plotSettings(a, s, error)) return usageError(io, "plot", error);
+    const bool fromStdin = std::find(s.files.begin(), s.files.end(), "-") != s.files.end();
+    const std::string name = a.has("name") ? *a.value("name") : kStandardInputName;
+    if (a.has("name") && !fromStdin) return usageError(io, "plot", "--name is for FILE '-' (the standard input)");
+    if (!validInputName(name, error)) return usageError(io, "plot", error);
+    const bool update = a.has("update");
 
+    ScratchFolder scratch;
+    const bool toStdout = s.outputFile == "-";
+    if (toStdout && (s.outputFile = scratch.pathFor("plot", error)).empty()) {
+        io.err << "quorva: " << error << std::endl;
+        return kExitPlotFailed;
+    }
     FilePlotter plotter(s);
-    const bool terminal = &io.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-    Progress progress(io.err, terminal && s.files.size() > 1, s.files.size());
+    Progress progress(io.err, escapesAllowed(io) && s.files.size() > 1, s.files.size());
     bool unreadable = false;
     bool failed = false;
+    bool outputLost = false;
+    std::size_t plotted = 0, current = 0;
     std::map<std::string, std::string> written; // output path -> FILE it came from
 
     for (std::size_t i = 0; i < s.files.size(); ++i) {
-        const std::string& path = s.files[i];
+        std::string path = s.files[i];
         progress.show(i, path);
+        if (path == "-" && (path = scratch.copyStandardInput(name, error)).empty()) {
+            progress.clear();
+            io.err << "quorva: " << error << std::endl;
+            unreadable = true;
+            continue;
+        }
 
         const FilePlotter::Outcome prepared = plotter.prepare(path);
+        if (s.files[i] == "-" && !toStdout) scratch.clear(); // read; a SIGPIPE later leaves nothing
         if (prepared.status == FilePlotter::Outcome::Unreadable || prepared.status == FilePlotter::Outcome::NoSamples) {
             progress.clear();
-            io.err << "quorva: " << prepared.message << std::endl;
+            io.err << "quorva: " << scratch.shown(prepared.message) << std::endl;
             unreadable = true;
             continue;
         }
@@ -257,6 +335,12 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
             failed = true;
             continue;
         }
+        if (update && !toStdout && s.files[i] != "-" && upToDate(path, prepared.plotPath)) {
+            progress.show(i, path, "up to date");
+            written.emplace(prepared.plotPath, path);
+            ++current;
+            continue;
+        }
 
         if (prepared.leftOut > 0) {
             progress.clear();
@@ -265,20 +349,20 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
         const FilePlotter::Outcome drawn = plotter.draw();
         progress.clear();
         if (drawn.status != FilePlotter::Outcome::Plotted) {
-            io.err << "quorva: " << drawn.message << std::endl;
+            io.err << "quorva: " << scratch.shown(drawn.message) << std::endl;
             failed = true;
             continue;
         }
         written.emplace(drawn.plotPath, path);
-        io.out << drawn.plotPath << "\n" << std::flush;
+        ++plotted;
+        if (outputLost) continue;
+        // The plot itself, or its path.
+        if (!(toStdout ? scratch.sendAndClear(drawn.plotPath, io) : writeOut(io, drawn.plotPath + "\n")))
+            outputLost = true;
     }
     progress.clear();
-    if (!io.out.good()) {
-        // The plots are written, but the user did not get their paths.
-        io.err << "quorva: cannot write the paths of the plots to the standard output" << std::endl;
-        failed = true;
-    }
-    if (failed) return kExitPlotFailed;
+    if (update) io.err << "quorva: " << plotted << " plotted, " << current << " up to date" << std::endl;
+    if (failed || outputLost) return kExitPlotFailed;
     if (unreadable) return kExitCannotOpen;
     return kExitSuccess;
 }

@@ -4,12 +4,35 @@
 #include "app/PlotFiles.h"
 #include "cli/Options.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <string>
 
 namespace quorva::cli {
 
-inline constexpr Option kPlotOptions[] = {{"format", 0, true}, {"output", 0, true}, {"unit", 0, true},
-    {"size", 0, true}, {"desktop", 0, true}, {"thickness", 0, true}, {"axes", 0, true}, {"log"}};
+// One line per option; a new option is one more line here (and one in the
+// help text, which the completion test holds against the completion).
+inline constexpr Option kPlotOptions[] = {
+    {"format", 'f', true},
+    {"output", 0, true}, // the folder; -o names the file itself
+    {"output-file", 'o', true},
+    {"unit", 'u', true},
+    {"size", 0, true},
+    {"desktop", 0, true},
+    {"thickness", 0, true},
+    {"axes", 0, true},
+    {"log"},
+};
+
+// The tables of a command, one after the other.
+template <std::size_t... N> constexpr auto joinOptions(const Option (&... tables)[N])
+{
+    std::array<Option, (N + ...)> all {};
+    auto at = all.begin();
+    ((at = std::copy(std::begin(tables), std::end(tables), at)), ...);
+    return all;
+}
 
 // The option lines of the help (one per option, without -h).
 extern const char kPlotOptionsText[];

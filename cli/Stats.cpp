@@ -1,10 +1,12 @@
-// `quorva stats [--unit SFU|ADU] [--json [--samples]] FILE`
+// `quorva stats [-u SFU|ADU] [--from T] [--to T] [--json [--samples]]
+//               [--name NAME] FILE|-`
 
 #include "app/StatisticsTexts.h"
 #include "app/TextFormat.h"
 #include "cli/Cli.h"
 #include "cli/Options.h"
 #include "cli/PlotOptions.h"
+#include "cli/StandardStreams.h"
 #include "lightcurve/FileNames.h"
 #include "lightcurve/LightCurve.h"
 
@@ -15,30 +17,47 @@
 namespace quorva::cli {
 namespace {
 
-const char kStatsUsage[] = "Usage: quorva stats [--unit SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
-                           "                    FILE\n"
+const char kStatsUsage[] = "Usage: quorva stats [-u SFU|ADU] [--from T] [--to T] [--json [--samples]]\n"
+                           "                    [--name NAME] FILE|-\n"
                            "\n"
-                           "Reads the light-curve file FILE and prints what the statistics window\n"
-                           "shows: file name, channel frequencies, last, minimum and maximum values,\n"
-                           "time range and number of data points. With --from/--to, those of the\n"
-                           "samples in that window, and the window (windowFrom and windowTo in hours\n"
-                           "UT in the JSON, null for an open end).\n"
+                           "Reads the light-curve file FILE (- the standard input) and prints what\n"
+                           "the statistics window shows: file name, channel frequencies, last,\n"
+                           "minimum and maximum values, time range and Data Points, then Samples.\n"
+                           "With --from/--to, those of the samples in that window, and the window\n"
+                           "(windowFrom and windowTo in hours UT in the JSON, null for an open end).\n"
+                           "\n"
+                           "Data Points (sampleCount in the JSON) counts the points the plot draws:\n"
+                           "for a whole file every line, the first two (title and header) and any\n"
+                           "header or garbled line included, so a file of 3600 samples has 3602;\n"
+                           "within --from/--to, the lines in the window. Samples (samples in the\n"
+                           "JSON) counts the samples proper: data lines whose time parses.\n"
                            "\n"
                            "Options:\n"
-                           "  --unit SFU|ADU    unit printed after the values; by default SFU when the\n"
-                           "                    file name contains SFU before any ADU (any case), else ADU\n"
-                           "  --from T, --to T  only the samples from T to T (both included), T in hours\n"
-                           "                    UT as in the file (10.5) or HH:MM or HH:MM:SS, 0 to 24;\n"
-                           "                    either may be given alone (open end)\n"
-                           "  --json            print one JSON object with the reader's values instead\n"
-                           "  --samples         with --json: also the arrays times, values1, values2 and\n"
-                           "                    values3 (the first sampleCount entries)\n"
-                           "  -h, --help        show this help\n"
+                           "  -u, --unit SFU|ADU  unit printed after the values; by default SFU when\n"
+                           "                      the file name contains SFU before any ADU (any\n"
+                           "                      case), else ADU\n"
+                           "  --from T, --to T    only the samples from T to T (both included), T in\n"
+                           "                      hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
+                           "                      0 to 24; either may be given alone (open end)\n"
+                           "  --json              print one JSON object with the reader's values\n"
+                           "  --samples           with --json: also the arrays times, values1, values2\n"
+                           "                      and values3 (the first sampleCount entries)\n"
+                           "  --name NAME         the file name of the standard input (default stdin)\n"
+                           "  -h, --help          show this help\n"
                            "\n"
-                           "Exit status: 0; 2 FILE cannot be read or has no samples in the window;\n"
-                           "64 bad usage.\n";
+                           "Of an option given twice the last one counts.\n"
+                           "\n"
+                           "Exit status: 0; 1 the standard output cannot be written; 2 FILE cannot\n"
+                           "be read or has no samples (in the window); 64 bad usage.\n";
 
-const Option kStatsOptions[] = {{"unit", 0, true}, {"json"}, {"samples"}, {"from", 0, true}, {"to", 0, true}};
+const Option kStatsOptions[] = {
+    {"unit", 'u', true},
+    {"json"},
+    {"samples"},
+    {"from", 0, true},
+    {"to", 0, true},
+    {"name", 0, true},
+};
 
 // The shortest text that reads back to the same float; JSON has no
 // infinities or NaN, so they are strings.
@@ -129,6 +148,8 @@ std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& wind
     number("min3", lc.min3);
     key("sampleCount");
     json += std::to_string(lc.sampleCount);
+    key("samples");
+    json += std::to_string(lc.timedSampleCount);
     number("timeMax", lc.timeMax);
     number("timeMin", lc.timeMin);
     array("times", lc.times);
@@ -167,6 +188,7 @@ std::string statsText(const LightCurve& lc, const std::string& path, const std::
     text += t.timeCaption + " min: " + t.timeMin + "\n";
     text += t.timeCaption + " max: " + t.timeMax + "\n";
     text += t.countsCaption + ": " + t.count + "\n";
+    text += "Samples: " + std::to_string(lc.timedSampleCount) + "\n";
     if (window.asked()) text += "Window: " + windowText(window) + " UT\n";
     return text;
 }
@@ -178,10 +200,7 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
     Arguments a;
     std::string error;
     if (!readArguments(arguments, kStatsOptions, false, a, error)) return usageError(io, "stats", error);
-    if (a.help) {
-        io.out << kStatsUsage;
-        return kExitSuccess;
-    }
+    if (a.help) return writeOut(io, kStatsUsage) ? kExitSuccess : kExitWriteFailed;
     if (a.operands.size() != 1)
         return usageError(io, "stats", a.operands.empty() ? "missing FILE" : "more than one FILE");
     const bool json = a.has("json");
@@ -193,25 +212,37 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
 
     std::optional<std::string> unitGiven;
     if (!unitOption(a, unitGiven, error)) return usageError(io, "stats", error);
-    const std::string& path = a.operands.front();
+    const bool fromStdin = a.operands.front() == "-";
+    const std::string name = a.has("name") ? *a.value("name") : kStandardInputName;
+    if (a.has("name") && !fromStdin) return usageError(io, "stats", "--name is for FILE '-' (the standard input)");
+    if (!validInputName(name, error)) return usageError(io, "stats", error);
+
+    ScratchFolder scratch;
+    std::string path = a.operands.front();
+    if (fromStdin && (path = scratch.copyStandardInput(name, error)).empty()) {
+        io.err << "quorva: " << error << "\n";
+        return kExitCannotOpen;
+    }
     const std::string unit = unitGiven.value_or(unitFromFileName(path));
 
     LightCurve lightCurve;
-    if (const std::string message = readForCommand(lightCurve, path); !message.empty()) {
-        io.err << "quorva: " << message << "\n";
+    std::string message = readForCommand(lightCurve, path);
+    scratch.clear(); // read; a SIGPIPE later leaves nothing
+    if (message.empty() && lightCurve.timedSampleCount == 0) message = "no samples in " + path;
+    if (message.empty() && window.asked()) {
+        TimeAxis axis;
+        message = applyWindow(lightCurve, window, axis);
+        // Lines without a time of their own carry the one before them.
+        if (message.empty() && lightCurve.timedSampleCount == 0) message = "no samples in the window in " + path;
+    }
+    if (!message.empty()) {
+        io.err << "quorva: " << scratch.shown(message) << "\n";
         return kExitCannotOpen;
     }
-    if (window.asked()) {
-        TimeAxis axis;
-        const std::string message = applyWindow(lightCurve, window, axis);
-        if (!message.empty()) {
-            io.err << "quorva: " << message << "\n";
-            return kExitCannotOpen;
-        }
-    }
-    io.out << (json ? statsJson(lightCurve, samples, window) : statsText(lightCurve, path, unit, window));
-    io.out.flush();
-    return kExitSuccess;
+    if (fromStdin) lightCurve.inputPath = "-";
+    return writeOut(io, json ? statsJson(lightCurve, samples, window) : statsText(lightCurve, path, unit, window))
+        ? kExitSuccess
+        : kExitWriteFailed;
 }
 
 } // namespace quorva::cli

@@ -1,6 +1,6 @@
 // `quorva watch [--interval SECONDS] [--always] [--count N] [plot options]
-//               FILE|DIR`: app/Watch.h without windows, exit status 0, or
-// 64 for bad usage.
+//               FILE|DIR`: app/Watch.h without windows, exit status 0, 1
+// when the log cannot be written, or 64 for bad usage.
 
 #include "app/Watch.h"
 #include "cli/Cli.h"
@@ -13,8 +13,8 @@
 namespace quorva::cli {
 namespace {
 
-const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [--last MINUTES]\n"
-                               "                    [OPTIONS] FILE|DIR\n"
+const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--always] [--count N]\n"
+                               "                    [--last MINUTES] [OPTIONS] FILE|DIR\n"
                                "\n"
                                "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
                                "then every interval whenever FILE has changed (size or modification\n"
@@ -23,8 +23,10 @@ const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--alwa
                                "it appears. Plot files are replaced whole, never seen half-written.\n"
                                "\n"
                                "Prints one line per plot, fields separated by tabs: local time, light-\n"
-                               "curve file, plot file written, sample count. Failures are reported on\n"
-                               "the error stream (the same failure once) and watching goes on.\n"
+                               "curve file, plot file written, number of samples (data lines whose time\n"
+                               "parses; the Samples of 'quorva stats'). Failures are reported on the\n"
+                               "error stream (the same failure once) and watching goes on; a file\n"
+                               "without samples is such a failure and the plot published before stays.\n"
                                "\n"
                                "Options:\n"
                                "  --interval SECONDS    time between two looks at the file, 0.05 to 600\n"
@@ -34,21 +36,25 @@ const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--alwa
                                "  --last MINUTES        plot only the last MINUTES (0.1 to 1440) up to the\n"
                                "                        newest sample, on a time axis of that window, into\n"
                                "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
-                               "                        decimal form: 30, 0.5); a file without samples is\n"
-                               "                        reported once and watching goes on\n";
+                               "                        decimal form: 30, 0.5)\n";
 
 const char kWatchUsageTail[] = "  -h, --help            show this help\n"
                                "\n"
-                               "SIGINT (Ctrl+C) and SIGTERM end watching once the running plot is\n"
-                               "complete. Exit status: 0, or 64 for bad usage.\n";
+                               "\n"
+                               "Of an option given twice the last one counts. SIGINT (Ctrl+C), SIGTERM\n"
+                               "and SIGHUP end watching once the running plot is complete. Exit status:\n"
+                               "0; 1 the log cannot be written to the standard output; 64 bad usage.\n";
+
+// The options of `watch` alone.
+constexpr Option kWatchOnlyOptions[] = {
+    {"interval", 0, true},
+    {"always"},
+    {"count", 0, true},
+    {"last", 0, true},
+};
 
 // The watch options, then those of `quorva plot`.
-constexpr auto kWatchOptions = [] {
-    std::array<Option, 4 + std::size(kPlotOptions)> all {
-        {{"interval", 0, true}, {"always"}, {"count", 0, true}, {"last", 0, true}}};
-    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i) all[4 + i] = kPlotOptions[i];
-    return all;
-}();
+constexpr auto kWatchOptions = joinOptions(kWatchOnlyOptions, kPlotOptions);
 
 bool watchOptions(const Arguments& a, WatchOptions& w, std::string& error)
 {
@@ -84,8 +90,8 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
     std::string error;
     if (!readArguments(arguments, kWatchOptions, false, a, error)) return usageError(io, "watch", error);
     if (a.help) {
-        io.out << kWatchUsageHead << kPlotOptionsText << kWatchUsageTail;
-        return kExitSuccess;
+        const std::string help = std::string(kWatchUsageHead) + kPlotOptionsText + kWatchUsageTail;
+        return writeOut(io, help) ? kExitSuccess : kExitWriteFailed;
     }
     if (!watchOptions(a, w, error)) return usageError(io, "watch", error);
     if (!plotSettings(a, settings, error))
@@ -97,8 +103,9 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
     }
     if (settings.files.size() != 1)
         return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
-    watch(settings, w, io.out, io.err);
-    return kExitSuccess;
+    if (settings.files.front() == "-") return usageError(io, "watch", "cannot watch the standard input");
+    if (settings.outputFile == "-") return usageError(io, "watch", "-o - (the standard output) is for plot only");
+    return watch(settings, w, io.out, io.err) ? kExitSuccess : kExitWriteFailed;
 }
 
 } // namespace quorva::cli

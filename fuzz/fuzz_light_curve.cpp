@@ -88,6 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (lc.sampleCount != ref.lineCount)
         fuzz::fail(
             "reader counts " + std::to_string(lc.sampleCount) + " lines, fgets " + std::to_string(ref.lineCount));
+    if (lc.timedSampleCount != ref.timedCount)
+        fuzz::fail("reader counts " + std::to_string(lc.timedSampleCount) + " samples, sscanf "
+            + std::to_string(ref.timedCount));
     for (std::size_t i = 0; i < n; ++i) {
         const float got[4] = {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]};
         for (std::size_t c = 0; c < 4; ++c) expectSame(c == 0 ? "time" : "a channel", i, got[c], ref.samples[i][c]);

@@ -130,6 +130,8 @@ ReadResult LightCurve::read(std::string_view path)
     clearSamples();
     inputPath.assign(path);
     headerLines_.clear();
+    untimedLines_.clear();
+    timedSampleCount = 0;
     startDerived();
 
     int fd = -1;
@@ -243,9 +245,10 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
     } else if (lineCount >= 2) {
         // "%f,%f,%f,%f": fields after the first that does not match keep
         // the values of the preceding data line.
-        const char* p = line;
-        if ((p = field(p, end, current.time)) && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v1))
-            && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
+        const char* p = field(line, end, current.time);
+        const bool timed = p != nullptr;
+        if (p && (p = literal(p, end, ",", 1)) && (p = field(p, end, current.v1)) && (p = literal(p, end, ",", 1))
+            && (p = field(p, end, current.v2)) && (p = literal(p, end, ",", 1))) {
             field(p, end, current.v3);
         }
         const std::size_t index = static_cast<std::size_t>(lineCount);
@@ -256,6 +259,10 @@ void LightCurve::takeLine(const char* line, std::size_t length, Current& current
         values3.values_[index] = current.v3;
         written_ = index + 1;
         accumulate(current);
+        if (timed)
+            ++timedSampleCount;
+        else
+            untimedLines_.push_back(lineCount);
     }
     ++lineCount;
 }
@@ -294,14 +301,19 @@ void LightCurve::keepWindow(double from, double to) noexcept
 {
     startDerived();
     std::size_t kept = 0;
+    std::int32_t timedKept = 0;
     auto header = headerLines_.cbegin();
+    auto untimed = untimedLines_.cbegin();
     for (std::size_t i = 2; i < static_cast<std::size_t>(sampleCount); ++i) {
         if (header != headerLines_.cend() && static_cast<std::size_t>(*header) == i) {
             ++header;
             continue;
         }
         const Current c {times[i], values1[i], values2[i], values3[i]};
+        const bool timed = untimed == untimedLines_.cend() || static_cast<std::size_t>(*untimed) != i;
+        if (!timed) ++untimed;
         if (!(static_cast<double>(c.time) >= from && static_cast<double>(c.time) <= to)) continue;
+        if (timed) ++timedKept;
         // kept <= i: moving to the front never overwrites a sample still to come.
         times.values_[kept] = c.time;
         values1.values_[kept] = c.v1;
@@ -315,6 +327,8 @@ void LightCurve::keepWindow(double from, double to) noexcept
             a->values_.begin() + static_cast<std::ptrdiff_t>(std::max(kept, written_)), 0.0f);
     written_ = kept;
     sampleCount = static_cast<std::int32_t>(kept);
+    timedSampleCount = timedKept;
+    untimedLines_.clear(); // the kept entries moved; a second window sees them all as timed
     finish();
 }
 

@@ -70,8 +70,12 @@ public:
     SampleArray values2; // channel 2 (green)
     SampleArray values3; // channel 3 (blue)
 
-    std::int32_t lineCount = 0;                     // lines of the last file opened
-    std::int32_t sampleCount = 0;                   // entries of the arrays from index 0 that belong to it
+    std::int32_t lineCount = 0;   // lines of the last file opened
+    std::int32_t sampleCount = 0; // entries of the arrays from index 0 that belong to it
+    // The samples proper: data lines whose time field parsed (after
+    // keepWindow, those kept). sampleCount also counts lines 0 and 1, header
+    // lines and lines without a time, which the plot draws all the same.
+    std::int32_t timedSampleCount = 0;
     float freq1 = 0.0f, freq2 = 0.0f, freq3 = 0.0f; // MHz, from the last header parsed
     float timeMin = 24.0f, timeMax = 0.0f;
     float max1 = -1000.0f, max2 = -1000.0f, max3 = -1000.0f; // max1: over all channels
@@ -98,9 +102,10 @@ private:
     void accumulate(const Current& sample) noexcept;
     void finish() noexcept;
 
-    std::vector<char> buffer_;              // read buffer, kept between reads
-    std::size_t written_ = 0;               // entries that may be non-zero
-    std::vector<std::int32_t> headerLines_; // indices (from 2) of header lines, which store no sample
+    std::vector<char> buffer_;               // read buffer, kept between reads
+    std::size_t written_ = 0;                // entries that may be non-zero
+    std::vector<std::int32_t> headerLines_;  // indices (from 2) of header lines, which store no sample
+    std::vector<std::int32_t> untimedLines_; // indices of data lines whose time did not parse
 };
 
 // Reads `path` into `lightCurve` (see LightCurve::read).

@@ -44,5 +44,8 @@ help2man --no-info --section=1 --manual="User Commands" \
     --name="plot the light curves of a solar radio spectrometer" \
     --include="$2" --output="$tmp/page" "$tmp/quorva"
 # Headings without their colon; the help of the top level tells the user
-# to run --help, which the page now holds.
-sed -e 's/^\.SS "\(quorva [a-z-]*\):"$/.SS "\1"/' "$tmp/page" >"$3"
+# to run --help, which the page now holds. help2man sets a one-line usage
+# as an indented paragraph (.IP) and a longer one as a tagged paragraph
+# (.TP): every synopsis is set the second way, at the same indentation.
+sed -e 's/^\.SS "\(quorva [a-z-]*\):"$/.SS "\1"/' \
+    -e '/^\.SS "quorva [a-z-]*:*"$/{n;s/^\.IP$/.TP/}' "$tmp/page" >"$3"

@@ -8,6 +8,10 @@ level with receiver noise, a slow drift and one or two bursts. The output is
 the same on every run (fixed seed, own noise generator).
 
 Usage: python3 tools/gen_examples.py [FOLDER]   (default: examples/)
+       python3 tools/gen_examples.py --day FOLDER
+The second writes FOLDER/LC20261206_SFU.txt, a whole day of the first
+example's station (345,600 samples, 4 a second, a burst at 10.6 h): the
+README's time-window example. It is not shipped (10 MB).
 """
 
 import math
@@ -55,6 +59,15 @@ def write(path, title, start, hours, step_s, quiet, sigma, bursts, seed, line_en
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--day":
+        os.makedirs(sys.argv[2], exist_ok=True)
+        write(os.path.join(sys.argv[2], "LC20261206_SFU.txt"),
+              "Tervasol light curve KORB 2026-12-06 calibrated [SFU] whole day",
+              0.0, 24.0, 0.25, (22.0, 35.0, 58.0), (1.5, 2.0, 1.2),
+              [(10.62, 0.02, 0.05, (640.0, 1380.0, 410.0)),
+               (11.35, 0.01, 0.02, (120.0, 260.0, 95.0))],
+              seed=20261206, line_end="\r\n")
+        return
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "examples")
     os.makedirs(folder, exist_ok=True)
     # A morning in SFU with a strong burst (above 1000 SFU at 150.5 MHz),

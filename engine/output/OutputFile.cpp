@@ -8,10 +8,47 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zedozo {
+namespace {
+
+const char kTemporaryPattern[] = ".zedozo-%ld-%u.tmp";
+
+// The PID of a name of kTemporaryPattern's form, else 0.
+long temporaryFilePid(const char* name)
+{
+    long pid = 0;
+    unsigned n = 0;
+    int end = 0;
+    if (std::sscanf(name, ".zedozo-%ld-%u.tmp%n", &pid, &n, &end) != 2 || name[end] != '\0' || pid <= 0) return 0;
+    char again[64];
+    std::snprintf(again, sizeof again, kTemporaryPattern, pid, n);
+    return std::strcmp(again, name) == 0 ? pid : 0;
+}
+
+} // namespace
+
+int removeStaleTemporaryFiles(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long pid = temporaryFilePid(entry->d_name);
+        // ESRCH only: EPERM is a live process of another user.
+        if (pid == 0 || pid == long(::getpid()) || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 OutputFile::~OutputFile()
 {
@@ -39,7 +76,7 @@ bool OutputFile::open(const std::string& finalName)
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char tail[64];
-        std::snprintf(tail, sizeof tail, ".zedozo-%ld-%u.tmp", long(::getpid()), counter++);
+        std::snprintf(tail, sizeof tail, kTemporaryPattern, long(::getpid()), counter++);
         std::string candidate = dir + tail;
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {

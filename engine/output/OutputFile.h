@@ -68,4 +68,11 @@ private:
     bool failNextFlush_ = false;
 };
 
+// Removes the temporary plot files (".zedozo-PID-N.tmp") in `folder`
+// ("" the working folder, else ending with '/') whose process no longer
+// exists: killed, or the machine lost power, before it could rename or
+// remove them. A file of a live process is never touched, nor is anything
+// whose PID cannot be checked. Returns the number removed.
+int removeStaleTemporaryFiles(const std::string& folder);
+
 } // namespace zedozo

@@ -105,10 +105,12 @@ TEST_F(Cli, TheSameInputAndDateGiveTheSameBytesAndATerminalSeesProgress)
     ASSERT_EQ(
         plot({"--format", "pdf", "--output", dir / "c", kSfu}, {.env = {"SOURCE_DATE_EPOCH=1800000000"}}).status, 0);
     EXPECT_NE(readFile(dir / "a/Plot_LC20261206_SFU.txt.PDF"), readFile(dir / "c/Plot_LC20261206_SFU.txt.PDF"));
-    // `script` gives the program a terminal: a progress line per file there,
-    // none into a pipe.
-    const RunResult t = run({"script", "-qec",
-        "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'", "/dev/null"});
+    // `script` gives the program a terminal: a progress line per file there
+    // (one that knows escape sequences), none into a pipe.
+    const RunResult t
+        = run({"script", "-qec", "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'",
+                  "/dev/null"},
+            {.env = {"TERM=xterm"}});
     EXPECT_TRUE(t.status == 0 && t.out.find("\rquorva: plotting 2/2: " + kAdu) != std::string::npos) << t.out;
     const RunResult plain = plot({"--output", dir.path(), kSfu});
     EXPECT_EQ(plain.err + plain.out, dir / "Plot_LC20261206_SFU.txt.PNG\n");
@@ -127,10 +129,11 @@ TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
             {{"plot", "--format", "xwin", "f"}, "--format xwin needs the desktop program; run quorva without a command",
                 "plot "},
             {{"plot", "f", "--output"}, "missing value after '--output'", "plot "},
-            {{"watch", "--count", "1", "--count", "2", "f"}, "--count given more than once", "watch "},
+            {{"watch", "--count", "1", "--count", "0", "f"}, "--count must be a whole number of at least 1, not '0'",
+                "watch "},
             {{"watch", "a", "b"}, "one FILE or DIR only, not 2", "watch "}, {{"plot"}},
             {{"plot", "--format", "gif", kSfu}}, {{"plot", "--thickness", "0", kSfu}},
-            {{"plot", "--desktop", "1920x1080x2", kSfu}}, {{"plot", "--format", "pdf", "--format=eps", kSfu}},
+            {{"plot", "--desktop", "1920x1080x2", kSfu}}, {{"plot", "--format", "pdf", "--format=gif", kSfu}},
             {{"stats", kSfu, kSfu}}, {{"stats", "--unit", "XYZ", kSfu}}, {{"stats", "--samples", kSfu}},
             {{"watch", "--interval", "0.04", "x"}}, {{"watch", "--interval", "1e1", "x"}},
             {{"watch", "--count", "0", "x"}}, {{"watch", "--always=yes", "x"}}, {{"watch", "--format", "svg", "x"}}};
@@ -195,7 +198,7 @@ TEST_F(Cli, StatsPrintsTheStatisticsTextsAndJsonReadsBackToTheReadersFloats)
         "File: LC20261206_SFU.txt\nFreq1:  45.00 MHz\nLast1:   0.00 SFU\nMin1: -1200.00 SFU\nMax1: " + big
             + " SFU\nFreq2: 150.50 MHz\nLast2: " + big + " SFU\nMin2: -1200.00 SFU\nMax2: " + big
             + " SFU\nFreq3: 410.00 MHz\nLast3:   7.00 SFU\nMin3:  -3.00 SFU\nMax3:   7.00 SFU\n"
-              "Time min:   7.25 UT\nTime max:   8.00 UT\nData Points: 6\n");
+              "Time min:   7.25 UT\nTime max:   8.00 UT\nData Points: 6\nSamples: 3\n");
     // Values at the ends of the float range, and those JSON has no numbers for.
     const std::string path = dir / "LC_json_SFU.txt";
     writeFile(path, std::string(kFile) + "\n9.0,nan,-inf,inf\n10,0.30000001192092896,1.17549435e-38,1.4e-45\n");
@@ -223,7 +226,8 @@ for k, v in json.load(open(sys.argv[1])).items(): show(k, v)
             : std::isinf(v)  ? (v > 0 ? "inf" : "-inf")
                              : std::to_string(std::bit_cast<std::uint32_t>(v));
     };
-    EXPECT_EQ(got["inputPath"] + " " + got["sampleCount"], path + " " + expected(8.0f));
+    EXPECT_EQ(got["inputPath"] + " " + got["sampleCount"] + " " + got["samples"],
+        path + " " + expected(8.0f) + " " + expected(5.0f));
     const std::pair<const char*, float> fields[] = {{"freq1", lc.freq1}, {"freq2", lc.freq2}, {"freq3", lc.freq3},
         {"timeMin", lc.timeMin}, {"timeMax", lc.timeMax}, {"min1", lc.min1}, {"min2", lc.min2}, {"min3", lc.min3},
         {"max1", lc.max1}, {"max2", lc.max2}, {"max3", lc.max3}, {"last1", lc.last1}, {"last2", lc.last2},

@@ -66,14 +66,14 @@ TEST(Window, StatsOfAWindowEqualAReference)
     const RunResult r = runQuorva({"stats", "--json", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::map<std::string, float> ref {{"timeMin", 24}, {"timeMax", 0}, {"min1", 1000}, {"max1", -1000}, {"min2", 1000},
-        {"max2", -1000}, {"min3", 1000}, {"max3", -1000}, {"sampleCount", 0}, {"windowFrom", 1.5f},
+        {"max2", -1000}, {"min3", 1000}, {"max3", -1000}, {"sampleCount", 0}, {"samples", 0}, {"windowFrom", 1.5f},
         {"windowTo", 1.75f}};
     std::istringstream in(text.substr(text.find("MHz\r\n") + 5));
     for (std::string line; std::getline(in, line);) {
         float v[4];
         ASSERT_EQ(std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]), 4);
         if (double(v[0]) < 1.5 || double(v[0]) > 1.75) continue;
-        ref["sampleCount"] += 1;
+        ref["sampleCount"] += 1, ref["samples"] += 1;
         ref["timeMin"] = std::min(ref["timeMin"], v[0]), ref["timeMax"] = std::max(ref["timeMax"], v[0]);
         for (int c = 1; c <= 3; ++c) {
             const std::string n = std::to_string(c);
@@ -89,7 +89,8 @@ TEST(Window, StatsOfAWindowEqualAReference)
     for (const auto& [key, value] : ref) EXPECT_EQ(jsonNumber(r.out, key), value) << key;
     EXPECT_EQ(jsonNumber(r.out, "lineCount"), 345602.0f);
     const RunResult t = runQuorva({"stats", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
-    EXPECT_NE(t.out.find("\nData Points: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("\nData Points: 3601\nSamples: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos)
+        << t.out;
 }
 
 TEST(Window, WatchLastMinutesMovesWithTheData)

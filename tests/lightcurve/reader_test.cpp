@@ -74,6 +74,25 @@ TEST(Reader, DerivedValuesAndPiecesOf179Characters)
     }
 }
 
+TEST(Reader, SamplesAreTheDataLinesWhoseTimeParsesInTheFileAndInAWindow)
+{
+    TempDir dir;
+    LightCurve lc;
+    writeFile(dir / "s.txt", kHead + "10.25,1,2,3\n\ngarbage,4\nTime_UT,1MHz,2MHz,3MHz\n10.5,4,5,6\n 10.75,7\n");
+    struct Case {
+        double from, to;
+        int points, samples;
+    };
+    // The whole file, then windows: lines without a time carry the one before.
+    for (const Case c : {Case {-1, 99, 8, 3}, {10.3, 11, 2, 2}, {10, 10.3, 3, 1}, {11, 12, 0, 0}}) {
+        ASSERT_TRUE(lc.read(dir / "s.txt").opened);
+        if (c.from >= 0) lc.keepWindow(c.from, c.to);
+        EXPECT_EQ(std::pair(lc.sampleCount, lc.timedSampleCount), std::pair(c.points, c.samples)) << c.from;
+    }
+    writeFile(dir / "h.txt", kHead);
+    EXPECT_EQ((lc.read(dir / "h.txt"), std::pair(lc.sampleCount, lc.timedSampleCount)), std::pair(2, 0));
+}
+
 TEST(Reader, AShorterFileClearsTheRestAndFilesThatCannotBeReadLeaveStartValues)
 {
     TempDir dir;

@@ -33,6 +33,7 @@ struct RunOptions {
     uid_t uid = 0;                // run as this user when not 0 (the test runs as root)
     long fileSizeLimit = -1;      // RLIMIT_FSIZE in bytes, SIGXFSZ ignored, when >= 0
     std::string stdoutFile;       // standard output to this file instead of a pipe
+    std::string stdinFile = "/dev/null";
     Seconds timeout {120};
 };
 
@@ -54,7 +55,7 @@ public:
         if ((pid_ = ::fork()) == 0) {
             ::dup2(o.stdoutFile.empty() ? out[1] : ::open(o.stdoutFile.c_str(), O_WRONLY), 1);
             ::dup2(err[1], 2);
-            ::dup2(::open("/dev/null", O_RDONLY), 0);
+            ::dup2(::open(o.stdinFile.c_str(), O_RDONLY), 0);
             ::unsetenv("DISPLAY"), ::unsetenv("WAYLAND_DISPLAY");
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1), ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
             for (const std::string& e : o.env) ::putenv(const_cast<char*>(e.c_str()));
