@@ -1,5 +1,6 @@
 #include "app/Watch.h"
 
+#include "app/StationPage.h"
 #include "app/TextFormat.h"
 #include "lightcurve/FileNames.h"
 
@@ -121,7 +122,8 @@ std::string localTimeText()
 class Watch {
 public:
     Watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err)
-        : plotter_(settings), options_(options), target_(settings.files.front()), out_(out), err_(err)
+        : plotter_(settings), options_(options), target_(settings.files.front()), unit_(settings.unit),
+          window_(settings.window), out_(out), err_(err), publisher_(options.page, options.metricsPath, options.interval)
     {
         struct stat st;
         folder_ = ::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -145,7 +147,12 @@ public:
             report(error);
             return false;
         }
-        if (!options_.always && plotted_ && state == last_) return false;
+        if (publisher_.active()) publisher_.looked(state.path, state.size, state.modified);
+        if (!options_.always && plotted_ && state == last_) {
+            // Nothing to plot, but the page may have turned stale.
+            if (const std::string failed = publisher_.idle(); !failed.empty()) report(failed);
+            return false;
+        }
 
         const FilePlotter::Outcome prepared = plotter_.prepare(path);
         if (prepared.status != FilePlotter::Outcome::Prepared) {
@@ -162,6 +169,11 @@ public:
         last_ = std::move(state);
         plotted_ = true;
         reported_.clear();
+        if (publisher_.active()) {
+            const std::string failed = publisher_.published(
+                plotter_.rePlot().lightCurve(), window_, drawn.plotPath, unit_ ? *unit_ : unitFromFileName(path));
+            if (!failed.empty()) report(failed);
+        }
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
              << std::flush;
         // The plots are what matters; a log nobody can read is told once.
@@ -177,15 +189,21 @@ private:
     {
         if (message == reported_) return;
         reported_ = message;
-        err_ << "quorva: " << message << std::endl;
+        // One line per failure when there are several (the page's files).
+        std::string lines = message;
+        for (std::size_t i = 0; (i = lines.find('\n', i)) != std::string::npos; i += 9) lines.insert(i + 1, "quorva: ");
+        err_ << "quorva: " << lines << std::endl;
     }
 
     FilePlotter plotter_;
     WatchOptions options_;
     std::string target_;
+    std::optional<std::string> unit_;
+    TimeWindow window_;
     bool folder_ = false;
     std::ostream& out_;
     std::ostream& err_;
+    StationPublisher publisher_;
     FileState last_;
     bool plotted_ = false;
     std::string reported_;

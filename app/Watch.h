@@ -12,7 +12,9 @@
 // light-curve file, the plot file written, the sample count. Failures go to
 // `err` (the same failure once until something changes) and watching goes
 // on. `count` ends it after that many plots; SIGINT and SIGTERM end it
-// after the running plot is complete.
+// after the running plot is complete. With `page` each plot is published
+// with the station page beside it, with `metricsPath` also as metrics
+// (app/StationPage.h).
 
 #include "app/PlotFiles.h"
 
@@ -32,6 +34,8 @@ struct WatchOptions {
     double interval = kDefaultWatchInterval;
     bool always = false;
     long long count = 0; // 0: no end
+    bool page = false;       // index.html and stats.json beside the plot
+    std::string metricsPath; // Prometheus text file; empty: none
 };
 
 // Watches settings.files.front(), a file or a folder, until `count` plots

@@ -1,5 +1,5 @@
-// `quorva watch [--interval SECONDS] [--always] [--count N] [plot options]
-//               FILE|DIR`: app/Watch.h without windows, exit status 0, or
+// `quorva watch [--interval SECONDS] [--always] [--count N] [--page]
+//               [--metrics FILE] [plot options] FILE|DIR`: app/Watch.h without windows, exit status 0, or
 // 64 for bad usage.
 
 #include "app/Watch.h"
@@ -14,6 +14,7 @@ namespace quorva::cli {
 namespace {
 
 const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--always] [--count N] [--last MINUTES]\n"
+                               "                    [--page] [--metrics FILE]\n"
                                "                    [OPTIONS] FILE|DIR\n"
                                "\n"
                                "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
@@ -35,7 +36,18 @@ const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--alwa
                                "                        newest sample, on a time axis of that window, into\n"
                                "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
                                "                        decimal form: 30, 0.5); a file without samples is\n"
-                               "                        reported once and watching goes on\n";
+                               "                        reported once and watching goes on\n"
+                               "  --page                publish a station page beside the plot: index.html\n"
+                               "                        (the plot and its statistics, refreshing itself\n"
+                               "                        every interval; it says \"No new samples since\n"
+                               "                        HH:MM:SS UT\" when the file has not grown for more\n"
+                               "                        than three intervals) and stats.json (as 'quorva\n"
+                               "                        stats --json', with the time of the last sample);\n"
+                               "                        needs --format png\n"
+                               "  --metrics FILE        write the last values, the sample count and the\n"
+                               "                        time of the last sample to FILE after each plot, in\n"
+                               "                        the Prometheus text format (for node_exporter's\n"
+                               "                        textfile collector)\n";
 
 const char kWatchUsageTail[] = "  -h, --help            show this help\n"
                                "\n"
@@ -44,9 +56,9 @@ const char kWatchUsageTail[] = "  -h, --help            show this help\n"
 
 // The watch options, then those of `quorva plot`.
 constexpr auto kWatchOptions = [] {
-    std::array<Option, 4 + std::size(kPlotOptions)> all {
-        {{"interval", 0, true}, {"always"}, {"count", 0, true}, {"last", 0, true}}};
-    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i) all[4 + i] = kPlotOptions[i];
+    std::array<Option, 6 + std::size(kPlotOptions)> all {{{"interval", 0, true}, {"always"}, {"count", 0, true},
+        {"last", 0, true}, {"page"}, {"metrics", 0, true}}};
+    for (std::size_t i = 0; i < std::size(kPlotOptions); ++i) all[6 + i] = kPlotOptions[i];
     return all;
 }();
 
@@ -70,6 +82,14 @@ bool watchOptions(const Arguments& a, WatchOptions& w, std::string& error)
             return false;
         }
         w.count = n;
+    }
+    w.page = a.has("page");
+    if (const std::string* value = a.value("metrics")) {
+        if (value->empty()) {
+            error = "--metrics needs a file name";
+            return false;
+        }
+        w.metricsPath = *value;
     }
     return true;
 }
@@ -95,6 +115,8 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
         if (!settings.window.lastMinutes)
             return usageError(io, "watch", "--last must be a number of minutes from 0.1 to 1440, not '" + *value + "'");
     }
+    // A browser shows only the PNG of the three formats.
+    if (w.page && settings.format != "PNG") return usageError(io, "watch", "--page needs --format png");
     if (settings.files.size() != 1)
         return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
     watch(settings, w, io.out, io.err);
