@@ -164,7 +164,6 @@ const char kScript[] = R"JS(
     put('updated', 'Updated ' + new Date(d.updated * 1000).toISOString().slice(11, 19) + ' UT');
     put('stale', 'No new samples since ' + clock(d.lastTime) + ' UT');
     document.getElementById('stale').hidden = !stale;
-    body.className = stale ? 'stale' : '';
     var version = d.updated + '-' + d.plotCount;
     if (version !== shown) {
       var next = new Image();
@@ -201,7 +200,7 @@ const char kStyle[] = R"CSS(
 @media (prefers-color-scheme: dark) {
   :root { --fg: #e8e8e8; --bg: #151515; --muted: #a8a8a8; --line: #3b3b3b; }
 }
-body { margin: 0 auto; max-width: 1200px; padding: 1rem; color: var(--fg); background: var(--bg);
+body { margin: 0 auto; max-width: 1600px; padding: 1rem; color: var(--fg); background: var(--bg);
   font-family: system-ui, -apple-system, "Segoe UI", sans-serif; line-height: 1.4; }
 h1 { font-size: 1.3rem; margin: 0 0 .5rem; overflow-wrap: anywhere; }
 main { display: grid; grid-template-columns: minmax(0, 1fr) auto; gap: 1rem; align-items: start; }
@@ -214,7 +213,6 @@ caption, .note { color: var(--muted); text-align: left; }
 .ch::before { content: ""; display: inline-block; width: .7em; height: .7em; margin-right: .3em; }
 .red::before { background: #e00000; } .green::before { background: #00a000; } .blue::before { background: #0040ff; }
 #stale { padding: .5rem .8rem; border-radius: .3rem; background: #b00020; color: #fff; font-weight: bold; }
-body.stale img { opacity: .6; }
 /* Phones: one column. */
 @media (max-width: 700px) {
   main { grid-template-columns: minmax(0, 1fr); }
@@ -324,8 +322,7 @@ std::string stationPageHtml(const PageData& d)
     p += "<noscript><meta http-equiv=\"refresh\" content=\"" + std::to_string(refresh) + "\"></noscript>\n";
     p += "<link rel=\"icon\" href=\"data:,\">\n";
     p += "<style>" + std::string(kStyle) + "</style>\n</head>\n";
-    p += "<body data-interval=\"" + jsonNumber(d.interval) + "\" data-version=\"" + version + "\""
-        + (d.stale ? " class=\"stale\"" : "") + ">\n";
+    p += "<body data-interval=\"" + jsonNumber(d.interval) + "\" data-version=\"" + version + "\">\n";
     p += "<h1 id=\"file\">" + name + "</h1>\n";
     p += "<p id=\"stale\" role=\"status\"" + std::string(d.stale ? "" : " hidden") + ">" + html(staleText(d.lastTime))
         + "</p>\n";
