@@ -282,15 +282,20 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
     const std::string file = dir / "LC20261207_ADU.txt";
     writeFile(file, lightCurveText(100, 12.0, "\n"));
     // Plots at every tick; the file grows once, then no more.
-    Process always({QUORVA_BINARY, "watch", "--page", "--always", "--count", "10", "--interval", "0.25", "--output",
-        out, file});
+    Process always({QUORVA_BINARY, "watch", "--page", "--always", "--last", "14.5", "--count", "10", "--interval",
+        "0.25", "--output", out, file});
     ASSERT_TRUE(always.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; }));
     std::ofstream(file, std::ios::app) << dataLines(50, 12.01) << "12.250000,30.00,40.00,50.00\n";
     ASSERT_EQ(always.finish().status, 0);
     const std::string stale = "No new samples since 12:15:00 UT";
     EXPECT_NE(readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\">" + stale + "</p>"),
         std::string::npos);
-    EXPECT_EQ(members(readFile(out + "/stats.json"))["stale"], "true");
+    std::map<std::string, std::string> json = members(readFile(out + "/stats.json"));
+    EXPECT_EQ(json["stale"], "true");
+    // The last 14.5 minutes as the window that `quorva stats` takes.
+    const std::string window = runQuorva({"stats", "--json", "--from", json["windowFrom"], "--to", json["windowTo"], file}).out;
+    for (const auto& [key, value] : members(window)) EXPECT_EQ(json[key], value) << key;
+    EXPECT_EQ(json["sampleCount"], "51") << "from 12:00:30 on: the line at 12:15 and the 50 appended before it";
     EXPECT_EQ(tidy(out + "/index.html"), "");
     WebServer server(out);
     const std::string dom = chromium(server, server.url("index.html"), "--dump-dom", 500).out;
