@@ -6,8 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -32,12 +32,23 @@ std::string html(std::string_view s)
             continue;
         }
         switch (codePoint) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out.append(s.substr(i, n));
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out.append(s.substr(i, n));
         }
         i += n;
     }
@@ -77,10 +88,14 @@ std::string promText(std::string_view s, bool label)
             ++i;
             continue;
         }
-        if (s[i] == '\\') out += "\\\\";
-        else if (s[i] == '\n') out += "\\n";
-        else if (s[i] == '"' && label) out += "\\\"";
-        else out.append(s.substr(i, n));
+        if (s[i] == '\\')
+            out += "\\\\";
+        else if (s[i] == '\n')
+            out += "\\n";
+        else if (s[i] == '"' && label)
+            out += "\\\"";
+        else
+            out.append(s.substr(i, n));
         i += n;
     }
     return out;
@@ -260,8 +275,8 @@ std::string staleText(float hours)
     return "No new samples since " + clockText(static_cast<double>(hours)) + " UT";
 }
 
-PageData pageData(const LightCurve& lc, const TimeWindow& window, std::string_view plotPath, std::string_view unit,
-    double interval)
+PageData pageData(
+    const LightCurve& lc, const TimeWindow& window, std::string_view plotPath, std::string_view unit, double interval)
 {
     PageData d;
     // A --last window as the --from/--to that gives the same samples, so
@@ -310,8 +325,7 @@ std::string stationPageHtml(const PageData& d)
     const std::string version = std::to_string(d.updated) + "-" + std::to_string(d.plotCount);
     const auto trim = [](const std::string& s) { return s.substr(std::min(s.find_first_not_of(' '), s.size())); };
     std::string alt = "Light curve of " + t.fileName + ": ";
-    for (int c = 0; c < 3; ++c)
-        alt += trim(t.channel[c].frequency) + " " + kColours[c] + (c < 2 ? ", " : "");
+    for (int c = 0; c < 3; ++c) alt += trim(t.channel[c].frequency) + " " + kColours[c] + (c < 2 ? ", " : "");
     // The refresh for browsers without the script: whole seconds.
     const long long refresh = std::max(1LL, static_cast<long long>(std::ceil(d.interval - 1e-9)));
 
@@ -331,8 +345,8 @@ std::string stationPageHtml(const PageData& d)
     p += "<div>\n<table>\n<caption>Last, minimum and maximum per channel</caption>\n";
     p += "<tr><th scope=\"col\">Channel</th>";
     for (int c = 0; c < 3; ++c)
-        p += "<th scope=\"col\" class=\"ch " + std::string(kColours[c]) + "\" id=\"freq" + std::to_string(c + 1)
-            + "\">" + html(t.channel[c].frequency) + "</th>";
+        p += "<th scope=\"col\" class=\"ch " + std::string(kColours[c]) + "\" id=\"freq" + std::to_string(c + 1) + "\">"
+            + html(t.channel[c].frequency) + "</th>";
     p += "</tr>\n";
     for (const auto& [id, member] : {std::pair {"last", &ChannelTexts::last}, std::pair {"min", &ChannelTexts::minimum},
              std::pair {"max", &ChannelTexts::maximum}}) {
@@ -346,10 +360,8 @@ std::string stationPageHtml(const PageData& d)
         + "</td></tr>\n";
     p += "<tr><th scope=\"row\">" + html(t.timeCaption) + " max</th><td id=\"timeMax\">" + html(t.timeMax)
         + "</td></tr>\n";
-    p += "<tr><th scope=\"row\">" + html(t.countsCaption) + "</th><td id=\"count\">" + html(t.count)
-        + "</td></tr>\n";
-    if (!d.windowText.empty())
-        p += "<tr><th scope=\"row\">Window</th><td>" + html(d.windowText) + "</td></tr>\n";
+    p += "<tr><th scope=\"row\">" + html(t.countsCaption) + "</th><td id=\"count\">" + html(t.count) + "</td></tr>\n";
+    if (!d.windowText.empty()) p += "<tr><th scope=\"row\">Window</th><td>" + html(d.windowText) + "</td></tr>\n";
     p += "</table>\n";
     p += "<p id=\"updated\">Updated " + utcClock(d.updated) + " UT</p>\n";
     p += "<p class=\"note\">Refreshes itself every " + html(jsonNumber(d.interval))
@@ -367,8 +379,8 @@ std::string prometheusMetrics(const PageData& d)
     family("quorva_last_value", "Last value of each channel of the light curve plotted, in its unit.");
     for (int c = 0; c < 3; ++c)
         m += "quorva_last_value{channel=\"" + std::to_string(c + 1) + "\",colour=\"" + kColours[c]
-            + "\",frequency_mhz=\"" + promNumber(d.frequency[c]) + "\",unit=\""
-            + promText(d.unit, true) + "\"} " + promNumber(d.last[c]) + "\n";
+            + "\",frequency_mhz=\"" + promNumber(d.frequency[c]) + "\",unit=\"" + promText(d.unit, true) + "\"} "
+            + promNumber(d.last[c]) + "\n";
     family("quorva_samples", "Sample count of the light curve plotted (the statistics' data points).");
     m += "quorva_samples " + std::to_string(d.sampleCount) + "\n";
     family("quorva_last_sample_hours", "Time of the last sample in hours UT, as the file gives it.");
@@ -399,8 +411,10 @@ std::string writeAtomically(const std::string& path, std::string_view content)
     for (std::size_t done = 0; done < content.size() && error == 0;) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) error = n < 0 ? errno : EIO;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            error = n < 0 ? errno : EIO;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
@@ -414,8 +428,7 @@ std::string writeAtomically(const std::string& path, std::string_view content)
 
 StationPublisher::StationPublisher(bool page, std::string metricsPath, double interval)
     : page_(page), metricsPath_(std::move(metricsPath)), interval_(interval)
-{
-}
+{ }
 
 void StationPublisher::looked(const std::string& path, long long size, const std::timespec& modified)
 {
@@ -431,16 +444,16 @@ double StationPublisher::sinceGrowth() const
 {
     std::timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const double s = static_cast<double>(now.tv_sec - grewAt_.tv_sec)
-        + static_cast<double>(now.tv_nsec - grewAt_.tv_nsec) / 1e9;
+    const double s
+        = static_cast<double>(now.tv_sec - grewAt_.tv_sec) + static_cast<double>(now.tv_nsec - grewAt_.tv_nsec) / 1e9;
     return s > 0 ? s : 0;
 }
 
 std::string StationPublisher::writePage()
 {
     std::string failures;
-    for (const auto& [name, text] : {std::pair {"stats.json", stationPageJson(*data_)},
-             std::pair {"index.html", stationPageHtml(*data_)}}) {
+    for (const auto& [name, text] :
+        {std::pair {"stats.json", stationPageJson(*data_)}, std::pair {"index.html", stationPageHtml(*data_)}}) {
         const std::string message = writeAtomically(pageFolder_ + name, text);
         if (!message.empty()) failures += (failures.empty() ? "" : "\n") + message;
     }

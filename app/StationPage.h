@@ -33,11 +33,11 @@ inline constexpr int kStaleIntervals = 3;
 struct PageData {
     std::vector<JsonMember> stats; // as `quorva stats --json`, window keys included
     StatisticsTexts texts;
-    std::string unit;                    // "SFU" or "ADU"
-    std::string plotFile;                // the plot's name in the page's folder
-    std::string windowText;              // "last 30 minutes"; empty without a window
-    float frequency[3] {}, last[3] {};   // MHz; the channels' last values
-    float timeMin = 0, timeMax = 0;      // hours UT
+    std::string unit;                  // "SFU" or "ADU"
+    std::string plotFile;              // the plot's name in the page's folder
+    std::string windowText;            // "last 30 minutes"; empty without a window
+    float frequency[3] {}, last[3] {}; // MHz; the channels' last values
+    float timeMin = 0, timeMax = 0;    // hours UT
     std::int32_t sampleCount = 0;
     float lastTime = 0;                  // hours UT of the last sample (0 without one)
     std::optional<double> lastTimestamp; // Unix seconds of it, when the file name has the date

@@ -18,11 +18,11 @@ template <typename T> struct Key {
 constexpr Key<float> kFloatKeys[] = {{"freq1", &LightCurve::freq1}, {"freq2", &LightCurve::freq2},
     {"freq3", &LightCurve::freq3}, {"last1", &LightCurve::last1}, {"last2", &LightCurve::last2},
     {"last3", &LightCurve::last3}, {"max1", &LightCurve::max1}, {"max2", &LightCurve::max2},
-    {"max3", &LightCurve::max3}, {"min1", &LightCurve::min1}, {"min2", &LightCurve::min2},
-    {"min3", &LightCurve::min3}, {"timeMax", &LightCurve::timeMax}, {"timeMin", &LightCurve::timeMin},
-    {"yBottom", &LightCurve::yBottom}, {"yTop", &LightCurve::yTop}};
-constexpr Key<std::int32_t> kCountKeys[] = {{"lineCount", &LightCurve::lineCount},
-    {"sampleCount", &LightCurve::sampleCount}};
+    {"max3", &LightCurve::max3}, {"min1", &LightCurve::min1}, {"min2", &LightCurve::min2}, {"min3", &LightCurve::min3},
+    {"timeMax", &LightCurve::timeMax}, {"timeMin", &LightCurve::timeMin}, {"yBottom", &LightCurve::yBottom},
+    {"yTop", &LightCurve::yTop}};
+constexpr Key<std::int32_t> kCountKeys[]
+    = {{"lineCount", &LightCurve::lineCount}, {"sampleCount", &LightCurve::sampleCount}};
 constexpr Key<SampleArray> kArrayKeys[] = {{"times", &LightCurve::times}, {"values1", &LightCurve::values1},
     {"values2", &LightCurve::values2}, {"values3", &LightCurve::values3}};
 
@@ -103,8 +103,8 @@ std::vector<JsonMember> statsMembers(const LightCurve& lc, bool samples, const T
 
 std::string jsonObject(std::vector<JsonMember> members)
 {
-    std::stable_sort(members.begin(), members.end(),
-        [](const JsonMember& a, const JsonMember& b) { return a.name < b.name; });
+    std::stable_sort(
+        members.begin(), members.end(), [](const JsonMember& a, const JsonMember& b) { return a.name < b.name; });
     std::string json = "{";
     for (const JsonMember& m : members) {
         json += &m == &members.front() ? "\n    \"" : ",\n    \"";

@@ -123,7 +123,8 @@ class Watch {
 public:
     Watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err)
         : plotter_(settings), options_(options), target_(settings.files.front()), unit_(settings.unit),
-          window_(settings.window), out_(out), err_(err), publisher_(options.page, options.metricsPath, options.interval)
+          window_(settings.window), out_(out), err_(err),
+          publisher_(options.page, options.metricsPath, options.interval)
     {
         struct stat st;
         folder_ = ::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

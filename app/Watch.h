@@ -33,7 +33,7 @@ inline constexpr double kMaximumWatchInterval = 600.0;
 struct WatchOptions {
     double interval = kDefaultWatchInterval;
     bool always = false;
-    long long count = 0; // 0: no end
+    long long count = 0;     // 0: no end
     bool page = false;       // index.html and stats.json beside the plot
     std::string metricsPath; // Prometheus text file; empty: none
 };

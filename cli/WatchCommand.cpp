@@ -56,8 +56,8 @@ const char kWatchUsageTail[] = "  -h, --help            show this help\n"
 
 // The watch options, then those of `quorva plot`.
 constexpr auto kWatchOptions = [] {
-    std::array<Option, 6 + std::size(kPlotOptions)> all {{{"interval", 0, true}, {"always"}, {"count", 0, true},
-        {"last", 0, true}, {"page"}, {"metrics", 0, true}}};
+    std::array<Option, 6 + std::size(kPlotOptions)> all {
+        {{"interval", 0, true}, {"always"}, {"count", 0, true}, {"last", 0, true}, {"page"}, {"metrics", 0, true}}};
     for (std::size_t i = 0; i < std::size(kPlotOptions); ++i) all[6 + i] = kPlotOptions[i];
     return all;
 }();

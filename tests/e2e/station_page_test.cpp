@@ -57,8 +57,8 @@ std::string text(const std::string& dom, const std::string& id)
     if (tag.empty()) return "(no element " + id + ")";
     const std::size_t from = dom.find(tag) + tag.size();
     std::string t = dom.substr(from, dom.find('<', from) - from);
-    for (const auto& [entity, c] : {std::pair {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"},
-             {"&nbsp;", " "}, {"&amp;", "&"}})
+    for (const auto& [entity, c] :
+        {std::pair {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&nbsp;", " "}, {"&amp;", "&"}})
         for (std::size_t i; (i = t.find(entity)) != std::string::npos;) t.replace(i, std::strlen(entity), c);
     const std::size_t first = t.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : t.substr(first, t.find_last_not_of(' ') - first + 1);
@@ -172,10 +172,7 @@ std::set<std::string> fetched(WebServer& server)
 
 class StationPage : public ::testing::Test {
 protected:
-    static void TearDownTestSuite()
-    {
-        std::cerr << "[ chromium ] " << chromiumSeconds() << " s in Chromium\n";
-    }
+    static void TearDownTestSuite() { std::cerr << "[ chromium ] " << chromiumSeconds() << " s in Chromium\n"; }
     TempDir dir;
     std::string out = dir / "www";
     void SetUp() override { fs::create_directory(out); }
@@ -185,8 +182,8 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
 {
     const std::string file = dir / "LC20261206_SFU.txt";
     writeFile(file, lightCurveText(400, 10.0, "\n"));
-    Process w({QUORVA_BINARY, "watch", "--page", "--metrics", out + "/quorva.prom", "--count", "3", "--interval",
-        "1", "--output", out, file});
+    Process w({QUORVA_BINARY, "watch", "--page", "--metrics", out + "/quorva.prom", "--count", "3", "--interval", "1",
+        "--output", out, file});
     ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; })) << w.result.err;
     std::ofstream(file, std::ios::app) << dataLines(200, 10.03);
     ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 2; })) << w.result.err;
@@ -210,8 +207,7 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     ASSERT_EQ(window.at("Data Points"), "603");
     EXPECT_EQ(text(dom, "file"), window.at("File"));
     for (const char* n : {"1", "2", "3"})
-        for (const auto& [id, label] :
-            {std::pair {"freq", "Freq"}, {"last", "Last"}, {"min", "Min"}, {"max", "Max"}})
+        for (const auto& [id, label] : {std::pair {"freq", "Freq"}, {"last", "Last"}, {"min", "Min"}, {"max", "Max"}})
             EXPECT_EQ(text(dom, id + std::string(n)), window.at(label + std::string(n))) << id << n;
     EXPECT_EQ(text(dom, "timeMin"), window.at("Time min"));
     EXPECT_EQ(text(dom, "timeMax"), window.at("Time max"));
@@ -251,10 +247,13 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     ASSERT_GE(cli.size(), 19u);
     std::set<std::string> added;
     for (const auto& [key, value] : json)
-        if (!cli.count(key)) added.insert(key);
-        else EXPECT_EQ(value, cli.at(key)) << key;
-    EXPECT_EQ(added, (std::set<std::string> {"interval", "lastTime", "lastTimestamp", "plot", "plotCount",
-                         "sinceGrowth", "stale", "unit", "updated"}));
+        if (!cli.count(key))
+            added.insert(key);
+        else
+            EXPECT_EQ(value, cli.at(key)) << key;
+    EXPECT_EQ(added,
+        (std::set<std::string> {
+            "interval", "lastTime", "lastTimestamp", "plot", "plotCount", "sinceGrowth", "stale", "unit", "updated"}));
     std::tm day {.tm_sec = 0, .tm_min = 3, .tm_hour = 10, .tm_mday = 6, .tm_mon = 11, .tm_year = 126};
     EXPECT_EQ(json["lastTimestamp"], std::to_string(timegm(&day)));
     EXPECT_TRUE(json["lastTime"] == "10.05" && json["plotCount"] == "3" && json["stale"] == "false"
@@ -288,12 +287,13 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
     std::ofstream(file, std::ios::app) << dataLines(50, 12.01) << "12.250000,30.00,40.00,50.00\n";
     ASSERT_EQ(always.finish().status, 0);
     const std::string stale = "No new samples since 12:15:00 UT";
-    EXPECT_NE(readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\">" + stale + "</p>"),
-        std::string::npos);
+    EXPECT_NE(
+        readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\">" + stale + "</p>"), std::string::npos);
     std::map<std::string, std::string> json = members(readFile(out + "/stats.json"));
     EXPECT_EQ(json["stale"], "true");
     // The last 14.5 minutes as the window that `quorva stats` takes.
-    const std::string window = runQuorva({"stats", "--json", "--from", json["windowFrom"], "--to", json["windowTo"], file}).out;
+    const std::string window
+        = runQuorva({"stats", "--json", "--from", json["windowFrom"], "--to", json["windowTo"], file}).out;
     for (const auto& [key, value] : members(window)) EXPECT_EQ(json[key], value) << key;
     EXPECT_EQ(json["sampleCount"], "51") << "from 12:00:30 on: the line at 12:15 and the 50 appended before it";
     EXPECT_EQ(tidy(out + "/index.html"), "");
@@ -310,15 +310,13 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
     ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; }));
     EXPECT_NE(readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\" hidden>"), std::string::npos);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (readFile(out + "/index.html").find("role=\"status\">No new samples since 12:30:00 UT")
-            == std::string::npos
+    while (readFile(out + "/index.html").find("role=\"status\">No new samples since 12:30:00 UT") == std::string::npos
         && std::chrono::steady_clock::now() < end)
         w.poll(50);
     w.signal(SIGTERM);
     EXPECT_EQ(w.finish().status, 0);
     EXPECT_EQ(count(w.result.out, "\n"), 1u) << w.result.out;
-    EXPECT_NE(readFile(out + "/index.html").find("role=\"status\">No new samples since 12:30:00 UT"),
-        std::string::npos)
+    EXPECT_NE(readFile(out + "/index.html").find("role=\"status\">No new samples since 12:30:00 UT"), std::string::npos)
         << readFile(out + "/stats.json");
 }
 
@@ -330,8 +328,8 @@ TEST_F(StationPage, AHostileFileNameIsOnlyText)
     writeFile(station + "/LC20261206_SFU.txt", lightCurveText(100, 9.0, "\n"));
     fs::last_write_time(station + "/LC20261206_SFU.txt", fs::file_time_type::clock::now() - std::chrono::hours(1));
     writeFile(station + "/" + name, lightCurveText(100, 9.0, "\n"));
-    const RunResult r = runQuorva(
-        {"watch", "--page", "--metrics", out + "/m.prom", "--count", "1", "--output", out, station});
+    const RunResult r
+        = runQuorva({"watch", "--page", "--metrics", out + "/m.prom", "--count", "1", "--output", out, station});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string html = readFile(out + "/index.html");
     EXPECT_EQ(count(html, "<script"), 1u);
@@ -346,8 +344,9 @@ TEST_F(StationPage, AHostileFileNameIsOnlyText)
     const std::string dom = chromium(server, server.url("index.html"), "--dump-dom", 1000).out;
     EXPECT_EQ(text(dom, "file"), name);
     EXPECT_EQ(count(dom, "<script"), 1u);
-    EXPECT_EQ(fetched(server), (std::set<std::string> {"/index.html", "/stats.json",
-                                   "/Plot_LC_%3Cscript%3E%26%27%22_SFU.txt.PNG?v=1700000000-1"}));
+    EXPECT_EQ(fetched(server),
+        (std::set<std::string> {
+            "/index.html", "/stats.json", "/Plot_LC_%3Cscript%3E%26%27%22_SFU.txt.PNG?v=1700000000-1"}));
 }
 
 } // namespace

@@ -97,7 +97,7 @@ private:
             r.host = head.substr(at + 8, head.find("\r\n", at + 8) - at - 8);
         }
         std::string body, type = "text/plain";
-        struct stat st {};
+        struct stat st { };
         r.status = 502;
         if (r.method == "GET" && r.host == host_) {
             path = path.substr(0, path.find('?'));
@@ -172,7 +172,8 @@ inline RgbImage decodeRgbPng(const std::string& file)
     std::string idat;
     int type = -1, depth = 0;
     for (const PngChunk& c : pngChunks(file)) {
-        if (c.type == "IHDR") img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), depth = c.data[8], type = c.data[9];
+        if (c.type == "IHDR")
+            img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), depth = c.data[8], type = c.data[9];
         idat += c.type == "IDAT" ? c.data : "";
     }
     bool ok = false;
@@ -188,7 +189,9 @@ inline RgbImage decodeRgbPng(const std::string& file)
             const int predictor = filter == 1 ? a
                 : filter == 2                 ? b
                 : filter == 3                 ? (a + b) / 2
-                : filter == 4                 ? (pa <= pb && pa <= pc ? a : pb <= pc ? b : c)
+                : filter == 4                 ? (pa <= pb && pa <= pc ? a
+                                          : pb <= pc                  ? b
+                                                                      : c)
                                               : 0;
             cur[x] = static_cast<unsigned char>(static_cast<unsigned char>(rows[y * (stride + 1) + 1 + x]) + predictor);
         }
