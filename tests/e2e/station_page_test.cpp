@@ -81,57 +81,36 @@ struct Sample {
 };
 std::vector<Sample> readMetrics(const std::string& text)
 {
+    static const std::string name = "[a-zA-Z_:][a-zA-Z0-9_:]*", label = R"re([a-zA-Z_]\w*="(?:[^"\\\n]|\\[\\"n])*")re";
+    static const std::regex meta("# (HELP|TYPE) (" + name + ") (.*)"),
+        sample("(" + name + ")(?:\\{((?:" + label + ",)*(?:" + label + ")?)\\})? "
+            + R"re(([-+]?(?:\d+\.?\d*(?:[eE][-+]?\d+)?|\.\d+(?:[eE][-+]?\d+)?|Inf)|NaN)(?: -?\d+)?)re"),
+        labelParts("([a-zA-Z_]\\w*)=\"((?:[^\"\\\\]|\\\\.)*)\"");
     std::vector<Sample> samples;
     std::set<std::string> helped, typed, done;
-    std::string current;
-    static const std::regex name("[a-zA-Z_:][a-zA-Z0-9_:]*");
-    static const std::regex value(R"([-+]?(\d+\.?\d*([eE][-+]?\d+)?|\.\d+([eE][-+]?\d+)?|Inf)|NaN)");
     EXPECT_TRUE(!text.empty() && text.back() == '\n');
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         std::smatch m;
-        if (std::regex_match(line, m, std::regex(R"(# (HELP|TYPE) (\S+) (.*))"))) {
-            EXPECT_TRUE(std::regex_match(m[2].str(), name)) << line;
+        if (std::regex_match(line, m, meta)) {
             EXPECT_TRUE((m[1] == "HELP" ? helped : typed).insert(m[2]).second) << "twice: " << line;
-            EXPECT_FALSE(done.count(m[2]) || current == m[2]) << "after its samples: " << line;
+            EXPECT_FALSE(done.count(m[2])) << "after its samples: " << line;
             EXPECT_TRUE(m[1] == "HELP" || std::regex_match(m[3].str(), std::regex("gauge|counter|untyped"))) << line;
-            continue;
-        }
-        if (line.empty() || line[0] == '#') continue;
-        Sample s;
-        std::size_t i = line.find_first_of("{ ");
-        s.name = line.substr(0, i);
-        EXPECT_TRUE(std::regex_match(s.name, name) && typed.count(s.name)) << line;
-        if (i != std::string::npos && line[i] == '{') {
-            while (line[++i] != '}') {
-                const std::size_t eq = line.find("=\"", i);
-                EXPECT_NE(eq, std::string::npos) << line;
-                if (eq == std::string::npos) return samples;
-                std::string label = line.substr(i, eq - i), v;
-                EXPECT_TRUE(std::regex_match(label, std::regex("[a-zA-Z_][a-zA-Z0-9_]*"))) << line;
-                for (i = eq + 2; i < line.size() && line[i] != '"'; ++i) {
-                    if (line[i] != '\\') {
-                        v += line[i];
-                        continue;
-                    }
-                    const char e = line[++i];
-                    EXPECT_TRUE(e == '\\' || e == '"' || e == 'n') << "escape \\" << e << " in " << line;
-                    v += e == 'n' ? '\n' : e;
-                }
-                EXPECT_TRUE(s.labels.emplace(label, v).second) << line;
-                if (line[i + 1] == ',') ++i;
+        } else if (!line.empty() && line[0] != '#') {
+            EXPECT_TRUE(std::regex_match(line, m, sample) && typed.count(m[1])) << line;
+            Sample s {m[1], {}, std::strtod(m[3].str().c_str(), nullptr)};
+            const std::string labels = m[2];
+            for (std::sregex_iterator l(labels.begin(), labels.end(), labelParts), end; l != end; ++l) {
+                std::string v = (*l)[2];
+                for (std::size_t i = 0; (i = v.find('\\', i)) != std::string::npos; ++i)
+                    v.replace(i, 2, v[i + 1] == 'n' ? "\n" : std::string(1, v[i + 1]));
+                EXPECT_TRUE(s.labels.emplace((*l)[1], v).second) << line;
             }
-            ++i;
+            if (samples.empty() || samples.back().name != s.name) {
+                EXPECT_TRUE(done.insert(s.name).second) << "samples of " << s.name << " apart";
+            }
+            samples.push_back(s);
         }
-        const std::string rest = i < line.size() ? line.substr(i + 1) : "";
-        const std::string number = rest.substr(0, rest.find(' '));
-        EXPECT_TRUE(i < line.size() && line[i] == ' ' && std::regex_match(number, value)) << line;
-        s.value = std::strtod(number.c_str(), nullptr);
-        if (s.name != current) {
-            EXPECT_TRUE(done.insert(s.name).second) << "samples of " << s.name << " apart";
-            current = s.name;
-        }
-        samples.push_back(s);
     }
     return samples;
 }
