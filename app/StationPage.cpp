@@ -195,7 +195,8 @@ const char kScript[] = R"JS(
   function look() {
     fetch('stats.json', {cache: 'no-store'}).then(function (r) {
       if (!r.ok) throw new Error('stats.json: ' + r.status);
-      var age = (Date.parse(r.headers.get('Date')) - Date.parse(r.headers.get('Last-Modified'))) / 1000;
+      // Both in whole seconds: the age may be up to one second less.
+      var age = (Date.parse(r.headers.get('Date')) - Date.parse(r.headers.get('Last-Modified'))) / 1000 - 1;
       return r.json().then(function (d) {
         var k = d.updated + '-' + d.plotCount + '-' + d.stale;
         if (k !== key) { key = k; seen = performance.now(); }
