@@ -161,7 +161,7 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
 {
     const std::string file = dir / "LC20261206_SFU.txt";
     writeFile(file, lightCurveText(400, 10.0, "\n"));
-    Process w({QUORVA_BINARY, "watch", "--page", "--metrics", out + "/quorva.prom", "--count", "3", "--interval", "1",
+    Process w({QUORVA_BINARY, "watch", "--page", "--metrics", out + "/quorva.prom", "--count", "3", "--interval", "2",
         "--output", out, file});
     ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; })) << w.result.err;
     std::ofstream(file, std::ios::app) << dataLines(200, 10.03);
@@ -174,8 +174,8 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
         (std::vector<std::string> {"Plot_LC20261206_SFU.txt.PNG", "index.html", "quorva.prom", "stats.json"}));
 
     // The browser, as if the page had just been written: the test's own
-    // steps may take longer than the three intervals after which the page
-    // would call the file stale.
+    // steps may come close to the three intervals (6 s) after which the
+    // page would call the file stale.
     fs::last_write_time(out + "/stats.json", fs::file_time_type::clock::now());
     WebServer server(out);
     const RunResult page = chromium(server, server.url("index.html"), "--dump-dom", 1500);
@@ -251,7 +251,7 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     // loads, then no new one for more than three intervals by the
     // browser's own clock, and the script says so.
     fs::last_write_time(out + "/stats.json", fs::file_time_type::clock::now());
-    const std::string later = chromium(server, server.url("index.html"), "--dump-dom", 6000).out;
+    const std::string later = chromium(server, server.url("index.html"), "--dump-dom", 9000).out;
     EXPECT_EQ(startTag(later, "stale").find(" hidden"), std::string::npos) << startTag(later, "stale");
     EXPECT_EQ(text(later, "stale"), "No new samples since 10:03:00 UT");
     EXPECT_EQ(text(later, "last1"), "20.12 SFU");
