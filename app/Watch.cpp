@@ -151,7 +151,7 @@ public:
         if (publisher_.active()) publisher_.looked(state.path, state.size, state.modified);
         if (!options_.always && plotted_ && state == last_) {
             // Nothing to plot, but the page may have turned stale.
-            if (const std::string failed = publisher_.idle(); !failed.empty()) report(failed);
+            if (const std::string failed = publisher_.idle(); !failed.empty()) reportPage(failed);
             return false;
         }
 
@@ -171,9 +171,8 @@ public:
         plotted_ = true;
         reported_.clear();
         if (publisher_.active()) {
-            const std::string failed = publisher_.published(
-                plotter_.rePlot().lightCurve(), window_, drawn.plotPath, unit_ ? *unit_ : unitFromFileName(path));
-            if (!failed.empty()) report(failed);
+            reportPage(publisher_.published(
+                plotter_.rePlot().lightCurve(), window_, drawn.plotPath, unit_ ? *unit_ : unitFromFileName(path)));
         }
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
              << std::flush;
@@ -186,6 +185,14 @@ public:
     }
 
 private:
+    // The page's failures apart from the plot's: told once until they
+    // change or a write succeeds, however often the plot is made.
+    void reportPage(const std::string& failed)
+    {
+        if (!failed.empty() && failed != pageReported_) report(failed);
+        pageReported_ = failed;
+    }
+
     void report(const std::string& message)
     {
         if (message == reported_) return;
@@ -208,6 +215,7 @@ private:
     FileState last_;
     bool plotted_ = false;
     std::string reported_;
+    std::string pageReported_;
     bool outputLost_ = false;
 };
 

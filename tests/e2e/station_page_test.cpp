@@ -262,11 +262,15 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
     const std::string file = dir / "LC20261207_ADU.txt";
     writeFile(file, lightCurveText(100, 12.0, "\n"));
     // Plots at every tick; the file grows once, then no more.
+    // Plots at every tick; the file grows once, then no more. Metrics that
+    // cannot be written are told once, and watching goes on.
     Process always({QUORVA_BINARY, "watch", "--page", "--always", "--last", "14.5", "--count", "10", "--interval",
-        "0.25", "--output", out, file});
+        "0.25", "--metrics", dir / "missing/m.prom", "--output", out, file});
     ASSERT_TRUE(always.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; }));
     std::ofstream(file, std::ios::app) << dataLines(50, 12.01) << "12.250000,30.00,40.00,50.00\n";
     ASSERT_EQ(always.finish().status, 0);
+    EXPECT_EQ(count(always.result.out, "\n"), 10u);
+    EXPECT_EQ(always.result.err, "quorva: cannot write " + dir / "missing/m.prom: No such file or directory\n");
     const std::string stale = "No new samples since 12:15:00 UT";
     EXPECT_NE(
         readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\">" + stale + "</p>"), std::string::npos);
