@@ -1,5 +1,6 @@
 #include "app/Watch.h"
 
+#include "app/StationPage.h"
 #include "app/TextFormat.h"
 #include "lightcurve/FileNames.h"
 
@@ -125,7 +126,9 @@ std::string localTimeText()
 class Watch {
 public:
     Watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err)
-        : plotter_(settings), options_(options), target_(settings.files.front()), out_(out), err_(err)
+        : plotter_(settings), options_(options), target_(settings.files.front()), unit_(settings.unit),
+          window_(settings.window), out_(out), err_(err),
+          publisher_(options.page, options.metricsPath, options.interval)
     {
         struct stat st;
         folder_ = ::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -149,7 +152,12 @@ public:
             report(error);
             return false;
         }
-        if (!options_.always && plotted_ && state == last_) return false;
+        if (publisher_.active()) publisher_.looked(state.path, state.size, state.modified);
+        if (!options_.always && plotted_ && state == last_) {
+            // Nothing to plot, but the page may have turned stale.
+            if (const std::string failed = publisher_.idle(); !failed.empty()) reportPage(failed);
+            return false;
+        }
 
         const FilePlotter::Outcome prepared = plotter_.prepare(path);
         if (prepared.status != FilePlotter::Outcome::Prepared) {
@@ -171,6 +179,10 @@ public:
         last_ = std::move(state);
         plotted_ = true;
         reported_.clear();
+        if (publisher_.active()) {
+            reportPage(publisher_.published(
+                plotter_.rePlot().lightCurve(), window_, drawn.plotPath, unit_ ? *unit_ : unitFromFileName(path)));
+        }
         errno = 0;
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
              << std::flush;
@@ -186,23 +198,38 @@ public:
     bool outputLost() const noexcept { return outputLost_; }
 
 private:
+    // The page's failures apart from the plot's: told once until they
+    // change or a write succeeds, however often the plot is made.
+    void reportPage(const std::string& failed)
+    {
+        if (!failed.empty() && failed != pageReported_) report(failed);
+        pageReported_ = failed;
+    }
+
     void report(const std::string& message)
     {
         if (message == reported_) return;
         reported_ = message;
-        err_ << "quorva: " << message << std::endl;
+        // One line per failure when there are several (the page's files).
+        std::string lines = message;
+        for (std::size_t i = 0; (i = lines.find('\n', i)) != std::string::npos; i += 9) lines.insert(i + 1, "quorva: ");
+        err_ << "quorva: " << lines << std::endl;
     }
 
     FilePlotter plotter_;
     WatchOptions options_;
     std::string target_;
+    std::optional<std::string> unit_;
+    TimeWindow window_;
     bool folder_ = false;
     std::ostream& out_;
     std::ostream& err_;
+    StationPublisher publisher_;
     FileState last_;
     bool plotted_ = false;
     std::string reported_;
     std::string leftOutTold_; // the file whose values left out of a logarithmic axis were told
+    std::string pageReported_;
     bool outputLost_ = false;
 };
 

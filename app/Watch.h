@@ -16,6 +16,8 @@
 // published before it stays. `count` ends it after that many plots;
 // SIGINT, SIGTERM and SIGHUP end it after the running plot is complete. A
 // log line that cannot be written ends it too.
+// With `page` each plot is published with the station page beside it, with
+// `metricsPath` also as metrics (app/StationPage.h).
 
 #include "app/PlotFiles.h"
 
@@ -34,7 +36,9 @@ inline constexpr double kMaximumWatchInterval = 600.0;
 struct WatchOptions {
     double interval = kDefaultWatchInterval;
     bool always = false;
-    long long count = 0; // 0: no end
+    long long count = 0;     // 0: no end
+    bool page = false;       // index.html and stats.json beside the plot
+    std::string metricsPath; // Prometheus text file; empty: none
 };
 
 // Watches settings.files.front(), a file or a folder, until `count` plots

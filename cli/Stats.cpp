@@ -2,17 +2,13 @@
 //               [--name NAME] FILE|-`
 
 #include "app/StatisticsTexts.h"
-#include "app/TextFormat.h"
+#include "app/StatsJson.h"
 #include "cli/Cli.h"
 #include "cli/Options.h"
 #include "cli/PlotOptions.h"
 #include "cli/StandardStreams.h"
 #include "lightcurve/FileNames.h"
 #include "lightcurve/LightCurve.h"
-
-#include <charconv>
-#include <cmath>
-#include <cstdint>
 
 namespace quorva::cli {
 namespace {
@@ -58,121 +54,6 @@ const Option kStatsOptions[] = {
     {"to", 0, true},
     {"name", 0, true},
 };
-
-// The shortest text that reads back to the same float; JSON has no
-// infinities or NaN, so they are strings.
-void appendNumber(std::string& json, float v)
-{
-    if (std::isnan(v)) {
-        json += "\"nan\"";
-        return;
-    }
-    if (std::isinf(v)) {
-        json += v > 0 ? "\"inf\"" : "\"-inf\"";
-        return;
-    }
-    char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-    json.append(text, end);
-}
-
-// A JSON string; bytes that are not UTF-8 become U+FFFD.
-void appendString(std::string& json, std::string_view s)
-{
-    json += '"';
-    for (std::size_t i = 0; i < s.size();) {
-        std::uint32_t codePoint;
-        const std::size_t n = utf8Sequence(s, i, codePoint);
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (n == 0) {
-            json += "\\ufffd";
-            ++i;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += static_cast<char>(c);
-        } else if (c < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            json += "\\u00";
-            json += kHex[c >> 4];
-            json += kHex[c & 15];
-        } else {
-            json.append(s.substr(i, n));
-        }
-        i += n;
-    }
-    json += '"';
-}
-
-// Keys in alphabetical order, four blanks of indentation.
-std::string statsJson(const LightCurve& lc, bool samples, const TimeWindow& window)
-{
-    std::string json = "{\n";
-    bool first = true;
-    const auto key = [&](const char* name) {
-        json += first ? "    \"" : ",\n    \"";
-        first = false;
-        json += name;
-        json += "\": ";
-    };
-    const auto number = [&](const char* name, float v) {
-        key(name);
-        appendNumber(json, v);
-    };
-    const auto array = [&](const char* name, const SampleArray& a) {
-        if (!samples) return;
-        key(name);
-        json += '[';
-        for (std::int32_t i = 0; i < lc.sampleCount; ++i) {
-            json += i == 0 ? "\n        " : ",\n        ";
-            appendNumber(json, a[static_cast<std::size_t>(i)]);
-        }
-        json += lc.sampleCount > 0 ? "\n    ]" : "]";
-    };
-    number("freq1", lc.freq1);
-    number("freq2", lc.freq2);
-    number("freq3", lc.freq3);
-    key("inputPath");
-    appendString(json, lc.inputPath);
-    number("last1", lc.last1);
-    number("last2", lc.last2);
-    number("last3", lc.last3);
-    key("lineCount");
-    json += std::to_string(lc.lineCount);
-    number("max1", lc.max1);
-    number("max2", lc.max2);
-    number("max3", lc.max3);
-    number("min1", lc.min1);
-    number("min2", lc.min2);
-    number("min3", lc.min3);
-    key("sampleCount");
-    json += std::to_string(lc.sampleCount);
-    key("samples");
-    json += std::to_string(lc.timedSampleCount);
-    number("timeMax", lc.timeMax);
-    number("timeMin", lc.timeMin);
-    array("times", lc.times);
-    array("values1", lc.values1);
-    array("values2", lc.values2);
-    array("values3", lc.values3);
-    if (window.asked()) {
-        for (const auto& [name, bound] : {std::pair {"windowFrom", window.from}, std::pair {"windowTo", window.to}}) {
-            key(name);
-            if (!bound) {
-                json += "null";
-                continue;
-            }
-            char text[32];
-            const auto [end, ec] = std::to_chars(text, text + sizeof text, *bound);
-            json.append(text, end);
-        }
-    }
-    number("yBottom", lc.yBottom);
-    number("yTop", lc.yTop);
-    json += "\n}\n";
-    return json;
-}
 
 std::string statsText(const LightCurve& lc, const std::string& path, const std::string& unit, const TimeWindow& window)
 {

@@ -1,6 +1,7 @@
-// `quorva watch [--interval SECONDS] [--always] [--count N] [plot options]
-//               FILE|DIR`: app/Watch.h without windows, exit status 0, 1
-// when the log cannot be written, or 64 for bad usage.
+// `quorva watch [--interval SECONDS] [--always] [--count N] [--page]
+//               [--metrics FILE] [plot options] FILE|DIR`: app/Watch.h
+// without windows, exit status 0, 1 when the log cannot be written, or 64
+// for bad usage.
 
 #include "app/Watch.h"
 #include "cli/Cli.h"
@@ -14,7 +15,8 @@ namespace quorva::cli {
 namespace {
 
 const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--always] [--count N]\n"
-                               "                    [--last MINUTES] [OPTIONS] FILE|DIR\n"
+                               "                    [--last MINUTES] [--page] [--metrics FILE]\n"
+                               "                    [OPTIONS] FILE|DIR\n"
                                "\n"
                                "Auto-plot without windows: plots FILE as 'quorva plot' does, at once and\n"
                                "then every interval whenever FILE has changed (size or modification\n"
@@ -36,7 +38,19 @@ const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--alwa
                                "  --last MINUTES        plot only the last MINUTES (0.1 to 1440) up to the\n"
                                "                        newest sample, on a time axis of that window, into\n"
                                "                        Plot_NAME_lastMINUTES.EXT (MINUTES in its shortest\n"
-                               "                        decimal form: 30, 0.5)\n";
+                               "                        decimal form: 30, 0.5); a file without samples is\n"
+                               "                        reported once and watching goes on\n"
+                               "  --page                publish a station page beside the plot: index.html\n"
+                               "                        (the plot and its statistics, refreshing itself\n"
+                               "                        every interval; it says \"No new samples since\n"
+                               "                        HH:MM:SS UT\" when the file has not grown for more\n"
+                               "                        than three intervals) and stats.json (as 'quorva\n"
+                               "                        stats --json', with the time of the last sample);\n"
+                               "                        needs --format png\n"
+                               "  --metrics FILE        write the last values, the sample count and the\n"
+                               "                        time of the last sample to FILE after each plot, in\n"
+                               "                        the Prometheus text format (for node_exporter's\n"
+                               "                        textfile collector)\n";
 
 const char kWatchUsageTail[] = "  -h, --help            show this help\n"
                                "\n"
@@ -51,6 +65,8 @@ constexpr Option kWatchOnlyOptions[] = {
     {"always"},
     {"count", 0, true},
     {"last", 0, true},
+    {"page"},
+    {"metrics", 0, true},
 };
 
 // The watch options, then those of `quorva plot`.
@@ -77,6 +93,14 @@ bool watchOptions(const Arguments& a, WatchOptions& w, std::string& error)
         }
         w.count = n;
     }
+    w.page = a.has("page");
+    if (const std::string* value = a.value("metrics")) {
+        if (value->empty()) {
+            error = "--metrics needs a file name";
+            return false;
+        }
+        w.metricsPath = *value;
+    }
     return true;
 }
 
@@ -101,6 +125,8 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
         if (!settings.window.lastMinutes)
             return usageError(io, "watch", "--last must be a number of minutes from 0.1 to 1440, not '" + *value + "'");
     }
+    // A browser shows only the PNG of the three formats.
+    if (w.page && settings.format != "PNG") return usageError(io, "watch", "--page needs --format png");
     if (settings.files.size() != 1)
         return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
     if (settings.files.front() == "-") return usageError(io, "watch", "cannot watch the standard input");

@@ -10,6 +10,7 @@ packages=(
   libclang-rt-14-dev
   qpdf pngcheck ghostscript poppler-utils
   xvfb xauth fonts-liberation
+  chromium tidy
   time
   dpkg-dev lintian help2man man-db desktop-file-utils appstream systemd
 )
