@@ -225,6 +225,7 @@ void TForm1::runRePlot()
         plotting_ = zoom_;
         request.window = zoom_.window();
         const RePlot::Result result = rePlot_.run(request);
+        if (result.skipped) return;
         fileSpan_ = {static_cast<double>(result.fileTimeMin), static_cast<double>(result.fileTimeMax),
             result.fileSamples > 0};
         if (result.windowMessage.empty()) {

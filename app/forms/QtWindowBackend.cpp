@@ -75,8 +75,11 @@ double QtScreenWidget::valueAt(const WindowAxis& axis, double x) const
 void QtScreenWidget::changeEvent(QEvent* event)
 {
     // Some platforms activate every window they show (offscreen, window
-    // managers without focus-stealing prevention): give it back once.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && handBackTo_) {
+    // managers without focus-stealing prevention): give it back once. Later
+    // the user may have activated the window through its frame.
+    constexpr qint64 kPlatformActivationMs = 500;
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && handBackTo_
+        && shown_.elapsed() < kPlatformActivationMs) {
         QPointer<QWidget> to = handBackTo_;
         handBackTo_ = nullptr;
         if (to->isVisible()) to->activateWindow();
@@ -499,6 +502,7 @@ std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(
     activateNext_ = false;
     widget->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     if (!activate) widget->handBackTo_ = QApplication::activeWindow();
+    widget->shown_.start();
     widget->show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget->raise(); // offscreen: nothing to raise
     if (activate) widget->activateWindow();

@@ -10,6 +10,7 @@
 
 #include "engine/output/WindowBackend.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -75,6 +76,7 @@ private:
     friend class QtWindowBackend;
     QtBackendWindow* owner_;
     QPointer<QWidget> handBackTo_; // had the keyboard when this window was shown
+    QElapsedTimer shown_;
     QRubberBand* band_ = nullptr;
     std::optional<int> dragStart_; // pixel column where a drag began
     int wheelRest_ = 0;            // eighths of a degree short of a notch

@@ -288,6 +288,13 @@ TEST_F(ScreenWindow, DragWheelArrowsAndEscape)
     EXPECT_TRUE(QRegularExpression("^Window: 10:(29|30):\\d\\d to 10:(44|45):\\d\\d UT$").match(windowLine).hasMatch())
         << windowLine.toStdString();
     EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / " + windowLine.mid(8));
+    // The drag's click gave the window the keyboard; its successor has it.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(screen()));
+    // Another plot size keeps the window.
+    form->ComboBox1->setCurrentIndex(1);
+    form->ComboBox1Change();
+    EXPECT_TRUE(zoom.active() && plotted().winWidth == 640 && plotted().xFrom == float(zoom.from(0)));
+    EXPECT_NEAR(frameOf(window()->image()).right - frameOf(window()->image()).left, (whole.right - whole.left) * 2 / 3, 2);
 
     // The wheel: one notch in around 10:40 keeps 10:40 where it was.
     const double at = 10.0 + 40.0 / 60.0, length = zoom.to(0) - zoom.from(0);
