@@ -127,7 +127,7 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
     if (refresh_) // 2
         refresh_();
     fill(windowed ? *windowed : request); // 3 to 14
-    if (plot_) {   // 15
+    if (plot_) {                          // 15
         plot_(description_, geometry_);
         result.plotted = true;
     }

@@ -52,8 +52,8 @@ bool Zoom::set(double from, double to, const FileSpan& file)
         wholeFile();
     } else if (to >= file.newest) {
         // Like `watch --last`: whole tenths of a minute, which name the file.
-        const double minutes = std::clamp(
-            std::round((to - from) * 600.0) / 10.0, kMinimumLastMinutes, kMaximumLastMinutes);
+        const double minutes
+            = std::clamp(std::round((to - from) * 600.0) / 10.0, kMinimumLastMinutes, kMaximumLastMinutes);
         active_ = following_ = true;
         parseLastMinutes(formatText("%.1f", minutes), minutesText_);
         minutes_ = minutes;

@@ -226,8 +226,8 @@ void TForm1::runRePlot()
         request.window = zoom_.window();
         const RePlot::Result result = rePlot_.run(request);
         if (result.skipped) return;
-        fileSpan_ = {static_cast<double>(result.fileTimeMin), static_cast<double>(result.fileTimeMax),
-            result.fileSamples > 0};
+        fileSpan_ = {
+            static_cast<double>(result.fileTimeMin), static_cast<double>(result.fileTimeMax), result.fileSamples > 0};
         if (result.windowMessage.empty()) {
             lastGood_ = plotting_;
             if (!result.plotted) return;

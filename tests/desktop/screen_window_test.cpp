@@ -89,11 +89,13 @@ protected:
     // temporary folder) chosen in the file dialog and plotted.
     void openAndPlot(const std::string& config, const QString& file)
     {
-        writeFile(root + "/Quorva.cfg", "[path]=" + root.toStdString() + "\n[output]=" + root.toStdString() + "/\n" + config);
-        form = std::make_unique<TForm1>(options(root + "/Quorva.cfg", [this](PlotDescription& d, const PlotGeometry& g) {
-            quorva::plot(d, g);
-            ++plots;
-        }));
+        writeFile(
+            root + "/Quorva.cfg", "[path]=" + root.toStdString() + "\n[output]=" + root.toStdString() + "/\n" + config);
+        form
+            = std::make_unique<TForm1>(options(root + "/Quorva.cfg", [this](PlotDescription& d, const PlotGeometry& g) {
+                  quorva::plot(d, g);
+                  ++plots;
+              }));
         form->show();
         form->Button2Click();
         TForm2& dialog = form->form2();
@@ -294,7 +296,8 @@ TEST_F(ScreenWindow, DragWheelArrowsAndEscape)
     form->ComboBox1->setCurrentIndex(1);
     form->ComboBox1Change();
     EXPECT_TRUE(zoom.active() && plotted().winWidth == 640 && plotted().xFrom == float(zoom.from(0)));
-    EXPECT_NEAR(frameOf(window()->image()).right - frameOf(window()->image()).left, (whole.right - whole.left) * 2 / 3, 2);
+    EXPECT_NEAR(
+        frameOf(window()->image()).right - frameOf(window()->image()).left, (whole.right - whole.left) * 2 / 3, 2);
 
     // The wheel: one notch in around 10:40 keeps 10:40 where it was.
     const double at = 10.0 + 40.0 / 60.0, length = zoom.to(0) - zoom.from(0);
@@ -384,7 +387,9 @@ TEST_F(ScreenWindow, AZoomedPdfCarriesTheWindow)
         = QRegularExpression("^Plot_LC20261206_SFU\\.txt_(\\d\\d)(\\d\\d)(\\d\\d)-(\\d\\d)(\\d\\d)(\\d\\d)\\.PDF$")
               .match(pdfs[0]);
     ASSERT_TRUE(m.hasMatch()) << pdfs[0].toStdString();
-    auto hours = [&](int i) { return m.captured(i).toInt() + m.captured(i + 1).toInt() / 60.0 + m.captured(i + 2).toInt() / 3600.0; };
+    auto hours = [&](int i) {
+        return m.captured(i).toInt() + m.captured(i + 1).toInt() / 60.0 + m.captured(i + 2).toInt() / 3600.0;
+    };
     EXPECT_NEAR(hours(1), 10.5, pixel);
     EXPECT_NEAR(hours(4), 10.75, pixel);
     const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (root + "/" + pdfs[0]).toStdString(), "-"});
@@ -422,7 +427,9 @@ TEST_F(ScreenWindow, MenuAndConfigurationChooseTheAxisStyle)
         QMenu* m = menu();
         QString state;
         for (QAction* a : m->actions())
-            if (!a->isSeparator()) state += a->text() + (a->isCheckable() ? (a->isChecked() ? "[x]" : "[ ]") : "") + (a->isEnabled() ? "" : "(off)") + ";";
+            if (!a->isSeparator())
+                state += a->text() + (a->isCheckable() ? (a->isChecked() ? "[x]" : "[ ]") : "")
+                    + (a->isEnabled() ? "" : "(off)") + ";";
         m->close();
         return state.toStdString();
     };
