@@ -164,7 +164,8 @@ TForm1::TForm1(Options options)
 
 TForm1::~TForm1()
 {
-    if (listening_ && zedozo::windowBackend() == listening_) listening_->setListener(nullptr);
+    if (listening_ && zedozo::windowBackend() == listening_ && listening_->listener() == this)
+        listening_->setListener(nullptr);
     // The statistics window reads the file dialog: it goes first.
     Form3.reset();
     Form2.reset();

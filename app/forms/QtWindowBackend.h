@@ -159,6 +159,7 @@ public:
 
     // Who hears the user's zoom, keys and menu; null: nobody.
     void setListener(ScreenWindowListener* listener) { listener_ = listener; }
+    ScreenWindowListener* listener() const { return listener_; }
 
 private:
     friend class QtBackendWindow;
