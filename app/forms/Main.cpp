@@ -381,6 +381,14 @@ void TForm1::CSpinEdit1Change()
 
 void TForm1::Timer1Timer()
 {
+    // A new screen window would end the drag the user is making: the tick
+    // waits for its end.
+    if (listening_ && zedozo::windowBackend() == listening_ && listening_->dragging()) {
+        QTimer::singleShot(50, this, [this] {
+            if (Timer1->isActive()) Timer1Timer();
+        });
+        return;
+    }
     Button1Click();
     if (Form3) Form3->RefreshValues();
 }

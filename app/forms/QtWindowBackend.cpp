@@ -510,6 +510,13 @@ std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(
     return window;
 }
 
+bool QtWindowBackend::dragging() const
+{
+    for (const QtBackendWindow* w : live_)
+        if (w->widget_ && w->widget_->dragStart_) return true;
+    return false;
+}
+
 bool QtWindowBackend::dispatchEvents()
 {
     long long before = paints_;

@@ -160,6 +160,8 @@ public:
     // Who hears the user's zoom, keys and menu; null: nobody.
     void setListener(ScreenWindowListener* listener) { listener_ = listener; }
     ScreenWindowListener* listener() const { return listener_; }
+    // A drag over a window is in progress (a re-plot would end it).
+    bool dragging() const;
 
 private:
     friend class QtBackendWindow;

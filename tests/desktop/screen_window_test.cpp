@@ -348,7 +348,17 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
     const QString path = root + "/LC20261206_SFU.txt";
     writeFile(path, dayText(10.0, 11.0)); // 10:00:00 to 10:59:55, axis 10 to 11
     openAndPlot("[size]=2\n[update]=1\n", "LC20261206_SFU.txt");
-    drag(10.0 + 50.0 / 60.0, 11.0);
+    // Auto-plot at 1 s waits while the user drags, however slowly.
+    form->Button3Click(); // "Run"
+    QWidget* held = screen();
+    const int y = middleRow(), before = plots;
+    QTest::mousePress(held, Qt::LeftButton, {}, QPoint(std::lround(pixelOf(10.0 + 50.0 / 60.0)), y));
+    QTest::mouseMove(held, QPoint(std::lround(pixelOf(11.0)), y));
+    QTest::qWait(1600);
+    EXPECT_TRUE(plots == before && screen() == held) << "a re-plot during the drag";
+    QTest::mouseRelease(held, Qt::LeftButton, {}, QPoint(std::lround(pixelOf(11.0)), y));
+    awaitPlot(before);
+    form->Button3Click(); // "Stop"
     const Zoom& zoom = form->zoom();
     ASSERT_TRUE(zoom.active() && zoom.following());
     EXPECT_EQ(zoom.window().lastText, "10");
@@ -358,9 +368,9 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(QByteArray::fromStdString(dayText(11.0, 11.0 + 20.0 / 60.0).substr(84)));
     file.close();
-    const int before = plots;
+    const int grown = plots;
     form->Button3Click(); // "Run"
-    awaitPlot(before);
+    awaitPlot(grown);
     form->Button3Click();
     const double newest = 11.0 + 20.0 / 60.0 - kSampleHours;
     EXPECT_NEAR(plotted().xTo, newest, 1e-5);
