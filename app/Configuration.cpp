@@ -49,7 +49,7 @@ void parseNumber(const char* line, const char* key, std::int32_t& value)
 Configuration readConfiguration(std::istream& in)
 {
     Configuration config;
-    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]="};
+    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]=", "[axes]=", "[log]="};
     char line[kLineBuffer];
     char lower[kLineBuffer];
     while (in.good()) {
@@ -68,8 +68,12 @@ Configuration readConfiguration(std::istream& in)
                 parseText(line, key, config.outputFolder);
             else if (key == kKeys[2])
                 parseNumber(line, key, config.sizeIndex);
-            else
+            else if (key == kKeys[3])
                 parseNumber(line, key, config.updateInterval);
+            else if (key == kKeys[4])
+                parseText(line, key, config.axes);
+            else
+                parseNumber(line, key, config.logarithmic);
         }
     }
     std::replace(config.inputFolder.begin(), config.inputFolder.end(), '|', ' ');

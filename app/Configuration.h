@@ -6,6 +6,8 @@
 //   [output]=FOLDER/  output folder of the plot files (end it with '/')
 //   [size]=N          plot size 0..4 ("Extra Small" .. "Extra Large")
 //   [update]=N        auto-plot interval in seconds (1..600)
+//   [axes]=readable   readable axes on the desktop ("classic" or none: the classic page)
+//   [log]=1           a logarithmic y axis on the desktop (with readable axes)
 // A folder is one run without white space; write a blank as '|'. Numbers
 // are read like scanf's "%i" (0x.. hexadecimal, 0.. octal). Lines that do
 // not begin with '[' are comments. The last line that parses wins. Reading
@@ -22,6 +24,8 @@ struct Configuration {
     std::string outputFolder;
     std::int32_t sizeIndex = 0;      // 0 "Extra Small"
     std::int32_t updateInterval = 0; // the spin box makes 0 one second
+    std::string axes;                // "readable" or "classic"; empty: classic
+    std::int32_t logarithmic = 0;    // not 0: a logarithmic y axis
 };
 
 inline constexpr char kConfigurationFileName[] = "Quorva.cfg";

@@ -113,10 +113,22 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
     } scope(running_);
 
     result.read = lightCurve_.read(request.selectedPath); // 1
-    if (refresh_)                                         // 2
+    result.fileTimeMin = lightCurve_.timeMin;
+    result.fileTimeMax = lightCurve_.timeMax;
+    result.fileSamples = lightCurve_.sampleCount;
+    std::optional<RePlotRequest> windowed;
+    if (request.window.asked() && lightCurve_.sampleCount > 0) {
+        TimeAxis axis;
+        result.windowMessage = applyWindow(lightCurve_, request.window, axis);
+        if (!result.windowMessage.empty()) return result;
+        windowed = request;
+        windowed->nameSuffix = windowNameSuffix(request.window);
+        windowed->timeAxis = axis;
+    }
+    if (refresh_) // 2
         refresh_();
-    fill(request); // 3 to 14
-    if (plot_) {   // 15
+    fill(windowed ? *windowed : request); // 3 to 14
+    if (plot_) {                          // 15
         plot_(description_, geometry_);
         result.plotted = true;
     }

@@ -56,6 +56,11 @@ struct RePlotRequest {
     std::string nameSuffix;
     std::optional<TimeAxis> timeAxis;
     AxisStyle axisStyle = AxisStyle::Classic;
+    // A time window that run() applies to the file just read, before the
+    // statistics see it (the desktop's zoom); it sets nameSuffix and
+    // timeAxis. Nothing asked: the whole file. A file without samples is
+    // plotted whole.
+    TimeWindow window;
 };
 
 class RePlot {
@@ -71,6 +76,13 @@ public:
         ReadResult read;      // what the file system said (the plot runs anyway)
         bool plotted = false; // the plot step ran
         bool skipped = false; // dropped: asked for while a re-plot was running
+        // The whole file's time range and sample count as read, before the
+        // request's window kept part of it.
+        float fileTimeMin = 0.0f, fileTimeMax = 0.0f;
+        std::int32_t fileSamples = 0;
+        // The request's window holds no samples of the file: the message
+        // ("no samples between ..."); nothing was refreshed or plotted.
+        std::string windowMessage;
     };
 
     RePlot() = default;
@@ -87,7 +99,7 @@ public:
     void setRefreshStep(RefreshStep step) { refresh_ = std::move(step); }
     void setPlotStep(PlotStep step) { plot_ = std::move(step); }
 
-    // The whole re-plot, steps 1 to 15: read, refresh, fill, plot. A request
+    // The whole re-plot, steps 1 to 15: read, (window,) refresh, fill, plot. A request
     // that arrives while one runs (the screen output hands on waiting window
     // messages during a plot) is dropped and reported as skipped.
     Result run(const RePlotRequest& request);

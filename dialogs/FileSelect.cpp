@@ -84,6 +84,13 @@ TForm2::TForm2(const std::string& inputFolder, const std::string& outputFolder, 
     Label3->setFont(pixelFont(font(), 19));
     Label3->move(16, 88);
     Label3->adjustSize();
+    // The folder list starts at 256; at 19 pixels most fonts make the hint
+    // longer than the room before it, so it gets the largest size that fits.
+    constexpr int kHintRoom = 256 - 16 - 4;
+    for (int pixels = 18; Label3->width() > kHintRoom && pixels >= 9; --pixels) {
+        Label3->setFont(pixelFont(font(), pixels));
+        Label3->adjustSize();
+    }
 
     FileListBox1 = new FileList(this);
     FileListBox1->setGeometry(0, 24, 257, 195);

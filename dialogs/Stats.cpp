@@ -11,6 +11,9 @@
 namespace quorva {
 namespace {
 
+constexpr int kWidth = 393, kHeight = 212;
+constexpr int kWindowLineHeight = 18; // added below the groups while zoomed
+
 QLineEdit* edit(QWidget* parent, const QString& text, int x, int y, int width)
 {
     auto* e = new QLineEdit(text, parent);
@@ -44,7 +47,7 @@ TForm3::TForm3(const LightCurve& lightCurve, const TForm2& fileDialog)
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
-    setFixedSize(393, 212);
+    setFixedSize(kWidth, kHeight);
     move(836, 27);
 
     LabelFilename = label(this, "File:", 8, 16);
@@ -82,6 +85,9 @@ TForm3::TForm3(const LightCurve& lightCurve, const TForm2& fileDialog)
         EditMaxlc[c] = edit(GroupBox[c], QString(), 32, 69, 81);
     }
 
+    LabelWindow = label(this, "", 8, kHeight + 2);
+    LabelWindow->hide();
+
     // The clock runs from creation on, shown or not.
     Timer1 = new QTimer(this);
     Timer1->setInterval(kClockInterval);
@@ -105,6 +111,16 @@ void TForm3::RefreshValues()
     EditTmax->setText(text(t.timeMax));
     GroupBox5->setTitle(text(t.countsCaption));
     EditCounts->setText(text(t.count));
+}
+
+void TForm3::setWindowText(const std::string& text)
+{
+    const QString t = QString::fromStdString(text);
+    if (t == LabelWindow->text() && t.isEmpty() == LabelWindow->isHidden()) return;
+    LabelWindow->setText(t);
+    LabelWindow->adjustSize();
+    LabelWindow->setHidden(t.isEmpty());
+    setFixedSize(kWidth, t.isEmpty() ? kHeight : kHeight + kWindowLineHeight);
 }
 
 void TForm3::Timer1Timer()

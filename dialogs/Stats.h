@@ -26,6 +26,9 @@ public:
 
     void RefreshValues();
     void Timer1Timer();
+    // A last line naming the time window the values are of ("Window: 10:33:00
+    // to 10:43:00 UT"); empty: no such line, the window as it always was.
+    void setWindowText(const std::string& text);
 
     // The current time of day in the system's long time format, without a
     // time zone (hours, minutes and seconds).
@@ -48,6 +51,7 @@ public:
     QLineEdit* EditMinlc[3];
     QLabel* LabelMax[3];
     QLineEdit* EditMaxlc[3];
+    QLabel* LabelWindow; // shown while the plots show a time window
     QTimer* Timer1;
 
 protected:

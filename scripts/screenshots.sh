@@ -5,6 +5,9 @@
 # screen window), shows the statistics window and saves
 #   docs/main-window.png  docs/file-dialog.png  docs/statistics.png
 #   docs/screen-window.png  docs/desktop.png
+# then does it again with a drag over the burst from 10:33 to 10:48 in the
+# screen window and saves the zoomed windows as
+#   docs/screen-window-zoom.png  docs/statistics-zoom.png
 # Usage: scripts/screenshots.sh [OUTPUT_FOLDER]   (default: docs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,3 +38,16 @@ timeout 120 xvfb-run -a -s "-screen 0 1920x1080x24" \
       QUORVA_DESKTOP_OPEN="$repo/examples/LC20261206_SFU.txt" \
       QUORVA_DESKTOP_SCREENSHOTS="$docs" \
       "$bin"
+
+# The same with the burst zoomed by a drag over the screen window.
+mkdir -p "$work/zoom"
+timeout 120 xvfb-run -a -s "-screen 0 1920x1080x24" \
+  env QT_QPA_PLATFORM=xcb \
+      QUORVA_DESKTOP_OPEN="$repo/examples/LC20261206_SFU.txt" \
+      QUORVA_DESKTOP_ZOOM="10:33-10:48" \
+      QUORVA_DESKTOP_SCREENSHOTS="$work/zoom" \
+      "$bin" >/dev/null
+cp "$work/zoom/screen-window.png" "$docs/screen-window-zoom.png"
+cp "$work/zoom/statistics.png" "$docs/statistics-zoom.png"
+echo "$docs/screen-window-zoom.png"
+echo "$docs/statistics-zoom.png"

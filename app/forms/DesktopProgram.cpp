@@ -1,5 +1,6 @@
 #include "app/forms/DesktopProgram.h"
 
+#include "app/TimeWindow.h"
 #include "app/Version.h"
 #include "app/forms/Main.h"
 #include "app/forms/QtWindowBackend.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 
 namespace quorva {
 namespace {
@@ -48,6 +51,38 @@ bool openFile(TForm1& form, const QString& path, std::string& reason)
         return false;
     }
     form.Button4Click();
+    return true;
+}
+
+// A drag with the left button over the screen window from the time `from`
+// to `to` ("HH:MM-HH:MM"), as the user makes it: the window maps the
+// pixels back to time. False with the reason when it cannot be made.
+bool dragOver(const QString& span, std::string& reason)
+{
+    const QStringList ends = span.split(QLatin1Char('-'));
+    const std::optional<double> from = ends.size() == 2 ? parseTimeOfDay(ends[0].toStdString()) : std::nullopt;
+    const std::optional<double> to = ends.size() == 2 ? parseTimeOfDay(ends[1].toStdString()) : std::nullopt;
+    auto* window = dynamic_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1));
+    if (!from || !to) {
+        reason = "not a time window: " + span.toStdString();
+        return false;
+    }
+    if (!window || !window->widget() || !window->axis()) {
+        reason = "no plot in the screen window";
+        return false;
+    }
+    const zedozo::WindowAxis& a = *window->axis();
+    auto at = [&](double hours) {
+        return QPointF(a.left + (hours - a.from) / (a.to - a.from) * (a.right - a.left), (a.top + a.bottom) / 2.0);
+    };
+    QWidget* w = window->widget();
+    const QPointF p = at(*from), q = at(*to);
+    QMouseEvent press(QEvent::MouseButtonPress, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, q, w->mapToGlobal(q), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, q, w->mapToGlobal(q), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QCoreApplication::sendEvent(w, &move);
+    QCoreApplication::sendEvent(w, &release);
     return true;
 }
 
@@ -153,6 +188,7 @@ int runDesktopProgram(int argc, char** argv, RePlot::PlotStep plotStep)
 
         const QString open = QFile::decodeName(QByteArray::fromStdString(environment("QUORVA_DESKTOP_OPEN")));
         const QString shots = QFile::decodeName(QByteArray::fromStdString(environment("QUORVA_DESKTOP_SCREENSHOTS")));
+        const QString zoom = QString::fromStdString(environment("QUORVA_DESKTOP_ZOOM"));
         int hookStatus = 0;
         if (!open.isEmpty()) {
             QTimer::singleShot(0, &form, [&] {
@@ -163,8 +199,14 @@ int runDesktopProgram(int argc, char** argv, RePlot::PlotStep plotStep)
                     if (!shots.isEmpty()) QCoreApplication::exit(hookStatus);
                     return;
                 }
+                if (!zoom.isEmpty() && !dragOver(zoom, why)) {
+                    std::cerr << "quorva: QUORVA_DESKTOP_ZOOM: " << why << std::endl;
+                    hookStatus = 2;
+                    if (!shots.isEmpty()) QCoreApplication::exit(hookStatus);
+                    return;
+                }
                 if (shots.isEmpty()) return;
-                // Let the windows paint before they are grabbed.
+                // Let the windows paint (and a zoom re-plot) before they are grabbed.
                 QTimer::singleShot(700, &form, [&] {
                     std::string why2;
                     if (!screenshots(form, shots, why2)) {

@@ -12,6 +12,9 @@
 //   QUORVA_DESKTOP_OPEN=FILE        after start-up: "Open...", move the file
 //                                   dialog to FILE's folder with FILE's unit,
 //                                   click FILE (which plots it), "Statistics".
+//   QUORVA_DESKTOP_ZOOM=FROM-TO     then drag over the screen window from
+//                                   the time FROM to TO ("10:33-10:48"),
+//                                   which zooms the plot to that window.
 //   QUORVA_DESKTOP_SCREENSHOTS=DIR  then save main-window.png, file-dialog.png,
 //                                   statistics.png, screen-window.png and
 //                                   desktop.png into DIR and end the program.

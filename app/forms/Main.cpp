@@ -6,12 +6,15 @@
 #include "dialogs/Stats.h"
 #include "dialogs/Widgets.h"
 #include "engine/core/EngineState.h"
+#include "engine/output/ScreenWriter.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <iostream>
 
@@ -139,7 +142,11 @@ TForm1::TForm1(Options options)
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
 
     rePlot_.setRefreshStep([this] {
-        if (Form3) Form3->RefreshValues();
+        // The light curve holds the window's samples by now.
+        windowText_ = plotting_.text(static_cast<double>(rePlot_.lightCurve().timeMax));
+        if (!Form3) return;
+        Form3->setWindowText(windowText_.empty() ? std::string() : "Window: " + windowText_);
+        Form3->RefreshValues();
     });
     rePlot_.setPlotStep(options_.plotStep);
 
@@ -150,10 +157,15 @@ TForm1::TForm1(Options options)
     Form2 = std::make_unique<TForm2>(
         inputFolder_, outputFolder_, [this] { Button1Click(); }, [this] { Button2->setEnabled(true); });
     Form3 = std::make_unique<TForm3>(rePlot_.lightCurve(), *Form2);
+
+    listening_ = dynamic_cast<zedozo::QtWindowBackend*>(zedozo::windowBackend());
+    if (listening_) listening_->setListener(this);
 }
 
 TForm1::~TForm1()
 {
+    if (listening_ && zedozo::windowBackend() == listening_ && listening_->listener() == this)
+        listening_->setListener(nullptr);
     // The statistics window reads the file dialog: it goes first.
     Form3.reset();
     Form2.reset();
@@ -164,6 +176,8 @@ void TForm1::FormCreate()
     const Configuration cfg = readConfiguration(options_.configurationPath);
     inputFolder_ = cfg.inputFolder;
     outputFolder_ = cfg.outputFolder;
+    log_ = cfg.logarithmic != 0;
+    readable_ = cfg.axes == "readable" || log_;
 
     // Plot size: an index outside the list selects nothing and keeps "Medium".
     PlotGeometry& g = rePlot_.geometry();
@@ -202,8 +216,102 @@ void TForm1::runRePlot()
     }
     request.output = outputChoice();
     request.thicknessText = Edit2->text().toStdString();
-    const RePlot::Result result = rePlot_.run(request);
-    if (result.plotted) notePlotResult();
+    request.axisStyle = axisStyle();
+    if (request.selectedPath != plottedPath_) { // another file: all of it
+        zoom_.wholeFile();
+        lastGood_.wholeFile();
+        plottedPath_ = request.selectedPath;
+    }
+    for (int attempt = 0;; ++attempt) {
+        plotting_ = zoom_;
+        request.window = zoom_.window();
+        const RePlot::Result result = rePlot_.run(request);
+        if (result.skipped) return;
+        fileSpan_ = {
+            static_cast<double>(result.fileTimeMin), static_cast<double>(result.fileTimeMax), result.fileSamples > 0};
+        if (result.windowMessage.empty()) {
+            lastGood_ = plotting_;
+            if (!result.plotted) return;
+            if (!windowText_.empty() && request.output == OutputChoice::Screen)
+                if (zedozo::BackendWindow* w = zedozo::screenWindow(1)) w->setTitle(w->title() + " / " + windowText_);
+            notePlotResult();
+            return;
+        }
+        // No samples in the window (a gap, a file that shrank): the last
+        // window that had some, else the whole file, which always plots.
+        zoom_ = attempt == 0 && !(lastGood_ == zoom_) ? lastGood_ : Zoom();
+    }
+}
+
+AxisStyle TForm1::axisStyle() const
+{
+    return log_ ? AxisStyle::ReadableLog : readable_ ? AxisStyle::Readable : AxisStyle::Classic;
+}
+
+void TForm1::setReadableAxes(bool on)
+{
+    readable_ = on;
+    if (!on) log_ = false; // a logarithmic axis is one of the readable ones
+}
+
+void TForm1::setLogarithmicAxis(bool on)
+{
+    log_ = on;
+    if (on) readable_ = true;
+}
+
+void TForm1::rePlotSoon(bool changed)
+{
+    if (!changed || rePlotQueued_) return;
+    rePlotQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        rePlotQueued_ = false;
+        Button1Click();
+    });
+}
+
+void TForm1::spanChosen(double from, double to)
+{
+    rePlotSoon(zoom_.choose(from, to, fileSpan_));
+}
+
+void TForm1::wheelTurned(double at, int steps)
+{
+    rePlotSoon(zoom_.wheel(at, steps, fileSpan_));
+}
+
+void TForm1::stepped(int direction)
+{
+    rePlotSoon(zoom_.pan(direction, fileSpan_));
+}
+
+void TForm1::wholeFileAsked()
+{
+    const bool changed = zoom_.active();
+    zoom_.wholeFile();
+    rePlotSoon(changed);
+}
+
+void TForm1::fillMenu(QMenu& menu)
+{
+    QAction* whole = menu.addAction(QStringLiteral("Whole file"));
+    whole->setEnabled(zoom_.active());
+    connect(whole, &QAction::triggered, this, [this] { wholeFileAsked(); });
+    menu.addSeparator();
+    QAction* readable = menu.addAction(QStringLiteral("Readable axes"));
+    readable->setCheckable(true);
+    readable->setChecked(readable_);
+    connect(readable, &QAction::triggered, this, [this](bool on) {
+        setReadableAxes(on);
+        rePlotSoon(true);
+    });
+    QAction* log = menu.addAction(QStringLiteral("Logarithmic y axis"));
+    log->setCheckable(true);
+    log->setChecked(log_);
+    connect(log, &QAction::triggered, this, [this](bool on) {
+        setLogarithmicAxis(on);
+        rePlotSoon(true);
+    });
 }
 
 void TForm1::notePlotResult()
@@ -273,6 +381,14 @@ void TForm1::CSpinEdit1Change()
 
 void TForm1::Timer1Timer()
 {
+    // A new screen window would end the drag the user is making: the tick
+    // waits for its end.
+    if (listening_ && zedozo::windowBackend() == listening_ && listening_->dragging()) {
+        QTimer::singleShot(50, this, [this] {
+            if (Timer1->isActive()) Timer1Timer();
+        });
+        return;
+    }
     Button1Click();
     if (Form3) Form3->RefreshValues();
 }

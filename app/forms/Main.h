@@ -9,6 +9,8 @@
 
 #include "app/AutoPlot.h"
 #include "app/RePlot.h"
+#include "app/Zoom.h"
+#include "app/forms/QtWindowBackend.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +37,10 @@ namespace quorva {
 class TForm2;
 class TForm3;
 
-class TForm1 : public QWidget {
+// The main window also hears the screen window (zoom, keys, its menu): it
+// makes itself the listener of the Qt window backend installed when it is
+// created.
+class TForm1 : public QWidget, private zedozo::ScreenWindowListener {
 public:
     static constexpr const char* kCaption = "Quorva             KORB/VAXO/V1.2";
 
@@ -82,6 +87,15 @@ public:
     bool firstOpen() const { return firstOpen_; }
     // Why the last plot could not be written; empty after a good one.
     const std::string& plotFailure() const { return plotFailure_; }
+    // The time window of the plots; inactive for the whole file.
+    const Zoom& zoom() const { return zoom_; }
+    // The screen window menu's "Readable axes" and "Logarithmic y axis"
+    // (which implies readable axes), from Quorva.cfg at start.
+    bool readableAxes() const { return readable_; }
+    bool logarithmicAxis() const { return log_; }
+    void setReadableAxes(bool on);
+    void setLogarithmicAxis(bool on);
+    AxisStyle axisStyle() const;
 
     QPushButton* Button1;
     QPushButton* Button2;
@@ -115,6 +129,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // ScreenWindowListener: each changes the state and re-plots once the
+    // window's own event handler has returned (the re-plot replaces it).
+    void spanChosen(double from, double to) override;
+    void wheelTurned(double at, int steps) override;
+    void stepped(int direction) override;
+    void wholeFileAsked() override;
+    void fillMenu(QMenu& menu) override;
+    void rePlotSoon(bool changed);
+
     void runRePlot();
     void notePlotResult();
     void showWindowSize();
@@ -131,6 +154,16 @@ private:
     std::string inputFolder_; // from the configuration, for the dialog
     std::string outputFolder_;
     std::string plotFailure_;
+    Zoom zoom_;               // asked for
+    Zoom plotting_;           // of the re-plot running
+    Zoom lastGood_;           // of the last re-plot whose window had samples
+    FileSpan fileSpan_;       // of the last read
+    std::string plottedPath_; // another file shows whole
+    std::string windowText_;  // "10:33:00 to 10:43:00 UT" while zoomed
+    bool readable_ = false;
+    bool log_ = false;
+    bool rePlotQueued_ = false;
+    zedozo::QtWindowBackend* listening_ = nullptr;
     std::unique_ptr<TForm2> Form2;
     std::unique_ptr<TForm3> Form3;
 };

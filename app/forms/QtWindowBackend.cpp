@@ -5,11 +5,14 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QRubberBand>
 #include <QScreen>
 #include <QThread>
 #include <QTransform>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -19,12 +22,20 @@ namespace zedozo {
 
 // ---- widget -------------------------------------------------------------------
 
-QtScreenWidget::QtScreenWidget(QtBackendWindow* owner) : QWidget(nullptr), owner_(owner)
+// A tool window: Qt closes every open drop-down and menu when a normal
+// window is shown, and auto-plot shows a new one every second. The hints
+// keep the frame of a normal window.
+QtScreenWidget::QtScreenWidget(QtBackendWindow* owner)
+    : QWidget(nullptr,
+        Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+            | Qt::WindowCloseButtonHint),
+      owner_(owner)
 {
     // The plot window must not keep the program running, nor end it when the
     // user closes it.
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void QtScreenWidget::paintEvent(QPaintEvent* event)
@@ -44,10 +55,126 @@ void QtScreenWidget::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+ScreenWindowListener* QtScreenWidget::listener() const
+{
+    return owner_ && owner_->backend_ ? owner_->backend_->listener_ : nullptr;
+}
+
+int QtScreenWidget::clampToAxis(const WindowAxis& axis, int x) const
+{
+    return std::clamp(x, std::min(axis.left, axis.right), std::max(axis.left, axis.right));
+}
+
+double QtScreenWidget::valueAt(const WindowAxis& axis, double x) const
+{
+    if (axis.right == axis.left) return axis.from;
+    const double at = std::clamp(x, double(std::min(axis.left, axis.right)), double(std::max(axis.left, axis.right)));
+    return axis.from + (at - axis.left) * (axis.to - axis.from) / double(axis.right - axis.left);
+}
+
+void QtScreenWidget::changeEvent(QEvent* event)
+{
+    // Some platforms activate every window they show (offscreen, window
+    // managers without focus-stealing prevention): give it back once. Later
+    // the user may have activated the window through its frame.
+    constexpr qint64 kPlatformActivationMs = 500;
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && handBackTo_
+        && shown_.elapsed() < kPlatformActivationMs) {
+        QPointer<QWidget> to = handBackTo_;
+        handBackTo_ = nullptr;
+        if (to->isVisible()) to->activateWindow();
+    }
+    QWidget::changeEvent(event);
+}
+
+void QtScreenWidget::mousePressEvent(QMouseEvent* event)
+{
+    // A click gives the window the keyboard, for the arrows and Escape.
+    handBackTo_ = nullptr;
+    activateWindow();
+    setFocus(Qt::MouseFocusReason);
+    const std::optional<WindowAxis> axis = owner_ ? owner_->axis() : std::nullopt;
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && axis && listener() && p.y() >= axis->top && p.y() <= axis->bottom
+        && p.x() >= std::min(axis->left, axis->right) && p.x() <= std::max(axis->left, axis->right)) {
+        dragStart_ = p.x();
+        if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);
+        band_->setGeometry(QRect(p.x(), axis->top, 1, axis->bottom - axis->top + 1));
+        band_->show();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void QtScreenWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const std::optional<WindowAxis> axis = owner_ ? owner_->axis() : std::nullopt;
+    if (dragStart_ && axis && band_) {
+        const int x = clampToAxis(*axis, event->position().toPoint().x());
+        band_->setGeometry(
+            QRect(QPoint(std::min(x, *dragStart_), axis->top), QPoint(std::max(x, *dragStart_), axis->bottom)));
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
 void QtScreenWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (owner_ && event->button() == Qt::RightButton) owner_->addInput(WindowInput::RightButton);
+    if (owner_ && event->button() == Qt::RightButton) {
+        owner_->addInput(WindowInput::RightButton);
+        if (ScreenWindowListener* l = listener()) {
+            // Not a child of this window: a re-plot replaces the window
+            // while the menu is open.
+            auto* menu = new QMenu;
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            l->fillMenu(*menu);
+            if (menu->isEmpty())
+                delete menu;
+            else
+                menu->popup(event->globalPosition().toPoint());
+        }
+    }
+    if (event->button() == Qt::LeftButton && dragStart_) {
+        const int start = *dragStart_;
+        dragStart_.reset();
+        if (band_) band_->hide();
+        const std::optional<WindowAxis> axis = owner_ ? owner_->axis() : std::nullopt;
+        ScreenWindowListener* l = listener();
+        if (axis && l) {
+            const int end = clampToAxis(*axis, event->position().toPoint().x());
+            if (std::abs(end - start) >= kMinimumDragPixels) {
+                const double a = valueAt(*axis, start), b = valueAt(*axis, end);
+                l->spanChosen(std::min(a, b), std::max(a, b));
+                return; // the listener may replace this window
+            }
+        }
+    }
     QWidget::mouseReleaseEvent(event);
+}
+
+void QtScreenWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        if (ScreenWindowListener* l = listener()) {
+            l->wholeFileAsked();
+            return;
+        }
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void QtScreenWidget::wheelEvent(QWheelEvent* event)
+{
+    const std::optional<WindowAxis> axis = owner_ ? owner_->axis() : std::nullopt;
+    ScreenWindowListener* l = listener();
+    if (!axis || !l) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // A notch is 120 eighths of a degree; fine wheels send parts of one.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps != 0) l->wheelTurned(valueAt(*axis, event->position().x()), steps);
 }
 
 void QtScreenWidget::keyPressEvent(QKeyEvent* event)
@@ -59,6 +186,12 @@ void QtScreenWidget::keyPressEvent(QKeyEvent* event)
         }
         if (event->key() == Qt::Key_Escape) {
             owner_->addInput(WindowInput::Escape);
+            if (ScreenWindowListener* l = listener()) l->wholeFileAsked();
+            return;
+        }
+        ScreenWindowListener* l = listener();
+        if (l && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+            l->stepped(event->key() == Qt::Key_Left ? -1 : 1);
             return;
         }
     }
@@ -85,6 +218,8 @@ QtBackendWindow::~QtBackendWindow()
 void QtBackendWindow::dropWidget()
 {
     if (widget_) {
+        // The user was working in this window: its successor takes over.
+        if (backend_ && widget_->isActiveWindow()) backend_->activateNext_ = true;
         widget_->detach();
         widget_->hide();
         delete widget_.data();
@@ -360,9 +495,26 @@ std::unique_ptr<BackendWindow> QtWindowBackend::createWindow(
     widget->setWindowTitle(QString::fromStdString(title));
     // Top-level geometry is that of the client area; the frame goes around it.
     widget->setGeometry(x, y, clientWidth, clientHeight);
+    // Auto-plot makes a new window every second: it comes to the front but
+    // leaves the keyboard where the user is typing (an open drop-down, a
+    // field), unless the window it replaces had it.
+    const bool activate = activateNext_;
+    activateNext_ = false;
+    widget->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (!activate) widget->handBackTo_ = QApplication::activeWindow();
+    widget->shown_.start();
     widget->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget->raise(); // offscreen: nothing to raise
+    if (activate) widget->activateWindow();
     live_.push_back(window.get());
     return window;
+}
+
+bool QtWindowBackend::dragging() const
+{
+    for (const QtBackendWindow* w : live_)
+        if (w->widget_ && w->widget_->dragStart_) return true;
+    return false;
 }
 
 bool QtWindowBackend::dispatchEvents()

@@ -10,18 +10,45 @@
 
 #include "engine/output/WindowBackend.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
+
+class QMenu;
+class QRubberBand;
 
 namespace zedozo {
 
 class QtWindowBackend;
 class QtBackendWindow;
+
+// What the user asks of a finished plot in the screen window, in values of
+// its x axis (hours for a light curve). The desktop installs one on the
+// backend (setListener); every window made afterwards reports to it.
+class ScreenWindowListener {
+public:
+    virtual ~ScreenWindowListener() = default;
+    // A drag with the left button from one axis value to another (from < to).
+    virtual void spanChosen(double from, double to) = 0;
+    // The wheel turned by `steps` notches (positive: away from the user)
+    // with the pointer over the axis value `at`.
+    virtual void wheelTurned(double at, int steps) = 0;
+    // Left (-1) or Right (+1) arrow key.
+    virtual void stepped(int direction) = 0;
+    // Escape or a double click.
+    virtual void wholeFileAsked() = 0;
+    // Fills the right-click menu; an empty menu is not shown.
+    virtual void fillMenu(QMenu& menu) = 0;
+};
+
+// A drag narrower than this is a click.
+inline constexpr int kMinimumDragPixels = 5;
 
 // The top-level widget; paints the image of its owner.
 class QtScreenWidget final : public QWidget {
@@ -31,12 +58,28 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    ScreenWindowListener* listener() const;
+    // The axis value at a pixel column, held inside the axis.
+    double valueAt(const WindowAxis& axis, double x) const;
+    int clampToAxis(const WindowAxis& axis, int x) const;
+
+    friend class QtWindowBackend;
     QtBackendWindow* owner_;
+    QPointer<QWidget> handBackTo_; // had the keyboard when this window was shown
+    QElapsedTimer shown_;
+    QRubberBand* band_ = nullptr;
+    std::optional<int> dragStart_; // pixel column where a drag began
+    int wheelRest_ = 0;            // eighths of a degree short of a notch
 };
 
 class QtBackendWindow final : public BackendWindow {
@@ -63,6 +106,10 @@ public:
     void setCloseEnabled(bool enabled) override { closeEnabled_ = enabled; }
     bool isOpen() const override { return open_; }
     WindowInput takeInput() override;
+    void setAxis(const WindowAxis& axis) override { axis_ = axis; }
+
+    // The x axis of the plot in the image; none before graf drew one.
+    const std::optional<WindowAxis>& axis() const { return axis_; }
 
     // The off-screen image, with every drawing call so far in it.
     const QImage& image();
@@ -93,6 +140,7 @@ private:
     bool closeEnabled_ = true;
     bool open_ = true;
     std::vector<WindowInput> inputs_;
+    std::optional<WindowAxis> axis_;
 };
 
 class QtWindowBackend final : public WindowBackend {
@@ -109,10 +157,18 @@ public:
     // Windows alive now, oldest first (for screenshots and tests).
     const std::vector<QtBackendWindow*>& windows() const { return live_; }
 
+    // Who hears the user's zoom, keys and menu; null: nobody.
+    void setListener(ScreenWindowListener* listener) { listener_ = listener; }
+    ScreenWindowListener* listener() const { return listener_; }
+    // A drag over a window is in progress (a re-plot would end it).
+    bool dragging() const;
+
 private:
     friend class QtBackendWindow;
     friend class QtScreenWidget;
     std::vector<QtBackendWindow*> live_;
+    ScreenWindowListener* listener_ = nullptr;
+    bool activateNext_ = false; // the window just destroyed was the active one
     long long paints_ = 0;
     std::string error_;
 };

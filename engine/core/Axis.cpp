@@ -640,6 +640,7 @@ void graf(float xa, float xe, float xorg, float xstep, float ya, float ye, float
     drawSide(st, a.axis[1], y, a.modeRightY);
 
     drawFrame(st);
+    devaxs();
 }
 
 void endgrf()

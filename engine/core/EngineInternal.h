@@ -95,6 +95,8 @@ void devchr(int code, float x, float y, float width, const CharParams& p);
 void devfnt(const char* name, float height, int refHeight, bool select);
 void devvlt(const std::uint32_t* table);
 void devbox(float left, float top, float right, float bottom);
+// The axis system graf has just fixed (st.map), for the device to note.
+void devaxs();
 // Converts a batch of plot-unit vectors to device coordinates in place,
 // counts them and hands them to the device in one call.
 void sendVectors(DevVec* v, int n);

@@ -113,6 +113,10 @@ public:
     // Window update (sendbf/winupd): screen only.
     virtual void update(EngineState&) { }
 
+    // graf has fixed the mapping of a new axis system (st.map); the screen
+    // hands its x axis in pixels to the window.
+    virtual void axisSystem(EngineState&) { }
+
     // Window fonts (winfnt): makes the named font of pixelHeight pixels at
     // angleDegrees the current one and fills widths[i] with the advance of
     // the code 32 + i in tenths of a pixel. False when the device cannot

@@ -211,4 +211,11 @@ void devbox(float left, float top, float right, float bottom)
     st.device->box(st, rnd(left * s), rnd(top * s), rnd(right * s), rnd(bottom * s));
 }
 
+void devaxs()
+{
+    EngineState& st = engineState();
+    if (!active(st)) return;
+    st.device->axisSystem(st);
+}
+
 } // namespace zedozo

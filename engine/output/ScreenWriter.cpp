@@ -366,6 +366,26 @@ public:
         if (s.window) s.window->fillRect(0, 0, s.window->imageWidth(), s.window->imageHeight(), resolveColour(d, 0));
     }
 
+    // The pixels of the x axis as the frame was drawn (the same rounding as
+    // every vector), so that the window can map its pointer back to time.
+    void axisSystem(EngineState& st) override
+    {
+        if (!g_driver || st.map.xLog) return;
+        BackendWindow* w = currentWindow(*g_driver);
+        if (!w) return;
+        const float s = st.cycle.devscl;
+        auto pixel = [s](int plotUnits) { return static_cast<int>(static_cast<float>(plotUnits) * s + 0.5f); };
+        const int left = st.axis.posX, bottom = st.axis.posY;
+        WindowAxis axis;
+        axis.left = pixel(left);
+        axis.right = pixel(left + st.axis.lenX - 1);
+        axis.top = pixel(bottom - st.axis.lenY + 1);
+        axis.bottom = pixel(bottom);
+        axis.from = st.map.xa;
+        axis.to = st.map.xe;
+        w->setAxis(axis);
+    }
+
     // The window update of sendbf/winupd: show what is drawn so far and let
     // the waiting events of the thread run.
     void update(EngineState&) override

@@ -35,6 +35,16 @@ struct WindowFontRequest {
     bool italic = false;
 };
 
+// The x axis of the axis system last drawn into a window's image, in its
+// pixels: column `left` shows the axis value `from` and column `right` the
+// value `to`, linearly in between; the axis system spans rows `top` to
+// `bottom`. The desktop maps the pointer to axis values with it (zoom).
+struct WindowAxis {
+    int left = 0, right = 0;
+    int top = 0, bottom = 0;
+    double from = 0.0, to = 0.0;
+};
+
 // One top-level window with its off-screen image. Destroying the object
 // destroys the window. All drawing goes into the image; present() copies it
 // into the window, and the window repaints itself from the image.
@@ -84,6 +94,10 @@ public:
     virtual bool isOpen() const = 0;
     // The oldest right click, Return or Escape on the window not taken yet.
     virtual WindowInput takeInput() = 0;
+
+    // An axis system with a linear x axis was drawn into the image (graf);
+    // a backend without pointer input may ignore it.
+    virtual void setAxis(const WindowAxis& /*axis*/) { }
 };
 
 class WindowBackend {

@@ -1,0 +1,475 @@
+// The screen window as a desktop user meets it, on the real plot sequence
+// and the Qt window under the offscreen platform: re-created windows leave
+// the keyboard focus where it is, the file dialog's hint shows in full, and
+// the zoom: a drag over the time axis (its pixels read from the picture),
+// the wheel, the arrows, Escape, a growing file followed, a zoomed PDF read
+// back with pdftotext, and the right-click menu's axis styles.
+
+#include "app/forms/QtWindowBackend.h"
+#include "desktop/DesktopSupport.h"
+#include "dialogs/FileSelect.h"
+#include "dialogs/Stats.h"
+#include "engine/TestSeams.h"
+#include "engine/output/ScreenWriter.h"
+#include "plotjob/PlotSequence.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace quorva;
+
+namespace {
+
+// One day from 00:00:00 at one sample every 5 s, a burst at 10:36.
+constexpr double kSampleHours = 5.0 / 3600.0;
+std::string dayText(double startHours, double endHours)
+{
+    std::string text = "Tervasol light curve KORB 2026-12-06 calibrated [SFU]\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
+    char line[96];
+    for (long i = std::lround(startHours / kSampleHours); i * kSampleHours < endHours; ++i) {
+        const double t = i * kSampleHours, b = t > 10.6 ? 1200.0 * std::exp(-(t - 10.6) * 30.0) : 0.0;
+        std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", t, 20 + b, 35 + 1.5 * b, 58 + 0.5 * b);
+        text += line;
+    }
+    return text;
+}
+
+// The axis frame as the picture shows it: the columns and rows of the
+// black lines that run most of the way along the axis system, inside the
+// page border (which runs all the way).
+struct Frame {
+    int left = -1, right = -1, top = -1, bottom = -1;
+};
+Frame frameOf(const QImage& image)
+{
+    auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; };
+    auto longestRun = [&](int n, auto at) {
+        int best = 0, run = 0;
+        for (int i = 0; i < n; ++i) best = std::max(best, run = at(i) ? run + 1 : 0);
+        return best;
+    };
+    Frame f;
+    const int w = image.width(), h = image.height();
+    for (int x = 0; x < w; ++x) {
+        const int run = longestRun(h, [&](int y) { return black(x, y); });
+        if (run > h / 2 && run < h * 9 / 10) (f.left < 0 ? f.left : f.right) = x;
+    }
+    for (int y = 0; y < h; ++y) {
+        const int run = longestRun(w, [&](int x) { return black(x, y); });
+        if (run > w / 2 && run < w * 9 / 10) (f.top < 0 ? f.top : f.bottom) = y;
+    }
+    return f;
+}
+
+class ScreenWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        zedozo::resetScreenForTests();
+        zedozo::resetEngineForTests();
+        backend = std::make_unique<zedozo::QtWindowBackend>();
+        scope = std::make_unique<zedozo::WindowBackendScope>(backend.get());
+        root = tmp.path();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        scope.reset(), backend.reset();
+        zedozo::resetScreenForTests();
+        zedozo::resetEngineForTests();
+    }
+    // A main window on `config` with the real plot sequence, `file` (in the
+    // temporary folder) chosen in the file dialog and plotted.
+    void openAndPlot(const std::string& config, const QString& file)
+    {
+        writeFile(
+            root + "/Quorva.cfg", "[path]=" + root.toStdString() + "\n[output]=" + root.toStdString() + "/\n" + config);
+        form
+            = std::make_unique<TForm1>(options(root + "/Quorva.cfg", [this](PlotDescription& d, const PlotGeometry& g) {
+                  quorva::plot(d, g);
+                  ++plots;
+              }));
+        form->show();
+        form->Button2Click();
+        TForm2& dialog = form->form2();
+        dialog.ComboBox1->setCurrentIndex(file.contains(QLatin1String("SFU")) ? 0 : 1);
+        dialog.ComboBox1Change();
+        ASSERT_TRUE(dialog.clickFile(file) && zedozo::screenWindow(1));
+    }
+    zedozo::QtBackendWindow* window() const { return static_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1)); }
+    QWidget* screen() const { return window()->widget(); }
+    const PlotDescription& plotted() { return form->rePlot().description(); }
+    // Waits for the re-plot that the screen window's input asked for.
+    void awaitPlot(int before)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return plots > before; }, 3000)) << "no re-plot";
+    }
+    // The pixel column of a time on the axis of the picture now shown, and
+    // the time one pixel is worth there: from the frame in the picture and
+    // the axis ends of the plot.
+    double pixelOf(double hours)
+    {
+        const Frame f = frameOf(window()->image());
+        const PlotDescription& d = plotted();
+        return f.left + (hours - d.xFrom) / (d.xTo - d.xFrom) * (f.right - f.left);
+    }
+    double pixelHours()
+    {
+        const Frame f = frameOf(window()->image());
+        return (plotted().xTo - plotted().xFrom) / (f.right - f.left);
+    }
+    int middleRow()
+    {
+        const Frame f = frameOf(window()->image());
+        return (f.top + f.bottom) / 2;
+    }
+    void drag(double fromHours, double toHours)
+    {
+        const int y = middleRow(), before = plots;
+        const QPoint a(std::lround(pixelOf(fromHours)), y), b(std::lround(pixelOf(toHours)), y);
+        QTest::mousePress(screen(), Qt::LeftButton, {}, a);
+        QTest::mouseMove(screen(), (a + b) / 2);
+        QTest::mouseMove(screen(), b);
+        QTest::mouseRelease(screen(), Qt::LeftButton, {}, b);
+        awaitPlot(before);
+    }
+    void key(Qt::Key k)
+    {
+        const int before = plots;
+        QTest::keyClick(screen(), k);
+        awaitPlot(before);
+    }
+    // Samples of the file from `from` to `to` (both included).
+    static int samplesWithin(double first, double newest, double from, double to)
+    {
+        int n = 0;
+        for (long i = std::lround(first / kSampleHours); i * kSampleHours <= newest + 1e-9; ++i)
+            n += i * kSampleHours >= from && i * kSampleHours <= to;
+        return n;
+    }
+
+    QTemporaryDir tmp;
+    QString root;
+    std::unique_ptr<zedozo::QtWindowBackend> backend;
+    std::unique_ptr<zedozo::WindowBackendScope> scope;
+    std::unique_ptr<TForm1> form;
+    int plots = 0;
+};
+
+// Auto-plot every second re-creates the screen window; the main window keeps
+// the keyboard focus meanwhile: a field being typed in takes every key, and
+// the open "Plot Size" list stays open. A click on the screen window still
+// gives it the focus.
+TEST_F(ScreenWindow, ReCreatedWindowsLeaveTheFocusWhereItIs)
+{
+    writeFile(root + "/LC20261206_SFU.txt", qtest::lightCurveText(2000, 10.0));
+    openAndPlot("[size]=0\n[update]=1\n", "LC20261206_SFU.txt");
+    form->form2().hide();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QLineEdit* field = form->CSpinEdit1->findChild<QLineEdit*>();
+    form->CSpinEdit1->setFocus();
+    form->Button3Click(); // "Run" at 1 s
+    for (int i = 0; i < 3; ++i) {
+        const int before = plots;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return plots > before; }, 3000));
+        EXPECT_EQ(QApplication::activeWindow(), form.get());
+        EXPECT_EQ(QApplication::focusWidget(), form->CSpinEdit1);
+        // Typed where the keyboard is; a leading zero keeps the interval.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_0);
+        EXPECT_EQ(field->text(), "01");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        EXPECT_EQ(field->text(), "1");
+    }
+
+    form->ComboBox1->setFocus();
+    form->ComboBox1->showPopup();
+    QWidget* list = form->ComboBox1->view()->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    for (int i = 0; i < 3; ++i) {
+        const int before = plots;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return plots > before; }, 3000));
+        EXPECT_TRUE(list->isVisible()) << "the open list survives re-plot " << i;
+    }
+    form->ComboBox1->hidePopup();
+    form->Button3Click(); // "Stop"
+
+    // The window is on top and takes the focus when the user clicks it.
+    QWidget* screen = window()->widget();
+    EXPECT_TRUE(screen->isVisible());
+    QTest::mouseClick(screen, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(screen));
+}
+
+// In both modes of the file dialog no visible control covers another
+// (lists may share their edge pixel), and every label has room for its
+// whole text, the hint "Select Directory for Output" included.
+TEST_F(ScreenWindow, FileDialogHintShowsInFullInEitherMode)
+{
+    TForm2 dialog(root.toStdString(), root.toStdString(), {}, {});
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (int mode : {1, 0}) {
+        dialog.ComboBox2->setCurrentIndex(mode);
+        dialog.ComboBox2Change();
+        EXPECT_TRUE(dialog.Label3->isVisible());
+        const QList<QWidget*> shown = [&] {
+            QList<QWidget*> list;
+            for (QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (w->isVisible()) list << w;
+            return list;
+        }();
+        for (QWidget* w : shown) {
+            const std::string where = std::to_string(mode) + ": " + w->metaObject()->className() + " at "
+                + std::to_string(w->x()) + "," + std::to_string(w->y());
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                const int flags = Qt::AlignLeft | Qt::AlignTop | (l->wordWrap() ? Qt::TextWordWrap : 0);
+                const QRect need = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
+                EXPECT_TRUE(l->contentsRect().contains(need)) << where << ": " << l->text().toStdString();
+            }
+            for (QWidget* other : shown) {
+                const QRect both = w->geometry() & other->geometry();
+                // The hint lies under the file list, which hides it in input mode.
+                const bool hintUnderList = (w == dialog.Label3 && other == dialog.FileListBox1)
+                    || (w == dialog.FileListBox1 && other == dialog.Label3);
+                EXPECT_FALSE(other != w && !hintUnderList && both.width() > 1 && both.height() > 1)
+                    << where << " covers " << other->metaObject()->className() << " at " << other->x() << ","
+                    << other->y();
+            }
+            EXPECT_TRUE(dialog.rect().contains(w->geometry())) << where;
+        }
+    }
+}
+
+// A drag from the pixel of 10:30 to the pixel of 10:45 on a plotted day
+// zooms to that window within a pixel; the statistics and the window title
+// name it; the wheel zooms around the pointer, the arrows pan by half the
+// window, a narrow drag is a click, and Escape shows the whole day again.
+TEST_F(ScreenWindow, DragWheelArrowsAndEscape)
+{
+    writeFile(root + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
+    openAndPlot("[size]=2\n", "LC20261206_SFU.txt");
+    const Frame whole = frameOf(window()->image());
+    ASSERT_TRUE(whole.left > 0 && whole.right > whole.left + 400 && whole.bottom > whole.top + 300)
+        << whole.left << " " << whole.right << " " << whole.top << " " << whole.bottom;
+    EXPECT_TRUE(plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
+    const double pixel = pixelHours();
+
+    // A click and a drag of 4 pixels change nothing.
+    const int y = middleRow(), x = std::lround(pixelOf(10.5));
+    QTest::mouseClick(screen(), Qt::LeftButton, {}, QPoint(x, y));
+    QTest::mousePress(screen(), Qt::LeftButton, {}, QPoint(x, y));
+    QTest::mouseRelease(screen(), Qt::LeftButton, {}, QPoint(x + 4, y));
+    QTest::qWait(100);
+    EXPECT_EQ(plots, 1);
+    EXPECT_FALSE(form->zoom().active());
+
+    drag(10.5, 10.75);
+    const Zoom& zoom = form->zoom();
+    ASSERT_TRUE(zoom.active() && !zoom.following());
+    EXPECT_NEAR(zoom.from(0), 10.5, pixel);
+    EXPECT_NEAR(zoom.to(0), 10.75, pixel);
+    // The plot is the window's: its axis, its samples, its values.
+    EXPECT_FLOAT_EQ(plotted().xFrom, float(zoom.from(0)));
+    EXPECT_FLOAT_EQ(plotted().xTo, float(zoom.to(0)));
+    const int kept = samplesWithin(0.0, 24.0, zoom.from(0), zoom.to(0));
+    EXPECT_EQ(plotted().pointCount, kept);
+    const TForm3& stats = form->form3();
+    EXPECT_EQ(stats.EditCounts->text(), QString::number(kept));
+    const double firstKept = std::ceil(zoom.from(0) / kSampleHours - 1e-6) * kSampleHours;
+    EXPECT_EQ(stats.EditTmin->text(), QString::asprintf("%6.2f UT", firstKept));
+    const QString windowLine = stats.LabelWindow->text();
+    EXPECT_TRUE(QRegularExpression("^Window: 10:(29|30):\\d\\d to 10:(44|45):\\d\\d UT$").match(windowLine).hasMatch())
+        << windowLine.toStdString();
+    EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / " + windowLine.mid(8));
+    // The drag's click gave the window the keyboard; its successor has it.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(screen()));
+    // Another plot size keeps the window.
+    form->ComboBox1->setCurrentIndex(1);
+    form->ComboBox1Change();
+    EXPECT_TRUE(zoom.active() && plotted().winWidth == 640 && plotted().xFrom == float(zoom.from(0)));
+    EXPECT_NEAR(
+        frameOf(window()->image()).right - frameOf(window()->image()).left, (whole.right - whole.left) * 2 / 3, 2);
+
+    // The wheel: one notch in around 10:40 keeps 10:40 where it was.
+    const double at = 10.0 + 40.0 / 60.0, length = zoom.to(0) - zoom.from(0);
+    const double before = (at - zoom.from(0)) / length;
+    QWheelEvent wheel(QPointF(pixelOf(at), middleRow()), screen()->mapToGlobal(QPointF(pixelOf(at), middleRow())),
+        QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    int n = plots;
+    QApplication::sendEvent(screen(), &wheel);
+    awaitPlot(n);
+    EXPECT_NEAR(zoom.to(0) - zoom.from(0), length * kWheelZoomFactor, 1e-9);
+    EXPECT_NEAR((at - zoom.from(0)) / (zoom.to(0) - zoom.from(0)), before, pixel / length);
+    // Right pans by half the window, Left back.
+    const double from = zoom.from(0), to = zoom.to(0);
+    key(Qt::Key_Right);
+    EXPECT_NEAR(zoom.from(0), from + (to - from) / 2, 1e-9);
+    EXPECT_NEAR(zoom.to(0), to + (to - from) / 2, 1e-9);
+    EXPECT_FLOAT_EQ(plotted().xFrom, float(zoom.from(0)));
+    key(Qt::Key_Left);
+    EXPECT_NEAR(zoom.from(0), from, 1e-9);
+
+    // Escape: the whole day, and the texts of an unzoomed plot.
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(zoom.active());
+    // (The reader counts the title and header lines as points of the file.)
+    EXPECT_TRUE(plotted().xFrom == 0.0f && plotted().xTo == 24.0f && plotted().pointCount == 17280 + 2);
+    EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1");
+    EXPECT_TRUE(stats.LabelWindow->isHidden() && stats.height() == 212);
+    EXPECT_EQ(plotted().fileName, (root + "/Plot_LC20261206_SFU.txt.PNG").toStdString());
+
+    // A double click leaves a zoom too, and another file shows whole.
+    drag(10.5, 10.75);
+    ASSERT_TRUE(zoom.active());
+    n = plots;
+    QTest::mouseDClick(screen(), Qt::LeftButton, {}, QPoint(x, y));
+    awaitPlot(n);
+    EXPECT_FALSE(zoom.active());
+    drag(10.5, 10.75);
+    writeFile(root + "/LC20261207_SFU.txt", dayText(0.0, 24.0));
+    form->form2().refreshFileList();
+    ASSERT_TRUE(form->form2().clickFile("LC20261207_SFU.txt"));
+    EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
+}
+
+// A window dragged up to the end of a file still being written moves with
+// its newest sample at every auto-plot tick, named like `watch --last`.
+TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
+{
+    const QString path = root + "/LC20261206_SFU.txt";
+    writeFile(path, dayText(10.0, 11.0)); // 10:00:00 to 10:59:55, axis 10 to 11
+    openAndPlot("[size]=2\n[update]=1\n", "LC20261206_SFU.txt");
+    // Auto-plot at 1 s waits while the user drags, however slowly.
+    form->Button3Click(); // "Run"
+    QWidget* held = screen();
+    const int y = middleRow(), before = plots;
+    QTest::mousePress(held, Qt::LeftButton, {}, QPoint(std::lround(pixelOf(10.0 + 50.0 / 60.0)), y));
+    QTest::mouseMove(held, QPoint(std::lround(pixelOf(11.0)), y));
+    QTest::qWait(1600);
+    EXPECT_TRUE(plots == before && screen() == held) << "a re-plot during the drag";
+    QTest::mouseRelease(held, Qt::LeftButton, {}, QPoint(std::lround(pixelOf(11.0)), y));
+    awaitPlot(before);
+    form->Button3Click(); // "Stop"
+    const Zoom& zoom = form->zoom();
+    ASSERT_TRUE(zoom.active() && zoom.following());
+    EXPECT_EQ(zoom.window().lastText, "10");
+    EXPECT_EQ(plotted().fileName, (root + "/Plot_LC20261206_SFU.txt_last10.PNG").toStdString());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QByteArray::fromStdString(dayText(11.0, 11.0 + 20.0 / 60.0).substr(84)));
+    file.close();
+    const int grown = plots;
+    form->Button3Click(); // "Run"
+    awaitPlot(grown);
+    form->Button3Click();
+    const double newest = 11.0 + 20.0 / 60.0 - kSampleHours;
+    EXPECT_NEAR(plotted().xTo, newest, 1e-5);
+    EXPECT_NEAR(plotted().xFrom, newest - 10.0 / 60.0, 1e-5);
+    EXPECT_EQ(plotted().pointCount, samplesWithin(10.0, newest, newest - 10.0 / 60.0 - 1e-6, newest)); // both ends kept
+    EXPECT_EQ(form->form3().LabelWindow->text(), "Window: 11:09:55 to 11:19:55 UT (last 10 minutes)");
+    EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / 11:09:55 to 11:19:55 UT (last 10 minutes)");
+}
+
+// A zoomed view sent to PDF is written under the window's name, as the
+// command line names it, and pdftotext reads the window's times on its
+// axis, not those of the whole day.
+TEST_F(ScreenWindow, AZoomedPdfCarriesTheWindow)
+{
+    writeFile(root + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
+    openAndPlot("[size]=2\n", "LC20261206_SFU.txt");
+    const double pixel = pixelHours();
+    drag(10.5, 10.75);
+    form->RadioButton2->setChecked(true); // PDF
+    form->Button1->click();
+    const QStringList pdfs = QDir(root).entryList({"Plot_*.PDF"});
+    ASSERT_EQ(pdfs.size(), 1) << pdfs.join(' ').toStdString();
+    const QRegularExpressionMatch m
+        = QRegularExpression("^Plot_LC20261206_SFU\\.txt_(\\d\\d)(\\d\\d)(\\d\\d)-(\\d\\d)(\\d\\d)(\\d\\d)\\.PDF$")
+              .match(pdfs[0]);
+    ASSERT_TRUE(m.hasMatch()) << pdfs[0].toStdString();
+    auto hours = [&](int i) {
+        return m.captured(i).toInt() + m.captured(i + 1).toInt() / 60.0 + m.captured(i + 2).toInt() / 3600.0;
+    };
+    EXPECT_NEAR(hours(1), 10.5, pixel);
+    EXPECT_NEAR(hours(4), 10.75, pixel);
+    const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (root + "/" + pdfs[0]).toStdString(), "-"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* label : {"10.5", "10.6", "10.7"}) EXPECT_NE(text.out.find(label), std::string::npos) << label;
+    for (const char* label : {"2.4", "4.8", "21.6"}) EXPECT_EQ(text.out.find(label), std::string::npos) << label;
+    EXPECT_NE(text.out.find("LC20261206_SFU.txt:r= 45.00MHz"), std::string::npos) << text.out;
+}
+
+// The right-click menu's check marks and the Quorva.cfg keys choose the
+// axis style of every following plot; "Whole file" leaves a zoom.
+TEST_F(ScreenWindow, MenuAndConfigurationChooseTheAxisStyle)
+{
+    writeFile(root + "/LC20261206_SFU.txt", dayText(10.0, 11.0));
+    openAndPlot("[size]=0\n", "LC20261206_SFU.txt");
+    EXPECT_EQ(plotted().axisStyle, AxisStyle::Classic);
+    auto menu = [&]() -> QMenu* {
+        QTest::mouseClick(screen(), Qt::RightButton, {}, QPoint(30, 30));
+        QMenu* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        EXPECT_TRUE(m && QTest::qWaitForWindowExposed(m));
+        return m;
+    };
+    auto choose = [&](const char* text) {
+        QMenu* m = menu();
+        ASSERT_TRUE(m);
+        QAction* action = nullptr;
+        for (QAction* a : m->actions())
+            if (a->text() == QLatin1String(text)) action = a;
+        ASSERT_TRUE(action && action->isEnabled()) << text;
+        const int before = plots;
+        QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(action).center());
+        awaitPlot(before);
+    };
+    auto checks = [&] {
+        QMenu* m = menu();
+        QString state;
+        for (QAction* a : m->actions())
+            if (!a->isSeparator())
+                state += a->text() + (a->isCheckable() ? (a->isChecked() ? "[x]" : "[ ]") : "")
+                    + (a->isEnabled() ? "" : "(off)") + ";";
+        m->close();
+        return state.toStdString();
+    };
+    EXPECT_EQ(checks(), "Whole file(off);Readable axes[ ];Logarithmic y axis[ ];");
+    choose("Readable axes");
+    EXPECT_EQ(plotted().axisStyle, AxisStyle::Readable);
+    choose("Logarithmic y axis");
+    EXPECT_EQ(plotted().axisStyle, AxisStyle::ReadableLog);
+    EXPECT_EQ(checks(), "Whole file(off);Readable axes[x];Logarithmic y axis[x];");
+    // Into a file as well, until it is changed.
+    form->RadioButton4->setChecked(true); // PNG
+    form->Button1->click();
+    EXPECT_EQ(plotted().axisStyle, AxisStyle::ReadableLog);
+    form->RadioButton1->setChecked(true);
+    choose("Readable axes"); // off: the logarithmic axis goes with it
+    EXPECT_EQ(plotted().axisStyle, AxisStyle::Classic);
+    EXPECT_EQ(checks(), "Whole file(off);Readable axes[ ];Logarithmic y axis[ ];");
+    drag(10.25, 10.5);
+    EXPECT_EQ(checks(), "Whole file;Readable axes[ ];Logarithmic y axis[ ];");
+    choose("Whole file");
+    EXPECT_FALSE(form->zoom().active());
+
+    // The configuration sets the state at start.
+    for (const auto& [config, style] : std::vector<std::pair<std::string, AxisStyle>> {
+             {"[axes]=readable\n", AxisStyle::Readable}, {"[log]=1\n", AxisStyle::ReadableLog},
+             {"[axes]=classic\n[log]=0\n", AxisStyle::Classic}, {"[AXES]=readable\n", AxisStyle::Classic}}) {
+        form.reset();
+        openAndPlot(config, "LC20261206_SFU.txt");
+        EXPECT_EQ(plotted().axisStyle, style) << config;
+    }
+}
+
+} // namespace
