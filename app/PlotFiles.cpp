@@ -1,7 +1,7 @@
 #include "app/PlotFiles.h"
 
 #include "app/Configuration.h"
-#include "engine/core/EngineState.h"
+#include "engine/Engine.h"
 #include "lightcurve/FileNames.h"
 #include "plotjob/PlotSequence.h"
 
@@ -15,17 +15,6 @@
 #include <string_view>
 
 namespace quorva {
-namespace {
-
-std::string failureReason(const zedozo::EngineFailure& f)
-{
-    if (!f.reason.empty()) return f.reason;
-    if (!f.text.empty()) return f.text;
-    return "warning " + std::to_string(f.warning);
-}
-
-} // namespace
-
 void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
 {
     if (outputGiven && sizeGiven) return;
@@ -158,12 +147,12 @@ FilePlotter::Outcome FilePlotter::draw()
     // stderr: the engine's own console lines of the steps before the
     // sequence switches them off (a plot file that cannot be opened at
     // disini) stay out of it.
-    zedozo::engineState().warn.warnOn = false;
+    zedozo::setWarnings(false);
     plot(d, rePlot_.geometry());
     const zedozo::EngineFailure& f = zedozo::lastFailure();
     if (f.failed()) {
         o.status = Outcome::Failed;
-        o.message = "cannot write " + d.fileName + ": " + failureReason(f);
+        o.message = "cannot write " + d.fileName + ": " + zedozo::failureText(f);
         return o;
     }
     o.status = Outcome::Plotted;

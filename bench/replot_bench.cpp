@@ -8,7 +8,6 @@
 #include "app/RePlot.h"
 #include "bench/BenchFiles.h"
 #include "engine/TestSeams.h"
-#include "engine/core/EngineState.h"
 #include "engine/output/PdfWriter.h"
 #include "plotjob/PlotSequence.h"
 

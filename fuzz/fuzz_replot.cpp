@@ -8,7 +8,7 @@
 
 #include "app/AutoPlot.h"
 #include "app/RePlot.h"
-#include "engine/core/EngineState.h"
+#include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
 
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "dialogs/Widgets.h"
-#include "engine/core/EngineState.h"
+#include "engine/Engine.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -45,11 +45,9 @@ DesktopSize screenDesktop()
 
 std::string plotFailureMessage(const zedozo::EngineFailure& failure)
 {
-    std::string detail = failure.reason.empty() ? failure.text : failure.reason;
-    if (!failure.fileName.empty())
-        return "cannot write " + failure.fileName + (detail.empty() ? std::string() : ": " + detail);
+    if (!failure.fileName.empty()) return "cannot write " + failure.fileName + ": " + zedozo::failureText(failure);
     if (!failure.reason.empty() && !failure.text.empty()) return failure.text + ": " + failure.reason;
-    return detail.empty() ? std::string("the plot could not be made") : detail;
+    return zedozo::failureText(failure);
 }
 
 TForm1::TForm1(Options options)

@@ -4,7 +4,7 @@
 // and endgrf.
 #include "engine/core/AxisInternal.h"
 
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 

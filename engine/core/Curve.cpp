@@ -1,8 +1,7 @@
 // Drawing core: pen with line shift, the 100-point polyline buffer with
 // Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv and curve.
-#include "engine/TestSeams.h"
 #include "engine/core/AxisInternal.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 
 #include <algorithm>

@@ -11,6 +11,18 @@
 
 namespace zedozo {
 
+// ---- test seams -------------------------------------------------------------
+// Discard the engine record (closing any open file without renaming it) so
+// that the next call starts from a fresh one.                 EngineState.cpp
+void resetEngineForTests();
+// Fixes the user-to-plot mapping and clip rectangle as graf does for a
+// linear axis system at (xp, yp) with lengths (nx, ny), and sets level 2.
+//                                                                 Curve.cpp
+void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny);
+// The next buffer flush of the open plot file fails as if the disk were
+// full (nothing happens when no plot file was made yet).          Cycle.cpp
+void failNextPlotFileFlushForTests();
+
 // ---- levels ---------------------------------------------------------------
 // Strict check: stores the routine name; returns the record when the level
 // lies in [lo, hi], otherwise raises warning 3 with the level and returns

@@ -11,6 +11,7 @@
 // colours, curve settings, polyline buffer, clip window, user-to-plot
 // mapping.
 
+#include "engine/Engine.h"
 #include "engine/core/AxisState.h"
 #include "engine/core/TextState.h"
 #include "engine/core/TitleState.h"
@@ -136,15 +137,6 @@ struct UserMapping {
     int clipRect[4] = {0, 0, 2969, 2099}; // left, top, right, bottom
 };
 
-// What went wrong in the last cycle, for the caller to ask after disfin.
-struct EngineFailure {
-    int warning = 0;      // 0: no failure
-    std::string text;     // warning text
-    std::string fileName; // plot file concerned (may be empty)
-    std::string reason;   // the system's reason (may be empty)
-    bool failed() const { return warning != 0; }
-};
-
 struct EngineState {
     int level = 0;
     WarningState warn;
@@ -169,8 +161,5 @@ struct EngineState {
 
 // The record, created on first use.
 EngineState& engineState();
-
-// The failure of the last cycle (warning 0 when it succeeded).
-const EngineFailure& lastFailure();
 
 } // namespace zedozo

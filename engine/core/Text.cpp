@@ -2,7 +2,7 @@
 // (stroke, PostScript or screen font), measuring and drawing strings.
 #include "engine/core/Text.h"
 
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/PsFontMetrics.h"
 #include "engine/core/StrokeFontData.h"

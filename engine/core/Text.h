@@ -51,9 +51,4 @@ void drawText(std::string_view text, int nx, int ny, int angle, int height);
 // the pen position and moves the pen by its advance.
 void drawChar(int code);
 
-// Code of the hardware fonts' character set (WinAnsi) for an engine
-// character code: codes below 127 unchanged, the accented letters 127..186
-// mapped, everything else a blank.
-int winAnsiCode(int engineCode);
-
 } // namespace zedozo

@@ -1,6 +1,6 @@
 // Levels, keyword matching, range checks, numbered warnings, errmod and the
 // end-of-run banner.
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 
 #include <cctype>

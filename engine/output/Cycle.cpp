@@ -1,7 +1,6 @@
 // The output cycle: metafl, window, setfil, filmod, winmod, disini, disfin,
 // erase, sendbf, winupd, and the existing-file policy chkfil.
-#include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/output/OutputFile.h"
 

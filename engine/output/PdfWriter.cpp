@@ -11,7 +11,6 @@
 // thread.
 #include "engine/output/PdfWriter.h"
 
-#include "engine/TestSeams.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 #include "engine/output/Deflate.h"

@@ -4,7 +4,6 @@
 // the window modes of disfin.
 #include "engine/output/ScreenWriter.h"
 
-#include "engine/TestSeams.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/output/Device.h"
 
@@ -457,11 +456,6 @@ void setWindowBackend(WindowBackend* backend)
         destroyAllWindows(*g_driver);
     }
     g_backend = backend;
-}
-
-WindowBackend* windowBackend()
-{
-    return g_backend;
 }
 
 WindowBackendScope::WindowBackendScope(WindowBackend* backend) : previous_(g_backend)

@@ -11,8 +11,7 @@
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/Engine.h"
 #include "plotjob/PlotSequence.h"
 
 #include <QAbstractItemView>

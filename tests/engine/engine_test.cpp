@@ -4,7 +4,7 @@
 // clip rectangle, and curves (clip cut, thickness passes, 100-point
 // batches, the colour-change flush) through a recording device.
 
-#include "engine/core/AxisInternal.h"
+#include "engine/TestSeams.h"
 #include "support/Recorder.h"
 
 #include <cmath>

@@ -7,7 +7,6 @@
 
 #include "app/RePlot.h"
 #include "engine/TestSeams.h"
-#include "engine/core/EngineState.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Formats.h"
 #include "support/Golden.h"

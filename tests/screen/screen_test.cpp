@@ -8,9 +8,7 @@
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/core/EngineState.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/Engine.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Golden.h"
 

@@ -3,8 +3,7 @@
 // fresh engine, a reproducible clock and a scratch working folder.
 
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/core/EngineInternal.h"
+#include "engine/Engine.h"
 #include "support/Support.h"
 
 #include <memory>
