@@ -66,11 +66,7 @@ void customText(std::string_view text);
 void errorPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void errorVPrintf(const char* fmt, std::va_list ap);
 
-// A failure that leaves no page: raises the warning (number with its table
-// text, or customTextOrEmpty for 101/168..170) with the plot-file name as
-// argument, records it for lastFailure() whatever errmod says, and makes the
-// rest of the cycle draw nothing.
-void raiseFailure(int number, std::string_view customTextOrEmpty, std::string_view reason);
+// A failure that leaves no page: raiseFailure() (Device.h).
 
 // Existing-file policy of the file mode (0 count versions, 1 delete, 2 stop)
 // for a file about to be written. Returns 0 (name possibly replaced by a
@@ -82,11 +78,7 @@ void writeBanner(EngineState& st);
 void closeErrorFile(EngineState& st);
 
 // ---- clock ------------------------------------------------------------------
-struct EngineTime {
-    int year, month, day, hour, minute, second;
-};
-// SOURCE_DATE_EPOCH (UTC) when set, else the local clock.
-EngineTime engineNow();
+// engineNow() (Device.h): SOURCE_DATE_EPOCH (UTC) when set, else the local clock.
 
 // ---- defaults run by disini -------------------------------------------------
 void coreDefaults(EngineState& st);   // warnings, colours, curves; calls the three below
@@ -109,8 +101,7 @@ void devbox(float left, float top, float right, float bottom);
 void sendVectors(DevVec* v, int n);
 // r, g, b of a colour value as the writers see it.
 Rgb colourRgb(const EngineState& st, int colour);
-// Nearest table index of an explicit colour (also used by the raster page).
-int nearestColourIndex(const std::uint32_t* table, int last, int r, int g, int b);
+// nearestColourIndex() (Device.h) finds the table index of an explicit colour.
 
 // ---- drawing core -----------------------------------------------------------
 // Pen services with the current line shift; points go into the polyline

@@ -24,8 +24,6 @@
 
 namespace zedozo {
 
-inline constexpr float kEngineVersion = 9.1f;
-
 // Warning switches, error stream and the last warning (errmod, errmes).
 struct WarningState {
     bool warnOn = true;      // errmod WARN
@@ -55,38 +53,20 @@ struct PageState {
     int originY = 0;
 };
 
-struct WindowRequest {
-    bool given = false;
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-struct DeviceRect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-// Output cycle (metafl ... disfin).
-struct CycleState {
-    int devcode = 0;             // 0: none chosen
-    char devname[5] = "";        // keyword given to metafl, upper case
-    WindowRequest windowRequest; // window()
-    DeviceRect devRect;          // set at disini
-    float devscl = 1.0f;         // device units per plot unit
-    int colourDepth = 8;
-    int bgmode = 0; // 0 dark background, 2 paper
+// Output cycle (metafl ... disfin): what the writer sees (DeviceContext,
+// Device.h) and the core's own part.
+struct CycleState : DeviceContext {
+    char devname[5] = ""; // keyword given to metafl, upper case
     int firstBgmode = -1;
     std::string plotFile;      // current output file name (whole)
     std::string savedPlotFile; // name of the last setfil
     int plotFileStatus = 0;    // 0 no setfil, 1 given not used, 2 saved name in use
     int fileMode = 0;          // filmod: 0 count, 1 delete, 2 break
-    int windowMode = 0;        // winmod 0..5
-    int continueKey = 0;
-    int delay = 10;
     bool fileWritten = false;    // this cycle writes a plot file (banner "Metafile:")
     bool errFileWasOpen = false; // the error file was opened in this cycle (banner "Err-file:")
     long long vectorCount = 0;   // devvec calls in this cycle
     int cycleFinished = 0;
     bool drawNothing = false; // the cycle failed: everything goes to the null device
-    OutputFilePtr out;        // plot file of a file device (made at its first disini)
 };
 
 // Colours (rainbow table, named colours, foreground/background).

@@ -1,7 +1,6 @@
 // Atomic, buffered plot-file output.
 #include "engine/output/OutputFile.h"
 
-#include "engine/output/Device.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -16,11 +15,6 @@ namespace zedozo {
 OutputFile::~OutputFile()
 {
     abandon();
-}
-
-void OutputFileDeleter::operator()(OutputFile* f) const
-{
-    delete f;
 }
 
 bool OutputFile::open(const std::string& finalName)

@@ -4,7 +4,7 @@
 // the window modes of disfin.
 #include "engine/output/ScreenWriter.h"
 
-#include "engine/core/EngineInternal.h"
+#include "engine/output/Device.h"
 #include "engine/output/Device.h"
 
 #include <algorithm>
@@ -176,7 +176,7 @@ class ScreenWriter final : public Device {
 public:
     DeviceFamily family() const override { return DeviceFamily::Screen; }
 
-    bool open(EngineState& st) override
+    bool open(DeviceContext& dc) override
     {
         if (!g_driver) {
             g_driver = new (std::nothrow) ScreenDriver;
@@ -200,12 +200,12 @@ public:
             d.colourModel = bpp > 8 ? TrueColour : bpp == 8 ? Palette129 : bpp == 4 ? Palette16 : NoColours;
         }
         // The paper colour before the engine sends its table.
-        d.table[0] = st.cycle.bgmode == 2 ? 0xFFFFFFu : 0x000000u;
+        d.table[0] = dc.bgmode == 2 ? 0xFFFFFFu : 0x000000u;
         d.penRgb = 0xFFFFFF;
 
-        int slot = slotOf(st.cycle.devcode);
+        int slot = slotOf(dc.devcode);
         int x, y, w, h;
-        const WindowRequest& req = st.cycle.windowRequest;
+        const WindowRequest& req = dc.windowRequest;
         if (req.given) {
             x = req.x;
             y = req.y;
@@ -213,7 +213,7 @@ public:
             h = req.h;
         } else {
             int sw = d.desktop.width, sh = d.desktop.height;
-            int px = st.page.npagx, py = st.page.npagy;
+            int px = dc.npagx, py = dc.npagy;
             if (px > py) {
                 w = sw * 2 / 3;
                 h = rnd(static_cast<double>(w) * py / px);
@@ -266,12 +266,12 @@ public:
         d.clip[1] = 0;
         d.clip[2] = W - 1;
         d.clip[3] = H - 1;
-        st.cycle.devRect = {x, y, W, H};
-        st.cycle.colourDepth = d.desktop.bitsPerPixel;
+        dc.devRect = {x, y, W, H};
+        dc.colourDepth = d.desktop.bitsPerPixel;
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override
+    void vectors(DeviceContext&, const DevVec* v, int n) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -279,7 +279,7 @@ public:
         for (int i = 0; i < n; ++i) linePoint(d, w, static_cast<int>(v[i].x), static_cast<int>(v[i].y), v[i].pen);
     }
 
-    void colour(EngineState&, int value, Rgb) override
+    void colour(DeviceContext&, int value, Rgb) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -289,7 +289,7 @@ public:
         if (BackendWindow* w = currentWindow(d)) w->setColour(d.penRgb);
     }
 
-    void polygon(EngineState&, const DevVec* pts, int n) override
+    void polygon(DeviceContext&, const DevVec* pts, int n) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -302,7 +302,7 @@ public:
         d.polygon.clear();
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override
+    void rect(DeviceContext&, float x1, float y1, float x2, float y2, int value, Rgb) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -315,14 +315,14 @@ public:
         w->fillRect(ix1, iy1, ix2 - ix1 + 1, iy2 - iy1 + 1, resolveColour(d, value));
     }
 
-    void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override
+    void character(DeviceContext& dc, int code, float x, float y, float, const CharParams& p) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
         if (!w || !d.fontSelected) return;
         flushPoints(d);
-        double s = st.cycle.devscl;
+        double s = dc.devscl;
         double xc = x - (p.height + p.vOffset) * p.sinA;
         double yc = y - (p.height + p.vOffset) * p.cosA;
         int X = rnd(xc * s), Y = rnd(yc * s);
@@ -331,7 +331,7 @@ public:
 
     // Window fonts are made and measured by windowFont(), which winfnt asks
     // for the widths it needs; nothing to do here.
-    void font(EngineState&, const char*, float, int, bool) override { }
+    void font(DeviceContext&, const char*, float, int, bool) override { }
 
     bool windowFont(
         std::string_view name, int pixelHeight, int angleDegrees, std::uint16_t widths[kWindowFontCodes]) override
@@ -339,14 +339,14 @@ public:
         return screenWindowFont(name, pixelHeight, angleDegrees, widths) == 0;
     }
 
-    void palette(EngineState&, const std::uint32_t* table) override
+    void palette(DeviceContext&, const std::uint32_t* table) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         for (int i = 0; i < 256; ++i) d.table[i] = table[i] & 0xFFFFFFu;
     }
 
-    void box(EngineState&, int x1, int y1, int x2, int y2) override
+    void box(DeviceContext&, int x1, int y1, int x2, int y2) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -356,7 +356,7 @@ public:
         d.clip[3] = y2;
     }
 
-    void erase(EngineState&) override
+    void erase(DeviceContext&) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -367,7 +367,7 @@ public:
 
     // The window update of sendbf/winupd: show what is drawn so far and let
     // the waiting events of the thread run.
-    void update(EngineState&) override
+    void update(DeviceContext&) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -380,14 +380,14 @@ public:
         if (!painted) present(d);
     }
 
-    void finish(EngineState& st) override
+    void finish(DeviceContext& dc) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
-        int mode = st.cycle.windowMode;
-        int key = st.cycle.continueKey;
-        int delay = st.cycle.delay;
+        int mode = dc.windowMode;
+        int key = dc.continueKey;
+        int delay = dc.delay;
         d.windowMode = mode;
         d.continueKey = key;
         BackendWindow* w = currentWindow(d);
@@ -443,7 +443,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Device> createScreenWriter(EngineState&)
+std::unique_ptr<Device> createScreenWriter()
 {
     return std::make_unique<ScreenWriter>();
 }

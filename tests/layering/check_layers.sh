@@ -35,6 +35,8 @@ report "a test includes an engine-internal header other than engine/TestSeams.h 
         | grep -vE "\"engine/(Engine|TestSeams|output/(WindowBackend|PdfWriter|PngWriter|Deflate|Crc32|RasterPage))\.h\"")"
 report "engine/core includes a writer-side header (only engine/output/Device.h is allowed):" \
     "$(grep -rnE "$inc\"engine/output/" engine/core | grep -v '"engine/output/Device\.h"')"
+report "engine/output includes the engine core (writers get what they need through engine/output/Device.h):" \
+    "$(grep -rnE "$inc\"engine/core/" engine/output)"
 report "LINK_INTERFACE_MULTIPLICITY (a cycle between libraries) in a CMakeLists.txt:" \
     "$(grep -rn --include=CMakeLists.txt --exclude-dir='build*' LINK_INTERFACE_MULTIPLICITY .)"
 exit $status

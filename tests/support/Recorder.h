@@ -30,25 +30,25 @@ class Recorder final : public zedozo::Device {
 public:
     explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) { }
     zedozo::DeviceFamily family() const override { return family_; }
-    bool open(zedozo::EngineState&) override { return true; }
-    void vectors(zedozo::EngineState& st, const zedozo::DevVec* v, int n) override
+    bool open(zedozo::DeviceContext&) override { return true; }
+    void vectors(zedozo::DeviceContext& st, const zedozo::DevVec* v, int n) override
     {
         for (int i = 0; i < n; ++i)
             vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
         ++batches;
     }
-    void colour(zedozo::EngineState&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
-    void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override { }
-    void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override { }
-    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override
+    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
+    void polygon(zedozo::DeviceContext&, const zedozo::DevVec*, int) override { }
+    void rect(zedozo::DeviceContext&, float, float, float, float, int, zedozo::Rgb) override { }
+    void character(zedozo::DeviceContext&, int code, float, float, float, const zedozo::CharParams&) override
     {
         chars.push_back(code);
     }
-    void font(zedozo::EngineState&, const char*, float, int, bool) override { }
-    void palette(zedozo::EngineState&, const std::uint32_t*) override { }
-    void box(zedozo::EngineState&, int, int, int, int) override { }
-    void erase(zedozo::EngineState&) override { }
-    void finish(zedozo::EngineState&) override { }
+    void font(zedozo::DeviceContext&, const char*, float, int, bool) override { }
+    void palette(zedozo::DeviceContext&, const std::uint32_t*) override { }
+    void box(zedozo::DeviceContext&, int, int, int, int) override { }
+    void erase(zedozo::DeviceContext&) override { }
+    void finish(zedozo::DeviceContext&) override { }
 
     void clear() { vecs.clear(), chars.clear(); }
 
@@ -58,9 +58,9 @@ public:
     int batches = 0;
 
 private:
-    static bool swapped(const zedozo::EngineState& st)
+    static bool swapped(const zedozo::DeviceContext& st)
     {
-        return zedozo::familyOf(st.cycle.devcode) == zedozo::DeviceFamily::PostScript && st.page.npagx > st.page.npagy;
+        return zedozo::familyOf(st.devcode) == zedozo::DeviceFamily::PostScript && st.npagx > st.npagy;
     }
     zedozo::DeviceFamily family_;
 };

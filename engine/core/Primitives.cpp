@@ -79,7 +79,7 @@ void sendVectors(DevVec* v, int n)
     st.cycle.vectorCount += n;
     if (!active(st) || n <= 0) return;
     convert(st, v, n);
-    st.device->vectors(st, v, n);
+    st.device->vectors(st.cycle, v, n);
 }
 
 void devvec(float x, float y, int pen)
@@ -94,7 +94,7 @@ void devcol(int colour)
     if (!st.poly.flushing) flushPolyline();
     st.colour.current = colour;
     if (!active(st)) return;
-    st.device->colour(st, colour, colourRgb(st, colour));
+    st.device->colour(st.cycle, colour, colourRgb(st, colour));
 }
 
 void devpol(const float* x, const float* y, int n)
@@ -118,7 +118,7 @@ void devpol(const float* x, const float* y, int n)
     }
     for (int i = 0; i < n; ++i) v[i] = {x[i], y[i], i == 0 ? 3 : 2};
     convert(st, v, n);
-    st.device->polygon(st, v, n);
+    st.device->polygon(st.cycle, v, n);
 }
 
 void devrec(float x1, float y1, float x2, float y2, int colour)
@@ -160,7 +160,7 @@ void devrec(float x1, float y1, float x2, float y2, int colour)
             b2 = (h - y2) * s;
         }
     }
-    st.device->rect(st, a1, b1, a2, b2, colour, colourRgb(st, colour));
+    st.device->rect(st.cycle, a1, b1, a2, b2, colour, colourRgb(st, colour));
 }
 
 void devchr(int code, float x, float y, float width, const CharParams& p)
@@ -168,21 +168,21 @@ void devchr(int code, float x, float y, float width, const CharParams& p)
     EngineState& st = engineState();
     if (familyOf(st.cycle.devcode) == DeviceFamily::Pdf) flushPolyline();
     if (!active(st)) return;
-    st.device->character(st, code, x, y, width, p);
+    st.device->character(st.cycle, code, x, y, width, p);
 }
 
 void devfnt(const char* name, float height, int refHeight, bool select)
 {
     EngineState& st = engineState();
     if (!active(st)) return;
-    st.device->font(st, name, height, refHeight, select);
+    st.device->font(st.cycle, name, height, refHeight, select);
 }
 
 void devvlt(const std::uint32_t* table)
 {
     EngineState& st = engineState();
     if (!active(st)) return;
-    st.device->palette(st, table);
+    st.device->palette(st.cycle, table);
 }
 
 void devbox(float left, float top, float right, float bottom)
@@ -190,7 +190,7 @@ void devbox(float left, float top, float right, float bottom)
     EngineState& st = engineState();
     if (!active(st)) return;
     const float s = st.cycle.devscl;
-    st.device->box(st, rnd(left * s), rnd(top * s), rnd(right * s), rnd(bottom * s));
+    st.device->box(st.cycle, rnd(left * s), rnd(top * s), rnd(right * s), rnd(bottom * s));
 }
 
 } // namespace zedozo

@@ -2,7 +2,6 @@
 // erase, sendbf, winupd, and the existing-file policy chkfil.
 #include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
-#include "engine/output/OutputFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -107,7 +106,7 @@ bool replaceable(const std::string& name)
 struct WriterEntry {
     int first, last; // device codes
     DeviceFamily family;
-    std::unique_ptr<Device> (*create)(EngineState&);
+    std::unique_ptr<Device> (*create)();
 };
 
 constexpr WriterEntry kWriters[] = {
@@ -153,7 +152,7 @@ void computeScale(EngineState& st)
 Device* writerFor(EngineState& st, const WriterEntry& entry)
 {
     std::unique_ptr<Device>& w = st.writers[int(entry.family)];
-    if (!w) w = entry.create(st);
+    if (!w) w = entry.create();
     return w.get();
 }
 
@@ -289,6 +288,8 @@ void disini()
 
     st.page.npagx = int(st.page.limitX / 1.0f + 0.5f);
     st.page.npagy = int(st.page.limitY / 1.0f + 0.5f);
+    c.npagx = st.page.npagx;
+    c.npagy = st.page.npagy;
     st.clip = ClipWindow {0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
 
     if (c.windowRequest.given) {
@@ -304,7 +305,7 @@ void disini()
     if (fam == DeviceFamily::Screen) {
         Device* dev = writerFor(st, *entry);
         st.device = dev;
-        if (dev->open(st)) computeScale(st);
+        if (dev->open(st.cycle)) computeScale(st);
     } else {
         // Plot-file name: a cycle without setfil reuses the last setfil name.
         if (c.plotFileStatus == 1) {
@@ -320,7 +321,7 @@ void disini()
             st.unsupported
                 = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
             st.device = st.unsupported.get();
-            st.device->open(st);
+            st.device->open(st.cycle);
         } else {
             c.fileWritten = true;
             std::string text;
@@ -332,7 +333,7 @@ void disini()
             } else {
                 Device* dev = writerFor(st, *entry);
                 st.device = dev;
-                dev->open(st);
+                dev->open(st.cycle);
             }
         }
     }
@@ -351,7 +352,7 @@ void disfin()
     EngineState& st = *stp;
     CycleState& c = st.cycle;
     flushPolyline();
-    if (st.device && !c.drawNothing) st.device->finish(st);
+    if (st.device && !c.drawNothing) st.device->finish(st.cycle);
     if (c.out && c.out->isOpen()) {
         if (c.drawNothing)
             c.out->abandon();
@@ -368,7 +369,7 @@ void erase()
     EngineState* st = levelCheck(1, 3, "erase");
     if (!st) return;
     flushPolyline();
-    if (st->device && !st->cycle.drawNothing) st->device->erase(*st);
+    if (st->device && !st->cycle.drawNothing) st->device->erase(st->cycle);
 }
 
 void sendbf()
@@ -376,7 +377,7 @@ void sendbf()
     EngineState* st = levelCheck(1, 3, "sendbf");
     if (!st) return;
     flushPolyline();
-    if (st->cycle.devcode < 201 && st->device && !st->cycle.drawNothing) st->device->update(*st);
+    if (st->cycle.devcode < 201 && st->device && !st->cycle.drawNothing) st->device->update(st->cycle);
 }
 
 void winupd()
@@ -384,7 +385,7 @@ void winupd()
     EngineState* st = levelCheck(0, 3, "winupd");
     if (!st) return;
     if (familyOf(st->cycle.devcode) == DeviceFamily::Screen && st->device && !st->cycle.drawNothing)
-        st->device->update(*st);
+        st->device->update(st->cycle);
 }
 
 void failNextPlotFileFlushForTests()
