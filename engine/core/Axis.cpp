@@ -380,8 +380,7 @@ void fixMapping(
     // Curves stay one plot unit inside the axis lines; on pixel devices a
     // further pixel's worth, so that they never touch the frame.
     int margin = -1;
-    const DeviceFamily f = familyOf(st.cycle.devcode);
-    if ((f == DeviceFamily::Screen || f == DeviceFamily::Raster) && st.cycle.devscl > 0.0f)
+    if (deviceKind(st.cycle.devcode).caps.mapping == DeviceCaps::Mapping::Pixels && st.cycle.devscl > 0.0f)
         margin = -1 - static_cast<int>(std::lround(0.99 / double(st.cycle.devscl)));
     m.clipRect[0] = std::max(0, ax.posX - margin);
     m.clipRect[1] = std::max(0, ax.posY - ax.lenY + 1 - margin);

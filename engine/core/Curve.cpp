@@ -200,8 +200,7 @@ void setClipWindow(const ClipWindow& w)
 {
     EngineState& st = engineState();
     st.clip = w;
-    DeviceFamily f = familyOf(st.cycle.devcode);
-    if (st.level >= 1 && (f == DeviceFamily::Screen || f == DeviceFamily::Raster))
+    if (st.level >= 1 && deviceKind(st.cycle.devcode).caps.mapping == DeviceCaps::Mapping::Pixels)
         devbox(w.left, w.top, w.right, w.bottom);
 }
 

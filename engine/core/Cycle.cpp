@@ -101,58 +101,30 @@ bool replaceable(const std::string& name)
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-// The writers this system has, by device code range; every other device
-// runs its cycle on a stand-in that draws nothing.
-struct WriterEntry {
-    int first, last; // device codes
-    DeviceFamily family;
-    std::unique_ptr<Device> (*create)();
-};
-
-constexpr WriterEntry kWriters[] = {
-    {1, 100, DeviceFamily::Screen, createScreenWriter},   // XWIN, XWI1..8, XWND, CONS
-    {501, 504, DeviceFamily::PostScript, createPsWriter}, // POST, PSCL, EPS, PS
-    {511, 511, DeviceFamily::Pdf, createPdfWriter},       // PDF
-    {604, 604, DeviceFamily::Raster, createRasterWriter}, // PNG
-};
-
-const WriterEntry* writerEntry(int code)
-{
-    for (const WriterEntry& w : kWriters)
-        if (code >= w.first && code <= w.last) return &w;
-    return nullptr;
-}
-
 void computeScale(EngineState& st)
 {
     CycleState& c = st.cycle;
     const double nx = st.page.npagx, ny = st.page.npagy;
     const bool landscape = st.page.npagx > st.page.npagy;
-    const DeviceFamily f = familyOf(c.devcode);
+    const DeviceCaps& caps = deviceKind(c.devcode).caps;
     double s = 1.0;
-    if (f == DeviceFamily::Screen || f == DeviceFamily::Raster) {
+    if (caps.mapping == DeviceCaps::Mapping::Pixels) {
         const double w1 = c.devRect.w - 1, h1 = c.devRect.h - 1;
         s = std::min(w1 / nx, h1 / ny);
         s = std::min(s, (landscape ? w1 : h1) / 2969.0);
-    } else if (f == DeviceFamily::PostScript || f == DeviceFamily::Pdf) {
-        double a = 3900.0, b = 5600.0, limit = 2.0;
-        if (f == DeviceFamily::Pdf) {
-            a = 3900.0 * 0.5 * 72.0 / 254.0;
-            b = 5600.0 * 0.5 * 72.0 / 254.0;
-            limit = 72.0 / 254.0;
-        }
+    } else if (caps.mapping == DeviceCaps::Mapping::Paper) {
+        const double a = caps.paperShort, b = caps.paperLong;
         s = landscape ? std::min(b / nx, a / ny) : std::min(a / nx, b / ny);
-        s = std::min(s, limit);
+        s = std::min(s, caps.paperLimit);
     }
     c.devscl = float(s);
 }
 
-// The writer of a device code from kWriters, made on first use and kept
-// per family.
-Device* writerFor(EngineState& st, const WriterEntry& entry)
+// The writer of a device, made on first use and kept for later cycles.
+Device* writerFor(EngineState& st, const DeviceKind& kind)
 {
-    std::unique_ptr<Device>& w = st.writers[int(entry.family)];
-    if (!w) w = entry.create();
+    std::unique_ptr<Device>& w = st.writers[kind.writerSlot];
+    if (!w) w = kind.create();
     return w.get();
 }
 
@@ -283,8 +255,8 @@ void disini()
         std::strcpy(c.devname, "GKSL");
     }
     const int code = c.devcode;
-    const DeviceFamily fam = familyOf(code);
-    c.bgmode = (code == 511 || code == 503 || code == 504 || fam == DeviceFamily::Svg) ? 2 : 0;
+    const DeviceKind& kind = deviceKind(code);
+    c.bgmode = kind.caps.paperBackground ? 2 : 0;
 
     st.page.npagx = int(st.page.limitX / 1.0f + 0.5f);
     st.page.npagy = int(st.page.limitY / 1.0f + 0.5f);
@@ -301,9 +273,8 @@ void disini()
     }
     c.colourDepth = 8;
 
-    const WriterEntry* entry = writerEntry(code);
-    if (fam == DeviceFamily::Screen) {
-        Device* dev = writerFor(st, *entry);
+    if (kind.caps.window) {
+        Device* dev = writerFor(st, kind);
         st.device = dev;
         if (dev->open(st.cycle)) computeScale(st);
     } else {
@@ -317,9 +288,8 @@ void disini()
             c.plotFile = std::string("zedozo.") + extensionOf(code);
         }
         computeScale(st);
-        if (!entry) {
-            st.unsupported
-                = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
+        if (!kind.create) {
+            st.unsupported = createUnsupportedDevice(("Device " + std::string(c.devname) + " is not supported").c_str());
             st.device = st.unsupported.get();
             st.device->open(st.cycle);
         } else {
@@ -331,7 +301,7 @@ void disini()
             } else if (!c.out->open(c.plotFile)) {
                 raiseFailure(36, {}, c.out->error());
             } else {
-                Device* dev = writerFor(st, *entry);
+                Device* dev = writerFor(st, kind);
                 st.device = dev;
                 dev->open(st.cycle);
             }
@@ -342,7 +312,7 @@ void disini()
     coreDefaults(st);
 
     if (c.firstBgmode == -1) c.firstBgmode = c.bgmode;
-    if (fam == DeviceFamily::Screen && c.colourDepth > 8 && c.bgmode != c.firstBgmode) erase();
+    if (kind.caps.window && c.colourDepth > 8 && c.bgmode != c.firstBgmode) erase();
 }
 
 void disfin()
@@ -377,14 +347,15 @@ void sendbf()
     EngineState* st = levelCheck(1, 3, "sendbf");
     if (!st) return;
     flushPolyline();
-    if (st->cycle.devcode < 201 && st->device && !st->cycle.drawNothing) st->device->update(st->cycle);
+    if (deviceKind(st->cycle.devcode).caps.window && st->device && !st->cycle.drawNothing)
+        st->device->update(st->cycle);
 }
 
 void winupd()
 {
     EngineState* st = levelCheck(0, 3, "winupd");
     if (!st) return;
-    if (familyOf(st->cycle.devcode) == DeviceFamily::Screen && st->device && !st->cycle.drawNothing)
+    if (deviceKind(st->cycle.devcode).caps.window && st->device && !st->cycle.drawNothing)
         st->device->update(st->cycle);
 }
 

@@ -131,9 +131,9 @@ struct EngineState {
     TitleState title;
     TextState text;
     Device* device = nullptr; // writer of the current cycle (null: draws nothing)
-    // Writers by DeviceFamily, kept between cycles: the screen window stays
-    // up while a file is plotted, the PDF writer keeps its record.
-    std::unique_ptr<Device> writers[12];
+    // Writers by DeviceKind::writerSlot, kept between cycles: the screen
+    // window stays up while a file is plotted, the PDF writer keeps its record.
+    std::unique_ptr<Device> writers[kWriterSlots];
     std::unique_ptr<Device> unsupported; // stand-in for a device this system does not write
     EngineFailure failure;
     ~EngineState();

@@ -74,7 +74,7 @@ void installComplex(TextState& t)
 
 bool onPostScriptOutput(const EngineState& st)
 {
-    return familyOf(st.cycle.devcode) == DeviceFamily::PostScript;
+    return deviceKind(st.cycle.devcode).caps.hardwareFonts;
 }
 
 // Makes the window font for the current height and angle on the current
@@ -450,8 +450,7 @@ void psfont(std::string_view name)
 void winfnt(std::string_view name)
 {
     EngineState& st = settingsCheck("winfnt");
-    const DeviceFamily family = familyOf(st.cycle.devcode);
-    if (family != DeviceFamily::Screen && st.cycle.devcode != kWmfDevcode) {
+    if (!deviceKind(st.cycle.devcode).caps.windowFonts) {
         customText("Window fonts cannot be used");
         warnPlain(101);
         return;

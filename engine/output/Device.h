@@ -13,8 +13,8 @@
 // drawing nothing (no further calls reach the writer in that cycle, and the
 // plot file is discarded).
 //
-// One writer object per family is created on first use from the output
-// cycle's table of writers by device code range and kept for later cycles
+// One writer object per writer slot is created on first use from the table
+// of devices (deviceKind(), Devices.cpp) and kept for later cycles
 // (st.writers); open() starts each cycle anew.
 
 #include "engine/output/OutputFile.h"
@@ -52,17 +52,43 @@ struct DeviceContext {
     std::unique_ptr<OutputFile> out; // plot file of a file device (made at its first disini)
 };
 
-// Device families by code range: below 101 screen windows, 101-200
-// terminals, 201-300 metafiles, 301-400 Kyocera, 401-500 HPGL, 501-600
-// PostScript family and PDF (511), 601-700 raster images, 701 applet text,
-// 801 SVG.
-enum class DeviceFamily { None, Screen, Terminal, Metafile, Kyocera, Hpgl, PostScript, Pdf, Raster, Applet, Svg };
-DeviceFamily familyOf(int devcode);
+// What a device can do. The core asks this instead of which device it
+// draws to.
+struct DeviceCaps {
+    // How plot units become device units: Pixels (rounded to integers,
+    // origin top-left, the scale fits the page into the window or image,
+    // clipping also through box(), curves kept a pixel off the axis lines),
+    // Paper (unrounded, portrait pages flipped upright, landscape pages with
+    // x and y exchanged, the scale fits the page into paperShort x
+    // paperLong device units and stays at most paperLimit per plot unit),
+    // None (unchanged, scale 1).
+    enum class Mapping { None, Pixels, Paper };
+    Mapping mapping = Mapping::None;
+    double paperShort = 0, paperLong = 0, paperLimit = 0;
+    bool window = false;          // a screen window: no plot file, sendbf/winupd update it
+    bool windowFonts = false;     // winfnt can make fonts on it
+    bool hardwareFonts = false;   // psfont selects the device's own fonts
+    bool oneContentStream = false; // lines, fills and text share one stream in drawing
+                                   // order: pending lines go out first, polygons are paths
+    bool paperBackground = false; // white paper (background mode 2)
+    bool errorFile = false;       // warnings go to the error file, not the console
+};
 
-// One converted vector. Screen and raster: integral pixel coordinates
-// (already rounded, origin top-left). PostScript family and PDF: unrounded
-// device units with the portrait/landscape mapping applied (PostScript
-// rounds in its writer, PDF writes two decimals). pen: 3 move, 2 draw,
+// A device code's capabilities and its writer. create is null for a device
+// this system recognises but does not write; writerSlot numbers the writers
+// (0 .. kWriterSlots - 1), kept from one cycle to the next.      Devices.cpp
+inline constexpr int kWriterSlots = 4;
+struct DeviceKind {
+    DeviceCaps caps;
+    std::unique_ptr<class Device> (*create)() = nullptr;
+    int writerSlot = -1;
+};
+const DeviceKind& deviceKind(int devcode);
+
+// One converted vector. Pixel devices: integral pixel coordinates
+// (already rounded, origin top-left). Paper devices: unrounded device units
+// with the portrait/landscape mapping applied (PostScript rounds in its
+// writer, PDF writes two decimals). pen: 3 move, 2 draw,
 // 5 close and fill (PDF polygons), 9 end path, 0 open, 999 flush/release.
 struct DevVec {
     float x, y;
@@ -105,7 +131,6 @@ int nearestColourIndex(const std::uint32_t* table, int last, int r, int g, int b
 class Device {
 public:
     virtual ~Device() = default;
-    virtual DeviceFamily family() const = 0;
 
     // Device set-up at disini. File devices: dc.devscl is computed and
     // dc.out is open on the plot file before this runs. Screen:
@@ -163,16 +188,13 @@ public:
     virtual void finish(DeviceContext& dc) = 0;
 };
 
-// Writers, one per family; the output cycle (Cycle.cpp) makes them from its
-// table of device code ranges.
+// Writers; deviceKind() names them by device code.
 std::unique_ptr<Device> createPsWriter();     // PsWriter.cpp
 std::unique_ptr<Device> createPdfWriter();    // PdfWriter.cpp
 std::unique_ptr<Device> createRasterWriter(); // RasterPage.cpp
 std::unique_ptr<Device> createScreenWriter(); // ScreenWriter.cpp
-// Draws to nothing: failed cycles and devices this system does not support.
-std::unique_ptr<Device> createNullDevice(DeviceFamily family = DeviceFamily::None); // NullDevice.cpp
 // Draws to nothing; its open() raises warning 101 with the given text and
-// fails, so the cycle runs on without output.
-std::unique_ptr<Device> createUnsupportedDevice(DeviceFamily family, const char* text);
+// fails, so the cycle runs on without output.                 NullDevice.cpp
+std::unique_ptr<Device> createUnsupportedDevice(const char* text);
 
 } // namespace zedozo

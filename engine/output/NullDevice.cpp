@@ -1,7 +1,6 @@
 // A device that draws to nothing: the output of a failed cycle and of the
 // devices this system recognises but does not write.
 #include "engine/output/Device.h"
-#include "engine/output/Device.h"
 
 #include <string>
 
@@ -11,11 +10,9 @@ namespace {
 
 class NullDevice final : public Device {
 public:
-    NullDevice(DeviceFamily family, std::string text) : family_(family), text_(std::move(text)) { }
-    DeviceFamily family() const override { return family_; }
+    explicit NullDevice(std::string text) : text_(std::move(text)) { }
     bool open(DeviceContext&) override
     {
-        if (text_.empty()) return true;
         raiseFailure(101, text_, {});
         return false;
     }
@@ -31,20 +28,14 @@ public:
     void finish(DeviceContext&) override { }
 
 private:
-    DeviceFamily family_;
     std::string text_;
 };
 
 } // namespace
 
-std::unique_ptr<Device> createNullDevice(DeviceFamily family)
+std::unique_ptr<Device> createUnsupportedDevice(const char* text)
 {
-    return std::make_unique<NullDevice>(family, std::string());
-}
-
-std::unique_ptr<Device> createUnsupportedDevice(DeviceFamily family, const char* text)
-{
-    return std::make_unique<NullDevice>(family, text ? text : "Device not supported");
+    return std::make_unique<NullDevice>(text ? text : "Device not supported");
 }
 
 } // namespace zedozo

@@ -213,7 +213,6 @@ class PdfWriter final : public Device {
 public:
     ~PdfWriter() override { discardPending(); }
 
-    DeviceFamily family() const override { return DeviceFamily::Pdf; }
 
     bool open(DeviceContext& dc) override
     {

@@ -103,7 +103,6 @@ inline int rnd(float v)
 
 class PsWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::PostScript; }
 
     bool open(DeviceContext& dc) override
     {

@@ -275,7 +275,6 @@ inline int pixel(float v)
 
 class RasterWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::Raster; }
 
     bool open(DeviceContext& dc) override
     {

@@ -174,7 +174,6 @@ std::string finishTitle(int slotNumber, int mode, int key, int delay)
 
 class ScreenWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::Screen; }
 
     bool open(DeviceContext& dc) override
     {

@@ -100,9 +100,9 @@ TEST(FloatLabel, DigitsRoundingAndBufferLimits)
 class Axes : public EngineTest {
 protected:
     // The plot sequence's settings before graf.
-    void programSettings(const char* device = "EPS", DeviceFamily family = DeviceFamily::PostScript)
+    void programSettings(const char* device = "EPS")
     {
-        openRecorded(device, family);
+        openRecorded(device);
         hwfont();
         height(50);
         axspos(350, 1800);
@@ -151,7 +151,7 @@ TEST_F(Axes, MappingAndClipRectangleOneUnitInsideOrAPixelFurtherIn)
     EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {351, 202, 2548, 1799}));
     endgrf();
     captureStdout([] { disfin(); });
-    programSettings("PNG", DeviceFamily::Raster);
+    programSettings("PNG");
     graf(10, 0, 10, -2, 0, 100, 0, 20); // descending x
     EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {352, 203, 2547, 1798}));
     mapPoint(st(), 0, 0, px, py);

@@ -28,8 +28,6 @@ struct RecVec {
 // landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
 public:
-    explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) { }
-    zedozo::DeviceFamily family() const override { return family_; }
     bool open(zedozo::DeviceContext&) override { return true; }
     void vectors(zedozo::DeviceContext& st, const zedozo::DevVec* v, int n) override
     {
@@ -60,9 +58,8 @@ public:
 private:
     static bool swapped(const zedozo::DeviceContext& st)
     {
-        return zedozo::familyOf(st.devcode) == zedozo::DeviceFamily::PostScript && st.npagx > st.npagy;
+        return zedozo::deviceKind(st.devcode).caps.mapping == zedozo::DeviceCaps::Mapping::Paper && st.npagx > st.npagy;
     }
-    zedozo::DeviceFamily family_;
 };
 
 // Fresh engine, reproducible clock, working folder in a scratch folder.
@@ -85,9 +82,9 @@ protected:
     }
 
     // A cycle whose primitives go to `rec` at one device unit per plot unit.
-    void openRecorded(const char* device, zedozo::DeviceFamily family = zedozo::DeviceFamily::PostScript)
+    void openRecorded(const char* device)
     {
-        rec = std::make_unique<Recorder>(family);
+        rec = std::make_unique<Recorder>();
         captureStdout([&] { open(device, dir / "out"); });
         st().device = rec.get(), st().cycle.drawNothing = false, st().cycle.devscl = 1.0f;
     }
