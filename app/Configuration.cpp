@@ -32,7 +32,7 @@ void parseText(const char* line, const char* key, std::string& value)
 
 // "KEY%i". A number beyond 32 bits is held at the nearer end of the range
 // rather than wrapping round into an unrelated value.
-void parseNumber(const char* line, const char* key, std::int32_t& value)
+void parseNumber(const char* line, const char* key, std::optional<std::int32_t>& value)
 {
     const std::size_t keyLength = std::strlen(key);
     if (std::strncmp(line, key, keyLength) != 0) return;
@@ -49,6 +49,7 @@ void parseNumber(const char* line, const char* key, std::int32_t& value)
 Configuration readConfiguration(std::istream& in)
 {
     Configuration config;
+    std::optional<std::int32_t> interval;
     static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]="};
     char line[kLineBuffer];
     char lower[kLineBuffer];
@@ -69,9 +70,10 @@ Configuration readConfiguration(std::istream& in)
             else if (key == kKeys[2])
                 parseNumber(line, key, config.sizeIndex);
             else
-                parseNumber(line, key, config.updateInterval);
+                parseNumber(line, key, interval);
         }
     }
+    config.updateInterval = interval.value_or(0);
     std::replace(config.inputFolder.begin(), config.inputFolder.end(), '|', ' ');
     std::replace(config.outputFolder.begin(), config.outputFolder.end(), '|', ' ');
     return config;

@@ -9,40 +9,17 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string_view>
 
 namespace quorva {
 void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
 {
     if (outputGiven && sizeGiven) return;
-    std::ifstream in(kConfigurationFileName, std::ios::binary);
-    if (!in) return;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!outputGiven) {
-        std::istringstream stream(text);
-        // The main window keeps the folder part of it (up to the last '/').
-        s.outputFolder = readConfiguration(stream).outputFolder;
-    }
-    if (!sizeGiven) {
-        const std::optional<int> index = configuredSizeIndex(text);
-        // An index outside 0..4 keeps "Medium", as in the main window.
-        if (index && *index >= 0 && *index < kPlotSizeCount) s.sizeIndex = *index;
-    }
-}
-
-std::optional<int> configuredSizeIndex(const std::string& configurationText)
-{
-    // A first line with an index no file is expected to give: the file's
-    // last "[size]=" line that parses replaces it, so if it is still there
-    // no line of the file set the size.
-    constexpr std::int32_t kNone = INT32_MIN;
-    std::istringstream stream("[size]=-2147483648\n" + configurationText);
-    const std::int32_t index = readConfiguration(stream).sizeIndex;
-    if (index == kNone) return std::nullopt;
-    return index;
+    const Configuration c = readConfiguration();
+    // The main window keeps the folder part of it (up to the last '/').
+    if (!outputGiven) s.outputFolder = c.outputFolder;
+    // An index outside 0..4 keeps "Medium", as in the main window.
+    if (!sizeGiven && c.sizeIndex && *c.sizeIndex >= 0 && *c.sizeIndex < kPlotSizeCount) s.sizeIndex = *c.sizeIndex;
 }
 
 std::string readForCommand(LightCurve& lightCurve, const std::string& path)
@@ -96,8 +73,8 @@ FilePlotter::FilePlotter(const PlotSettings& s) : unit_(s.unit), window_(s.windo
     rePlot_.description().reset(s.desktop.width, g);
 
     request_.outputFolder = s.outputFolder;
-    request_.output = *outputChoiceFromName(s.format);
-    request_.thicknessText = std::to_string(s.thickness);
+    request_.output = s.format;
+    request_.thickness = s.thickness;
 }
 
 FilePlotter::Outcome FilePlotter::prepare(const std::string& path)

@@ -54,19 +54,9 @@ void yAxis(float bottom, float top, float& start, float& end, float& step) noexc
 
 } // namespace
 
-OutputDevice outputDevice(OutputChoice choice) noexcept
+const char* plotFileExtension(OutputChoice choice) noexcept
 {
-    switch (choice) {
-    case OutputChoice::Pdf:
-        return {"PDF", "PDF"};
-    case OutputChoice::Eps:
-        return {"EPS", "EPS"};
-    case OutputChoice::Png:
-        return {"PNG", "PNG"};
-    case OutputChoice::Screen:
-        break;
-    }
-    return {"XWIN", "PNG"};
+    return choice == OutputChoice::Screen ? "PNG" : deviceName(choice);
 }
 
 std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept
@@ -147,7 +137,6 @@ void RePlot::fill(const RePlotRequest& request)
     d.setYName("[" + request.unitText + "]");
 
     // 8 to 10: extension, y range, output file name "%sPlot_%s.%s".
-    const OutputDevice device = outputDevice(request.output);
     float yStart, yEnd, yStep;
     yAxis(lc.yBottom, lc.yTop, yStart, yEnd, yStep);
     std::string outputName(folderPart(request.outputFolder));
@@ -155,17 +144,17 @@ void RePlot::fill(const RePlotRequest& request)
     outputName += fileName;
     outputName += request.nameSuffix;
     outputName += '.';
-    outputName += device.extension;
+    outputName += plotFileExtension(request.output);
     d.setFileName(outputName);
 
     // 11 to 14.
-    d.setCurveThickness(integerFromText(request.thicknessText));
+    d.setCurveThickness(request.thickness);
     if (const std::optional<TimeAxis>& t = request.timeAxis)
         d.setXAxis(t->from, t->to, t->step, t->origin);
     else
         d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
     d.setYAxis(yStart, yEnd, yStep);
-    d.setDevice(device.device);
+    d.setDevice(request.output);
     d.axisStyle = request.axisStyle;
 }
 

@@ -12,7 +12,7 @@
 //   rePlot.description().reset(desktopWidth, rePlot.geometry());
 //   ...
 //   rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = "/data/out/",
-//               .output = quorva::OutputChoice::Pdf, .thicknessText = "2"});
+//               .output = quorva::OutputChoice::Pdf, .thickness = 2});
 
 #include "app/TimeWindow.h"
 #include "lightcurve/LightCurve.h"
@@ -26,14 +26,9 @@
 
 namespace quorva {
 
-// The main window's output buttons.
-enum class OutputChoice { Screen, Pdf, Eps, Png };
-
-struct OutputDevice {
-    const char* device;    // for setDevice: "XWIN", "PDF", "EPS", "PNG"
-    const char* extension; // of the output file name; "PNG" for the screen
-};
-OutputDevice outputDevice(OutputChoice choice) noexcept;
+// The extension of an output's file name: "PDF", "EPS", "PNG"; "PNG" for
+// the screen too.
+const char* plotFileExtension(OutputChoice choice) noexcept;
 
 // "Screen", "PDF", "EPS" or "PNG" (any case); nothing for other texts.
 std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept;
@@ -50,7 +45,7 @@ struct RePlotRequest {
     std::string unitText = "ADU"; // "SFU" or "ADU"
     std::string outputFolder;     // only its folder part (up to the last '/') is used
     OutputChoice output = OutputChoice::Screen;
-    std::string thicknessText = "2"; // the thickness field's text
+    std::int32_t thickness = 2; // of the curves; the engine refuses values below 1
     // A time window (command line only): the file name carries it before
     // the extension, and the time axis is the window's.
     std::string nameSuffix;

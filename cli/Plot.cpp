@@ -145,16 +145,16 @@ private:
 bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
 {
     if (const std::string* format = a.value("format")) {
-        const std::string f = upperText(*format);
-        if (f == "XWIN" || f == "SCREEN") {
+        const std::optional<OutputChoice> f = outputChoiceFromName(*format);
+        if (f == OutputChoice::Screen || upperText(*format) == "XWIN") {
             error = "--format " + *format + " needs the desktop program; run quorva without a command";
             return false;
         }
-        if (f != "PDF" && f != "EPS" && f != "PNG") {
+        if (!f) {
             error = "--format must be pdf, eps or png, not '" + *format + "'";
             return false;
         }
-        s.format = f;
+        s.format = *f;
     }
     if (!unitOption(a, s.unit, error)) return false;
     const std::string* size = a.value("size");

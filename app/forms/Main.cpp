@@ -165,11 +165,12 @@ void TForm1::FormCreate()
 
     // Plot size: an index outside the list selects nothing and keeps "Medium".
     PlotGeometry& g = rePlot_.geometry();
-    if (cfg.sizeIndex >= 0 && cfg.sizeIndex < kPlotSizeCount)
-        ComboBox1->setCurrentIndex(cfg.sizeIndex);
+    const std::int32_t size = cfg.sizeIndex.value_or(0); // no size line: "Extra Small"
+    if (size >= 0 && size < kPlotSizeCount)
+        ComboBox1->setCurrentIndex(size);
     else
         ComboBox1->setCurrentIndex(-1);
-    applyPlotSize(cfg.sizeIndex, g);
+    applyPlotSize(size, g);
     showWindowSize();
 
     // Interval: the spin box brings it into 1..600.
@@ -199,7 +200,7 @@ void TForm1::runRePlot()
         request.outputFolder = Form2->outputFolderPath();
     }
     request.output = outputChoice();
-    request.thicknessText = Edit2->text().toStdString();
+    request.thickness = integerFromText(Edit2->text().toStdString());
     const RePlot::Result result = rePlot_.run(request);
     if (result.plotted) notePlotResult();
 }

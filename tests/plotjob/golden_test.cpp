@@ -84,7 +84,7 @@ protected:
             .unitText = file.find("ADU") != std::string::npos ? "ADU" : "SFU",
             .outputFolder = dir.path() + "/",
             .output = output,
-            .thicknessText = "2"});
+            .thickness = 2});
         EXPECT_TRUE(zedozo::engineState().level == 0 && !zedozo::lastFailure().failed()) << zedozo::lastFailure().text;
         return rePlot.description().fileName;
     }
