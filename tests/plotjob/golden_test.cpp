@@ -127,4 +127,22 @@ TEST_F(Golden, PlotsInARowAreIndependent)
     EXPECT_TRUE(readFile(plot(file, quorva::OutputChoice::Png)) == first);
 }
 
+// A full day on PDF fills many content streams, which worker threads
+// deflate while the page is drawn: the file is the same with any number of
+// them, plot after plot (the sanitizer build's ThreadSanitizer run goes
+// through here).
+TEST_F(Golden, AFullDayOnPdfIsTheSameWhateverThreadsDeflateIt)
+{
+    ASSERT_TRUE(writeFile(dir / "LC20261206_SFU.txt", lightCurveText(345600)));
+    zedozo::pdfWriterOptions().deflateThreads = 0;
+    const std::string serial = readFile(plot("LC20261206_SFU.txt", quorva::OutputChoice::Pdf));
+    EXPECT_EQ(checkPlot(dir / "Plot_LC20261206_SFU.txt.PDF"), "");
+    for (int threads : {3, -1}) {
+        zedozo::pdfWriterOptions().deflateThreads = threads;
+        EXPECT_TRUE(readFile(plot("LC20261206_SFU.txt", quorva::OutputChoice::Pdf)) == serial) << threads;
+    }
+    zedozo::pdfWriterOptions().deflateThreads = -1;
+    EXPECT_GT(serial.size(), 1000000u);
+}
+
 } // namespace
