@@ -76,12 +76,6 @@ public:
     TForm3& form3() const { return *Form3; }
     RePlot& rePlot() { return rePlot_; }
     const PlotGeometry& geometry() const { return rePlot_.geometry(); }
-    std::int32_t positionStep() const { return positionStep_; }
-    const AutoPlot& autoPlot() const { return autoPlot_; }
-    const RePlotGate& rePlotGate() const { return gate_; }
-    bool firstOpen() const { return firstOpen_; }
-    // Why the last plot could not be written; empty after a good one.
-    const std::string& plotFailure() const { return plotFailure_; }
 
     QPushButton* Button1;
     QPushButton* Button2;

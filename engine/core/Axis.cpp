@@ -580,7 +580,6 @@ void endgrf()
 {
     EngineState* st = levelCheck(1, 3, "endgrf");
     if (!st) return;
-    st->curve.curveNumber = 1;
     st->level = 1;
     sendbf();
 }

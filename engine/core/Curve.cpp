@@ -307,7 +307,6 @@ void curve(const float* x, const float* y, int n)
     flushPolyline();
     setClipWindow(savedClip);
     st.warn.checkOn = savedCheck;
-    ++st.curve.curveNumber;
 }
 
 void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny)

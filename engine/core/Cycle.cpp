@@ -242,7 +242,6 @@ void disini()
     c.vectorCount = 0;
     st.warn.warningCount = 0;
     st.poly.count = 0;
-    c.cycleFinished = 0;
     c.drawNothing = false;
     c.fileWritten = false;
     c.errFileWasOpen = false;
@@ -330,7 +329,6 @@ void disfin()
             raiseFailure(36, {}, c.out->error());
     }
     st.level = 0;
-    c.cycleFinished = 1;
     writeBanner(st);
 }
 

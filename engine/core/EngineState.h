@@ -32,8 +32,6 @@ struct WarningState {
     bool useErrFile = false; // error stream is the error file (else the console, stdout)
     std::FILE* errFile = nullptr;
     bool errFileOpen = false;
-    bool errFileNameSet = false;
-    std::string errFileName;     // empty: "zedozo.err"
     std::string errFileUsedName; // name of the error file opened in this cycle
     int warningCount = 0;        // since disini, printed or not
     std::string routine;         // engine operation last entered
@@ -65,7 +63,6 @@ struct CycleState : DeviceContext {
     bool fileWritten = false;    // this cycle writes a plot file (banner "Metafile:")
     bool errFileWasOpen = false; // the error file was opened in this cycle (banner "Err-file:")
     long long vectorCount = 0;   // devvec calls in this cycle
-    int cycleFinished = 0;
     bool drawNothing = false; // the cycle failed: everything goes to the null device
 };
 
@@ -83,9 +80,6 @@ struct CurveState {
     int thickness = 1;      // thkcrv, 1..10000
     float lineShift = 0.0f; // perpendicular shift of the pass being drawn
     int symbolMode = 0;
-    int connectionMode = 0;
-    int gapDetection = 0;
-    int curveNumber = 1; // reset to 1 by endgrf
 };
 
 // The 100-point polyline buffer with its pen.

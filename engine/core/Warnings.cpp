@@ -80,8 +80,7 @@ constexpr std::size_t kMessageCapacity = 80;
 
 void openErrorFile(EngineState& st)
 {
-    std::string name
-        = st.warn.errFileNameSet && !st.warn.errFileName.empty() ? st.warn.errFileName : std::string("zedozo.err");
+    std::string name = "zedozo.err";
     std::string text;
     if (chkfil(name, st.cycle.fileMode, text) != 0) {
         st.warn.useErrFile = false;

@@ -44,7 +44,6 @@ public:
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; } // system reason
     const std::string& finalName() const { return final_; }
-    const std::string& tempName() const { return temp_; }
 
     // Flushes, syncs, closes and renames onto the final name. False (and
     // the temporary file removed, the final name untouched) on any error.
