@@ -1,5 +1,7 @@
 #include "app/Configuration.h"
 
+#include "lightcurve/Ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -59,7 +61,7 @@ Configuration readConfiguration(std::istream& in)
         if (line[0] != '[') continue;
         std::size_t i = 0;
         for (; line[i]; ++i)
-            lower[i] = (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] + ('a' - 'A')) : line[i];
+            lower[i] = lowerAscii(line[i]);
         lower[i] = '\0';
         for (const char* key : kKeys) {
             if (!std::strstr(lower, key)) continue;

@@ -2,6 +2,7 @@
 
 #include "app/Latin1Text.h"
 #include "app/TextFormat.h"
+#include "lightcurve/Ascii.h"
 #include "lightcurve/FileNames.h"
 
 #include <cmath>
@@ -10,18 +11,6 @@
 
 namespace quorva {
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Cut toward zero; -0 becomes 0 as it would through an integer.
 double whole(double v) noexcept

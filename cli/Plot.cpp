@@ -12,6 +12,7 @@
 
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
+#include "lightcurve/Ascii.h"
 
 #include <unistd.h>
 
@@ -43,20 +44,13 @@ const char kWindowOptionsText[] = "  --from T, --to T      only the samples from
 
 namespace {
 
-std::string upperText(std::string_view text)
-{
-    std::string u(text);
-    for (char& c : u) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return u;
-}
-
 } // namespace
 
 bool unitOption(const Arguments& a, std::optional<std::string>& unit, std::string& error)
 {
     const std::string* text = a.value("unit");
     if (!text) return true;
-    const std::string u = upperText(*text);
+    const std::string u = upperAscii(*text);
     if (u != "SFU" && u != "ADU") {
         error = "--unit must be SFU or ADU, not '" + *text + "'";
         return false;
@@ -146,7 +140,7 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
 {
     if (const std::string* format = a.value("format")) {
         const std::optional<OutputChoice> f = outputChoiceFromName(*format);
-        if (f == OutputChoice::Screen || upperText(*format) == "XWIN") {
+        if (f == OutputChoice::Screen || upperAscii(*format) == "XWIN") {
             error = "--format " + *format + " needs the desktop program; run quorva without a command";
             return false;
         }

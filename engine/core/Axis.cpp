@@ -338,10 +338,7 @@ template <typename F> void forSelected(EngineState& st, std::string_view axes, F
 void axisWord(std::string_view axes, char word[4])
 {
     std::size_t i = 0;
-    for (; i < 3 && i < axes.size(); ++i) {
-        const char c = axes[i];
-        word[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    for (; i < 3 && i < axes.size(); ++i) word[i] = upperAscii(axes[i]);
     word[i] = '\0';
 }
 

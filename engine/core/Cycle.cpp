@@ -172,10 +172,7 @@ void metafl(std::string_view device)
     EngineState* st = levelCheck(0, 0, "metafl");
     if (!st) return;
     char key[5] = "    ";
-    for (std::size_t i = 0; i < 4 && i < device.size(); ++i) {
-        char ch = device[i];
-        key[i] = (ch >= 'a' && ch <= 'z') ? char(ch - 'a' + 'A') : ch;
-    }
+    for (std::size_t i = 0; i < 4 && i < device.size(); ++i) key[i] = upperAscii(device[i]);
     int code;
     if (std::strncmp(key, "MET1", 4) >= 0 && std::strncmp(key, "MET9", 4) <= 0) {
         code = 80;

@@ -33,6 +33,12 @@ EngineState* levelCheck(int lo, int hi, const char* routine);
 EngineState& settingsCheck(const char* routine);
 
 // ---- arguments --------------------------------------------------------------
+// ASCII upper case of a keyword's letter, whatever the locale.
+constexpr char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
 // Keyword match on the first four characters, case-insensitive, against a
 // table of 4-character fields joined by "+". Returns the field number (from
 // 1), or raises warning 2 with the keyword and returns 0.
