@@ -5,8 +5,6 @@
 #include "lightcurve/FileNames.h"
 #include "plotjob/PlotSequence.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -24,13 +22,9 @@ void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
 
 std::string readForCommand(LightCurve& lightCurve, const std::string& path)
 {
-    // The reader would block on a FIFO and read a device without end.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": " + std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
     const ReadResult r = lightCurve.read(path);
-    if (!r.opened) return "cannot open " + path + ": " + std::strerror(r.openError);
+    if (!r.opened)
+        return "cannot open " + path + ": " + (r.openError == EINVAL ? "not a regular file" : std::strerror(r.openError));
     if (r.readError != 0) return "cannot read " + path + ": " + std::strerror(r.readError);
     return {};
 }
