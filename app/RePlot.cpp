@@ -90,11 +90,10 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
         ~RunningScope() { flag = false; }
     } scope(running_);
 
-    result.read = lightCurve_.read(request.selectedPath); // 1
-    if (refresh_)                                         // 2
-        refresh_();
-    fill(request); // 3 to 14
-    if (plot_) {   // 15
+    result.read = lightCurve_.read(request.selectedPath);
+    if (refresh_) refresh_();
+    fill(request);
+    if (plot_) {
         plot_(description_, geometry_);
         result.plotted = true;
     }
@@ -106,18 +105,18 @@ void RePlot::fill(const RePlotRequest& request)
     const LightCurve& lc = lightCurve_;
     PlotDescription& d = description_;
 
-    // 3: the description refers to the light-curve arrays.
+    // The description refers to the light-curve arrays.
     d.setPointCount(lc.sampleCount);
     d.setXValues(lc.times.data());
     d.setY1Values(lc.values1.data());
     d.setY2Values(lc.values2.data());
     d.setY3Values(lc.values3.data());
 
-    // 4: whole hours around the data.
+    // The time axis: whole hours around the data.
     const float xStart = static_cast<float>(whole(static_cast<double>(lc.timeMin)));
     const float xEnd = static_cast<float>(whole(static_cast<double>(lc.timeMax)) + 1.0);
 
-    // 5 to 7: title and axis names.
+    // Title and axis names.
     const std::string fileName(fileNamePart(request.selectedPath));
     const std::string titleName = engineTextFromUtf8(fileName);
     d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", titleName.c_str(), static_cast<double>(lc.freq1),
@@ -125,7 +124,7 @@ void RePlot::fill(const RePlotRequest& request)
     d.setXName("Time [UT]");
     d.setYName("[" + request.unitText + "]");
 
-    // 8 to 10: extension, y range, output file name "%sPlot_%s.%s".
+    // The y range, and the output file name "%sPlot_%s.%s".
     float yStart, yEnd, yStep;
     yAxis(lc.yBottom, lc.yTop, yStart, yEnd, yStep);
     std::string outputName(folderPart(request.outputFolder));
@@ -136,7 +135,7 @@ void RePlot::fill(const RePlotRequest& request)
     outputName += plotFileExtension(request.output);
     d.setFileName(outputName);
 
-    // 11 to 14.
+    // Thickness, the axes (a time window's own time axis), device.
     d.setCurveThickness(request.thickness);
     if (const std::optional<TimeAxis>& t = request.timeAxis)
         d.setXAxis(t->from, t->to, t->step, t->origin);

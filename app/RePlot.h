@@ -55,10 +55,9 @@ struct RePlotRequest {
 
 class RePlot {
 public:
-    // Step 2: refresh the statistics window (also while it is hidden).
+    // Refreshes the statistics window (also while it is hidden) after the read.
     using RefreshStep = std::function<void()>;
-    // Step 15: run the plot sequence on the filled description; the
-    // geometry carries plotLeft/plotTop for the screen window. The
+    // Runs the plot sequence on the filled description; the geometry carries plotLeft/plotTop for the screen window. The
     // description is not const: the sequence writes its pageFill.
     using PlotStep = std::function<void(PlotDescription&, const PlotGeometry&)>;
 
@@ -82,13 +81,13 @@ public:
     void setRefreshStep(RefreshStep step) { refresh_ = std::move(step); }
     void setPlotStep(PlotStep step) { plot_ = std::move(step); }
 
-    // The whole re-plot, steps 1 to 15: read, refresh, fill, plot. A request
+    // The whole re-plot: read, refresh, fill, plot. A request
     // that arrives while one runs (the screen output hands on waiting window
     // messages during a plot) is dropped and reported as skipped.
     Result run(const RePlotRequest& request);
 
-    // Steps 3 to 14 only: fill the description from the light curve as it
-    // stands (no read, no refresh, no plot).
+    // Only fills the description from the light curve as it stands (no
+    // read, no refresh, no plot).
     void fill(const RePlotRequest& request);
 
     bool running() const noexcept { return running_; }

@@ -1,5 +1,5 @@
-// The re-plot's fill of the plot description (title, ranges and steps with
-// the quiet-data mend, names, devices) and its order of steps; the
+// The re-plot's fill of the plot description (title, ranges and steps, a
+// fractional step for quiet data, names, devices) and its order of steps; the
 // configuration file's keys, numbers and line limit; file names that are
 // not ASCII in the title.
 
@@ -37,7 +37,7 @@ protected:
     quorva::RePlot rePlot;
 };
 
-TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
+TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsAndAFractionalStepForQuietData)
 {
     const quorva::PlotDescription& d = run(write("LC_a_SFU.txt", "10.25,3,20,30\n10.5,52,4,5\n10.75,7,8,9\n"));
     EXPECT_EQ(d.title, "LC_a_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
