@@ -46,13 +46,29 @@ void parseNumber(const char* line, const char* key, std::optional<std::int32_t>&
     value = static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
 }
 
+// The keys (lower case) and the setting each line sets.
+struct Key {
+    const char* text;
+    void (*set)(const char* line, const char* key, Configuration& config);
+};
+
+constexpr Key kKeys[] = {
+    {"[path]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.inputFolder); }},
+    {"[output]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.outputFolder); }},
+    {"[size]=", [](const char* line, const char* key, Configuration& c) { parseNumber(line, key, c.sizeIndex); }},
+    {"[update]=",
+        [](const char* line, const char* key, Configuration& c) {
+            std::optional<std::int32_t> interval;
+            parseNumber(line, key, interval);
+            if (interval) c.updateInterval = *interval;
+        }},
+};
+
 } // namespace
 
 Configuration readConfiguration(std::istream& in)
 {
     Configuration config;
-    std::optional<std::int32_t> interval;
-    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]="};
     char line[kLineBuffer];
     char lower[kLineBuffer];
     while (in.good()) {
@@ -63,19 +79,9 @@ Configuration readConfiguration(std::istream& in)
         for (; line[i]; ++i)
             lower[i] = lowerAscii(line[i]);
         lower[i] = '\0';
-        for (const char* key : kKeys) {
-            if (!std::strstr(lower, key)) continue;
-            if (key == kKeys[0])
-                parseText(line, key, config.inputFolder);
-            else if (key == kKeys[1])
-                parseText(line, key, config.outputFolder);
-            else if (key == kKeys[2])
-                parseNumber(line, key, config.sizeIndex);
-            else
-                parseNumber(line, key, interval);
-        }
+        for (const Key& key : kKeys)
+            if (std::strstr(lower, key.text)) key.set(line, key.text, config);
     }
-    config.updateInterval = interval.value_or(0);
     std::replace(config.inputFolder.begin(), config.inputFolder.end(), '|', ' ');
     std::replace(config.outputFolder.begin(), config.outputFolder.end(), '|', ' ');
     return config;
