@@ -15,10 +15,6 @@ namespace zedozo {
 
 struct EngineState;
 
-// Font kinds of the text settings.
-inline constexpr int kStrokeFontKind = 0;
-inline constexpr int kPostScriptFontKind = 1;
-inline constexpr int kScreenFontKind = 2;
 
 // drawText at this position continues where the previous text ended.
 inline constexpr int kContinueText = 999;

@@ -329,18 +329,18 @@ public:
 
     void finish(DeviceContext& dc) override
     {
-        const int status = writePng(*dc.out, page_, packed_);
+        const PngStatus status = writePng(*dc.out, page_, packed_);
         page_.release();
         switch (status) {
-        case kPngOk:
+        case PngStatus::Ok:
             break;
-        case kPngFileError:
+        case PngStatus::FileError:
             raiseFailure(36, {}, dc.out->error());
             break;
-        case kPngNoMemory:
+        case PngStatus::NoMemory:
             raiseFailure(53, {}, "no memory for the compressed image");
             break;
-        default:
+        case PngStatus::DeflateError:
             raiseFailure(101, "ZLIB error", {});
             break;
         }
