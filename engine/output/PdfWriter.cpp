@@ -643,7 +643,17 @@ private:
     {
         endStream(true);
         drainPending();
+        writeFonts();
+        writePage();
+        writePagesAndCatalog();
+        writeInfoAndXref();
+        objects_.clear();
+        out_ = nullptr;
+    }
 
+    // A font object for each font the page used.
+    void writeFonts()
+    {
         for (int i = 0; i < kFontCount; ++i) {
             if (fontUsed_[i] != 1) continue;
             newObject(kFontObjectBase + i);
@@ -656,7 +666,11 @@ private:
             fileWrite("endobj\n");
             fontUsed_[i] = 2;
         }
+    }
 
+    // The page object: media box, rotation, fonts, content streams.
+    void writePage()
+    {
         newObject(kPageObject);
         fileWrite("<<\n");
         fileWrite("/Type /Page\n");
@@ -686,7 +700,12 @@ private:
         }
         fileWrite(">>\n");
         fileWrite("endobj\n");
+    }
 
+    // The page tree (object 2) and the catalogue (object 1).
+    void writePagesAndCatalog()
+    {
+        const int count = int(objects_.size());
         objects_[2] = PdfObject {bytes(), kPlainObject};
         fileWrite("2 0 obj\n");
         fileWrite("<< /Type /Pages /Kids [\n");
@@ -705,7 +724,11 @@ private:
         fileWrite("<< /Type /Catalog /Pages 2 0 R\n");
         fileWrite(">>\n");
         fileWrite("endobj\n");
+    }
 
+    // The document information, the cross-reference table and the trailer.
+    void writeInfoAndXref()
+    {
         const int info = newObject(kPlainObject);
         const EngineTime t = engineNow();
         out_->printf(
@@ -727,9 +750,6 @@ private:
         fileWrite("startxref\n");
         out_->printf("%llu\n", static_cast<unsigned long long>(xref));
         fileWrite("%%EOF\n");
-
-        objects_.clear();
-        out_ = nullptr;
     }
 
     OutputFile* out_ = nullptr;
