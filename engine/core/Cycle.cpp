@@ -227,13 +227,12 @@ void winmod(std::string_view mode)
     if (n) st.cycle.windowMode = n - 1;
 }
 
-void disini()
-{
-    EngineState* stp = levelCheck(0, 0, "disini");
-    if (!stp) return;
-    EngineState& st = *stp;
-    CycleState& c = st.cycle;
+namespace {
 
+// A new cycle's counters and flags, and an empty plot file.
+void startCycle(EngineState& st)
+{
+    CycleState& c = st.cycle;
     st.failure = EngineFailure {};
     st.level = 1;
     c.vectorCount = 0;
@@ -245,21 +244,22 @@ void disini()
     if (!c.out) c.out.reset(new OutputFile);
     c.out->abandon();
     st.device = nullptr;
-
     if (c.devcode == 0) {
         c.devcode = 201;
         std::strcpy(c.devname, "GKSL");
     }
-    const int code = c.devcode;
-    const DeviceKind& kind = deviceKind(code);
-    c.bgmode = kind.caps.paperBackground ? 2 : 0;
+}
 
+// Page extent and the device rectangle a window starts from (the window
+// request, else the default window for the page's orientation).
+void setPageAndWindow(EngineState& st)
+{
+    CycleState& c = st.cycle;
     st.page.npagx = int(st.page.limitX / 1.0f + 0.5f);
     st.page.npagy = int(st.page.limitY / 1.0f + 0.5f);
     c.npagx = st.page.npagx;
     c.npagy = st.page.npagy;
     st.clip = ClipWindow {0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
-
     if (c.windowRequest.given) {
         c.devRect = DeviceRect {c.windowRequest.x, c.windowRequest.y, c.windowRequest.w, c.windowRequest.h};
     } else if (st.page.npagx > st.page.npagy) {
@@ -268,40 +268,60 @@ void disini()
         c.devRect = DeviceRect {0, 0, 603, 853};
     }
     c.colourDepth = 8;
+}
+
+// A file device: the plot-file name, the existing-file policy, the file
+// opened and the writer's set-up; a device without writer fails its open.
+void openFileDevice(EngineState& st, const DeviceKind& kind)
+{
+    CycleState& c = st.cycle;
+    // A cycle without setfil reuses the last setfil name.
+    if (c.plotFileStatus == 1) {
+        c.savedPlotFile = c.plotFile;
+        c.plotFileStatus = 2;
+    } else if (c.plotFileStatus == 2) {
+        c.plotFile = c.savedPlotFile;
+    } else {
+        c.plotFile = std::string("zedozo.") + extensionOf(c.devcode);
+    }
+    computeScale(st);
+    if (!kind.create) {
+        st.unsupported = createUnsupportedDevice(("Device " + std::string(c.devname) + " is not supported").c_str());
+        st.device = st.unsupported.get();
+        st.device->open(c);
+        return;
+    }
+    c.fileWritten = true;
+    std::string text;
+    if (const int r = chkfil(c.plotFile, c.fileMode, text); r != 0) {
+        raiseFailure(r, text, {});
+    } else if (!c.out->open(c.plotFile)) {
+        raiseFailure(36, {}, c.out->error());
+    } else {
+        st.device = writerFor(st, kind);
+        st.device->open(c);
+    }
+}
+
+} // namespace
+
+void disini()
+{
+    EngineState* stp = levelCheck(0, 0, "disini");
+    if (!stp) return;
+    EngineState& st = *stp;
+    CycleState& c = st.cycle;
+
+    startCycle(st);
+    const DeviceKind& kind = deviceKind(c.devcode);
+    c.bgmode = kind.caps.paperBackground ? 2 : 0;
+    setPageAndWindow(st);
 
     if (kind.caps.window) {
-        Device* dev = writerFor(st, kind);
-        st.device = dev;
-        if (dev->open(st.cycle)) computeScale(st);
+        st.device = writerFor(st, kind);
+        if (st.device->open(c)) computeScale(st);
     } else {
-        // Plot-file name: a cycle without setfil reuses the last setfil name.
-        if (c.plotFileStatus == 1) {
-            c.savedPlotFile = c.plotFile;
-            c.plotFileStatus = 2;
-        } else if (c.plotFileStatus == 2) {
-            c.plotFile = c.savedPlotFile;
-        } else {
-            c.plotFile = std::string("zedozo.") + extensionOf(code);
-        }
-        computeScale(st);
-        if (!kind.create) {
-            st.unsupported = createUnsupportedDevice(("Device " + std::string(c.devname) + " is not supported").c_str());
-            st.device = st.unsupported.get();
-            st.device->open(st.cycle);
-        } else {
-            c.fileWritten = true;
-            std::string text;
-            int r = chkfil(c.plotFile, c.fileMode, text);
-            if (r != 0) {
-                raiseFailure(r, text, {});
-            } else if (!c.out->open(c.plotFile)) {
-                raiseFailure(36, {}, c.out->error());
-            } else {
-                Device* dev = writerFor(st, kind);
-                st.device = dev;
-                dev->open(st.cycle);
-            }
-        }
+        openFileDevice(st, kind);
     }
     if (c.drawNothing) c.out->abandon();
 
