@@ -172,61 +172,75 @@ std::string finishTitle(int slotNumber, int mode, int key, int delay)
     }
 }
 
+// The driver record (made on first use) with the desktop's size and colour
+// depth; null after raiseFailure() when there is no display to draw on.
+ScreenDriver* readyDriver()
+{
+    if (!g_driver) {
+        g_driver = new (std::nothrow) ScreenDriver;
+        if (!g_driver) {
+            raiseFailure(101, "Not enough memory for windows output", {});
+            return nullptr;
+        }
+    }
+    ScreenDriver& d = *g_driver;
+    reapClosed(d);
+    if (!g_backend) {
+        raiseFailure(101, "Cannot open the screen window", "no display");
+        return nullptr;
+    }
+    if (!g_backend->desktop(d.desktop)) {
+        raiseFailure(101, "Cannot open the screen window", g_backend->lastError());
+        return nullptr;
+    }
+    if (d.colourModel < 0) {
+        int bpp = d.desktop.bitsPerPixel;
+        d.colourModel = bpp > 8 ? TrueColour : bpp == 8 ? Palette129 : bpp == 4 ? Palette16 : NoColours;
+    }
+    return &d;
+}
+
+struct WindowPlace {
+    int x, y, w, h;
+};
+
+// The window request, else two thirds of the desktop in the page's
+// proportions, in the slot's corner.
+WindowPlace windowPlace(const DeviceContext& dc, const DesktopInfo& desktop, int slot)
+{
+    const WindowRequest& req = dc.windowRequest;
+    if (req.given) return {req.x, req.y, req.w, req.h};
+    int w, h;
+    const int sw = desktop.width, sh = desktop.height;
+    const int px = dc.npagx, py = dc.npagy;
+    if (px > py) {
+        w = sw * 2 / 3;
+        h = rnd(static_cast<double>(w) * py / px);
+    } else {
+        h = sh * 2 / 3;
+        w = rnd(static_cast<double>(h) * px / py);
+    }
+    // XWIN sits in the bottom right corner; the other slots take the
+    // other corners in turn.
+    const bool right = slot % 4 == 0 || slot % 4 == 3;
+    const bool bottom = slot % 4 == 0 || slot % 4 == 1;
+    return {right ? std::max(0, sw - w) : 0, bottom ? std::max(0, sh - h) : 0, w, h};
+}
+
 class ScreenWriter final : public Device {
 public:
 
     bool open(DeviceContext& dc) override
     {
-        if (!g_driver) {
-            g_driver = new (std::nothrow) ScreenDriver;
-            if (!g_driver) {
-                raiseFailure(101, "Not enough memory for windows output", {});
-                return false;
-            }
-        }
-        ScreenDriver& d = *g_driver;
-        reapClosed(d);
-        if (!g_backend) {
-            raiseFailure(101, "Cannot open the screen window", "no display");
-            return false;
-        }
-        if (!g_backend->desktop(d.desktop)) {
-            raiseFailure(101, "Cannot open the screen window", g_backend->lastError());
-            return false;
-        }
-        if (d.colourModel < 0) {
-            int bpp = d.desktop.bitsPerPixel;
-            d.colourModel = bpp > 8 ? TrueColour : bpp == 8 ? Palette129 : bpp == 4 ? Palette16 : NoColours;
-        }
+        ScreenDriver* driver = readyDriver();
+        if (!driver) return false;
+        ScreenDriver& d = *driver;
         // The paper colour before the engine sends its table.
         d.table[0] = dc.bgmode == 2 ? 0xFFFFFFu : 0x000000u;
         d.penRgb = 0xFFFFFF;
 
-        int slot = slotOf(dc.devcode);
-        int x, y, w, h;
-        const WindowRequest& req = dc.windowRequest;
-        if (req.given) {
-            x = req.x;
-            y = req.y;
-            w = req.w;
-            h = req.h;
-        } else {
-            int sw = d.desktop.width, sh = d.desktop.height;
-            int px = dc.npagx, py = dc.npagy;
-            if (px > py) {
-                w = sw * 2 / 3;
-                h = rnd(static_cast<double>(w) * py / px);
-            } else {
-                h = sh * 2 / 3;
-                w = rnd(static_cast<double>(h) * px / py);
-            }
-            // XWIN sits in the bottom right corner; the other slots take the
-            // other corners in turn.
-            bool right = slot % 4 == 0 || slot % 4 == 3;
-            bool bottom = slot % 4 == 0 || slot % 4 == 1;
-            x = right ? std::max(0, sw - w) : 0;
-            y = bottom ? std::max(0, sh - h) : 0;
-        }
+        const int slot = slotOf(dc.devcode);
+        const auto [x, y, w, h] = windowPlace(dc, d.desktop, slot);
 
         // Replace this slot's window; the previous slot's window, if still
         // there, loses its "Working" title.
