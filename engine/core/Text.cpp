@@ -372,15 +372,6 @@ std::int32_t textWidth(std::string_view text)
     return static_cast<std::int32_t>(widest);
 }
 
-TextExtent textExtent(std::string_view text)
-{
-    TextExtent e;
-    e.ascent = engineState().text.height;
-    e.descent = 0;
-    e.width = textWidth(text);
-    return e;
-}
-
 void textDefaults(EngineState& st)
 {
     TextState& t = st.text;

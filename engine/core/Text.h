@@ -22,17 +22,10 @@ inline constexpr int kContinueText = 999;
 // Longest text drawn or measured; the rest is ignored.
 inline constexpr int kMaxTextChars = 256;
 
-struct TextExtent {
-    std::int32_t ascent = 0;  // the character height
-    std::int32_t descent = 0; // 0
-    std::int32_t width = 0;   // textWidth()
-};
-
 // Width in plot units of the text at the current height and angle: the
 // distance from its start to the end of its last character (the gap after
 // it does not count), rounded to the nearest integer. Nothing is drawn.
 std::int32_t textWidth(std::string_view text);
-TextExtent textExtent(std::string_view text);
 
 // Draws the text with its upper left corner at (nx, ny). (999, 999)
 // continues at the pen position where the previous text ended.

@@ -346,8 +346,6 @@ public:
         }
     }
 
-    const RasterPage& page() const { return page_; }
-
 private:
     RasterPage page_;
     std::vector<std::uint8_t> packed_; // compressed image data, kept between plots
@@ -359,12 +357,6 @@ private:
 std::unique_ptr<Device> createRasterWriter()
 {
     return std::make_unique<RasterWriter>();
-}
-
-const RasterPage* rasterPageOf(const Device* device)
-{
-    const auto* w = dynamic_cast<const RasterWriter*>(device);
-    return w ? &w->page() : nullptr;
 }
 
 } // namespace zedozo
