@@ -63,12 +63,47 @@ TForm1::TForm1(Options options)
     setFixedSize(315, 171);
     move(226, 200);
 
+    createButtons();
+    createOutputGroup();
+    createAutoPlotGroup();
+    createPlotSizeGroup();
+    createPositionGroup();
+    Timer1 = new QTimer(this);
+    Timer1->stop();
+
+    // Below the client area: there, but not seen.
+    Label1 = label(this, "Thickness Curve", 8, 180);
+    Edit2 = new QLineEdit(QStringLiteral("2"), this);
+    Edit2->setGeometry(100, 176, 40, 21);
+    growControlsToTheirText(this);
+    connectControls();
+
+    rePlot_.setRefreshStep([this] {
+        if (Form3) Form3->RefreshValues();
+    });
+    rePlot_.setPlotStep(options_.plotStep);
+
+    FormCreate();
+
+    // The application creates the file dialog and then the statistics
+    // window, both hidden.
+    Form2 = std::make_unique<TForm2>(
+        inputFolder_, outputFolder_, [this] { Button1Click(); }, [this] { Button2->setEnabled(true); });
+    Form3 = std::make_unique<TForm3>(rePlot_.lightCurve(), *Form2);
+}
+
+void TForm1::createButtons()
+{
     Button2 = button(this, "Open...", 8, 8, 75, 21);
     Button1 = button(this, "RePlot", 8, 31, 75, 21);
     Button1->setEnabled(false);
     Button4 = button(this, "Statistics", 8, 54, 75, 21);
     Button5 = button(this, "Exit", 8, 77, 75, 21);
+}
 
+// The output device: screen or a file format.
+void TForm1::createOutputGroup()
+{
     GroupOutput = new QGroupBox(QStringLiteral("Output"), this);
     GroupOutput->setGeometry(90, 2, 70, 96);
     RadioButton1 = new QRadioButton(QStringLiteral("Screen"), GroupOutput);
@@ -81,7 +116,11 @@ TForm1::TForm1(Options options)
         y += 19;
     }
     RadioButton1->setChecked(true);
+}
 
+// The auto-plot interval and its Run/Stop button.
+void TForm1::createAutoPlotGroup()
+{
     GroupAutoPlot = new QGroupBox(QStringLiteral("AutoPlot"), this);
     GroupAutoPlot->setGeometry(166, 2, 141, 72);
     LabelInterval = label(GroupAutoPlot, "Plot Interval", 8, 19);
@@ -91,7 +130,11 @@ TForm1::TForm1(Options options)
     CSpinEdit1->setGeometry(8, 40, 46, 21);
     LabelSec = label(GroupAutoPlot, "sec.", 58, 44);
     Button3 = button(GroupAutoPlot, "Run", 86, 40, 48, 21);
+}
 
+// The plot size and the window size it gives.
+void TForm1::createPlotSizeGroup()
+{
     GroupPlotSize = new QGroupBox(QStringLiteral("Plot Size"), this);
     GroupPlotSize->setGeometry(8, 102, 152, 66);
     ComboBox1 = new QComboBox(GroupPlotSize);
@@ -100,7 +143,11 @@ TForm1::TForm1(Options options)
     ComboBox1->setGeometry(8, 16, 136, 21);
     Label4 = label(GroupPlotSize, "h=", 8, 44);
     Label5 = label(GroupPlotSize, "w=", 80, 44);
+}
 
+// The arrows that move the screen window, and their step.
+void TForm1::createPositionGroup()
+{
     GroupPosition = new QGroupBox(QStringLiteral("Change Plot Position"), this);
     GroupPosition->setGeometry(166, 78, 141, 90);
     SpeedButton1 = arrow(GroupPosition, Qt::UpArrow, 30, 16);
@@ -110,16 +157,10 @@ TForm1::TForm1(Options options)
     CheckBox1 = new QCheckBox(QStringLiteral("Coarse"), GroupPosition);
     CheckBox1->setGeometry(80, 38, 58, 20);
     CheckBox1->setChecked(false);
+}
 
-    Timer1 = new QTimer(this);
-    Timer1->stop();
-
-    // Below the client area: there, but not seen.
-    Label1 = label(this, "Thickness Curve", 8, 180);
-    Edit2 = new QLineEdit(QStringLiteral("2"), this);
-    Edit2->setGeometry(100, 176, 40, 21);
-    growControlsToTheirText(this);
-
+void TForm1::connectControls()
+{
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
@@ -135,19 +176,6 @@ TForm1::TForm1(Options options)
     connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
     connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
-
-    rePlot_.setRefreshStep([this] {
-        if (Form3) Form3->RefreshValues();
-    });
-    rePlot_.setPlotStep(options_.plotStep);
-
-    FormCreate();
-
-    // The application creates the file dialog and then the statistics
-    // window, both hidden.
-    Form2 = std::make_unique<TForm2>(
-        inputFolder_, outputFolder_, [this] { Button1Click(); }, [this] { Button2->setEnabled(true); });
-    Form3 = std::make_unique<TForm3>(rePlot_.lightCurve(), *Form2);
 }
 
 TForm1::~TForm1()

@@ -109,6 +109,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls of the window, group by group, and their signals.
+    void createButtons();
+    void createOutputGroup();
+    void createAutoPlotGroup();
+    void createPlotSizeGroup();
+    void createPositionGroup();
+    void connectControls();
     void runRePlot();
     void notePlotResult();
     void showWindowSize();
