@@ -12,7 +12,7 @@
 
 namespace zedozo {
 
-// Output cycle (engine/output/Cycle.cpp).
+// Output cycle (engine/core/Cycle.cpp).
 void metafl(std::string_view device);
 void window(int x, int y, int w, int h);
 void setfil(std::string_view fileName);

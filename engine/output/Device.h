@@ -74,17 +74,6 @@ struct DeviceCaps {
     bool errorFile = false;       // warnings go to the error file, not the console
 };
 
-// A device code's capabilities and its writer. create is null for a device
-// this system recognises but does not write; writerSlot numbers the writers
-// (0 .. kWriterSlots - 1), kept from one cycle to the next.      Devices.cpp
-inline constexpr int kWriterSlots = 4;
-struct DeviceKind {
-    DeviceCaps caps;
-    std::unique_ptr<class Device> (*create)() = nullptr;
-    int writerSlot = -1;
-};
-const DeviceKind& deviceKind(int devcode);
-
 // One converted vector. Pixel devices: integral pixel coordinates
 // (already rounded, origin top-left). Paper devices: unrounded device units
 // with the portrait/landscape mapping applied (PostScript rounds in its
@@ -187,6 +176,17 @@ public:
     // devices); the core then commits and closes the file.
     virtual void finish(DeviceContext& dc) = 0;
 };
+
+// A device code's capabilities and its writer. create is null for a device
+// this system recognises but does not write; writerSlot numbers the writers
+// (0 .. kWriterSlots - 1), kept from one cycle to the next.      Devices.cpp
+inline constexpr int kWriterSlots = 4;
+struct DeviceKind {
+    DeviceCaps caps;
+    std::unique_ptr<Device> (*create)() = nullptr;
+    int writerSlot = -1;
+};
+const DeviceKind& deviceKind(int devcode);
 
 // Writers; deviceKind() names them by device code.
 std::unique_ptr<Device> createPsWriter();     // PsWriter.cpp
