@@ -1,5 +1,7 @@
 #include "app/Configuration.h"
 
+#include "lightcurve/Ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -32,7 +34,7 @@ void parseText(const char* line, const char* key, std::string& value)
 
 // "KEY%i". A number beyond 32 bits is held at the nearer end of the range
 // rather than wrapping round into an unrelated value.
-void parseNumber(const char* line, const char* key, std::int32_t& value)
+void parseNumber(const char* line, const char* key, std::optional<std::int32_t>& value)
 {
     const std::size_t keyLength = std::strlen(key);
     if (std::strncmp(line, key, keyLength) != 0) return;
@@ -44,12 +46,36 @@ void parseNumber(const char* line, const char* key, std::int32_t& value)
     value = static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
 }
 
+// The keys (lower case) and the setting each line sets.
+struct Key {
+    const char* text;
+    void (*set)(const char* line, const char* key, Configuration& config);
+};
+
+constexpr Key kKeys[] = {
+    {"[path]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.inputFolder); }},
+    {"[output]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.outputFolder); }},
+    {"[size]=", [](const char* line, const char* key, Configuration& c) { parseNumber(line, key, c.sizeIndex); }},
+    {"[update]=",
+        [](const char* line, const char* key, Configuration& c) {
+            std::optional<std::int32_t> interval;
+            parseNumber(line, key, interval);
+            if (interval) c.updateInterval = *interval;
+        }},
+    {"[axes]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.axes); }},
+    {"[log]=",
+        [](const char* line, const char* key, Configuration& c) {
+            std::optional<std::int32_t> log;
+            parseNumber(line, key, log);
+            if (log) c.logarithmic = *log;
+        }},
+};
+
 } // namespace
 
 Configuration readConfiguration(std::istream& in)
 {
     Configuration config;
-    static const char* const kKeys[] = {"[path]=", "[output]=", "[size]=", "[update]=", "[axes]=", "[log]="};
     char line[kLineBuffer];
     char lower[kLineBuffer];
     while (in.good()) {
@@ -58,23 +84,10 @@ Configuration readConfiguration(std::istream& in)
         if (line[0] != '[') continue;
         std::size_t i = 0;
         for (; line[i]; ++i)
-            lower[i] = (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] + ('a' - 'A')) : line[i];
+            lower[i] = lowerAscii(line[i]);
         lower[i] = '\0';
-        for (const char* key : kKeys) {
-            if (!std::strstr(lower, key)) continue;
-            if (key == kKeys[0])
-                parseText(line, key, config.inputFolder);
-            else if (key == kKeys[1])
-                parseText(line, key, config.outputFolder);
-            else if (key == kKeys[2])
-                parseNumber(line, key, config.sizeIndex);
-            else if (key == kKeys[3])
-                parseNumber(line, key, config.updateInterval);
-            else if (key == kKeys[4])
-                parseText(line, key, config.axes);
-            else
-                parseNumber(line, key, config.logarithmic);
-        }
+        for (const Key& key : kKeys)
+            if (std::strstr(lower, key.text)) key.set(line, key.text, config);
     }
     std::replace(config.inputFolder.begin(), config.inputFolder.end(), '|', ' ');
     std::replace(config.outputFolder.begin(), config.outputFolder.end(), '|', ' ');

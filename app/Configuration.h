@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 
 namespace quorva {
@@ -22,7 +23,7 @@ namespace quorva {
 struct Configuration {
     std::string inputFolder;
     std::string outputFolder;
-    std::int32_t sizeIndex = 0;      // 0 "Extra Small"
+    std::optional<std::int32_t> sizeIndex; // unset: no line set it
     std::int32_t updateInterval = 0; // the spin box makes 0 one second
     std::string axes;                // "readable" or "classic"; empty: classic
     std::int32_t logarithmic = 0;    // not 0: a logarithmic y axis

@@ -1,7 +1,7 @@
 #include "app/Latin1Text.h"
 
 #include "app/TextFormat.h"
-#include "engine/core/Text.h"
+#include "engine/Engine.h"
 
 #include <cstdint>
 

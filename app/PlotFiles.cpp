@@ -1,74 +1,35 @@
 #include "app/PlotFiles.h"
 
 #include "app/Configuration.h"
-#include "engine/core/EngineState.h"
-#include "engine/output/OutputFile.h"
+#include "engine/Engine.h"
 #include "lightcurve/FileNames.h"
 #include "plotjob/PlotSequence.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string_view>
 
 namespace quorva {
-namespace {
-
-std::string failureReason(const zedozo::EngineFailure& f)
-{
-    if (!f.reason.empty()) return f.reason;
-    if (!f.text.empty()) return f.text;
-    return "warning " + std::to_string(f.warning);
-}
-
-} // namespace
-
 void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
 {
     if (outputGiven && sizeGiven) return;
-    std::ifstream in(kConfigurationFileName, std::ios::binary);
-    if (!in) return;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Configuration c = readConfiguration();
+    // The main window keeps the folder part of it (up to the last '/').
     if (!outputGiven) {
-        std::istringstream stream(text);
-        // The main window keeps the folder part of it (up to the last '/').
-        s.outputFolder = readConfiguration(stream).outputFolder;
+        s.outputFolder = c.outputFolder;
         if (!s.outputFolder.empty())
             s.outputFolderSource = "(output folder \"" + s.outputFolder + "\" from ./" + kConfigurationFileName + ")";
     }
-    if (!sizeGiven) {
-        const std::optional<int> index = configuredSizeIndex(text);
-        // An index outside 0..4 keeps "Medium", as in the main window.
-        if (index && *index >= 0 && *index < kPlotSizeCount) s.sizeIndex = *index;
-    }
-}
-
-std::optional<int> configuredSizeIndex(const std::string& configurationText)
-{
-    // A first line with an index no file is expected to give: the file's
-    // last "[size]=" line that parses replaces it, so if it is still there
-    // no line of the file set the size.
-    constexpr std::int32_t kNone = INT32_MIN;
-    std::istringstream stream("[size]=-2147483648\n" + configurationText);
-    const std::int32_t index = readConfiguration(stream).sizeIndex;
-    if (index == kNone) return std::nullopt;
-    return index;
+    // An index outside 0..4 keeps "Medium", as in the main window.
+    if (!sizeGiven && c.sizeIndex && *c.sizeIndex >= 0 && *c.sizeIndex < kPlotSizeCount) s.sizeIndex = *c.sizeIndex;
 }
 
 std::string readForCommand(LightCurve& lightCurve, const std::string& path)
 {
-    // The reader would block on a FIFO and read a device without end.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return "cannot open " + path + ": " + std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "cannot open " + path + ": " + std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "cannot open " + path + ": not a regular file";
     const ReadResult r = lightCurve.read(path);
-    if (!r.opened) return "cannot open " + path + ": " + std::strerror(r.openError);
+    if (!r.opened)
+        return "cannot open " + path + ": " + (r.openError == EINVAL ? "not a regular file" : std::strerror(r.openError));
     if (r.readError != 0) return "cannot read " + path + ": " + std::strerror(r.readError);
     return {};
 }
@@ -119,8 +80,8 @@ FilePlotter::FilePlotter(const PlotSettings& s)
     rePlot_.description().reset(s.desktop.width, g);
 
     request_.outputFolder = s.outputFolder;
-    request_.output = *outputChoiceFromName(s.format);
-    request_.thicknessText = std::to_string(s.thickness);
+    request_.output = s.format;
+    request_.thickness = s.thickness;
     request_.axisStyle = s.axisStyle;
 }
 
@@ -191,7 +152,7 @@ FilePlotter::Outcome FilePlotter::draw()
     // stderr: the engine's own console lines of the steps before the
     // sequence switches them off (a plot file that cannot be opened at
     // disini) stay out of it.
-    zedozo::engineState().warn.warnOn = false;
+    zedozo::setWarnings(false);
     const std::string folder(folderPart(d.fileName));
     if (std::find(sweptFolders_.begin(), sweptFolders_.end(), folder) == sweptFolders_.end()) {
         zedozo::removeStaleTemporaryFiles(folder);
@@ -201,7 +162,7 @@ FilePlotter::Outcome FilePlotter::draw()
     const zedozo::EngineFailure& f = zedozo::lastFailure();
     if (f.failed()) {
         o.status = Outcome::Failed;
-        o.message = "cannot write " + d.fileName + ": " + failureReason(f);
+        o.message = "cannot write " + d.fileName + ": " + zedozo::failureText(f);
         if (!folderSource_.empty()) o.message += " " + folderSource_;
         return o;
     }

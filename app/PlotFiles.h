@@ -26,7 +26,7 @@ inline constexpr int kMaximumDesktopSide = 16384;
 inline constexpr int kMaximumThickness = 10000;
 
 struct PlotSettings {
-    std::string format = "PNG";      // "PDF", "EPS" or "PNG"
+    OutputChoice format = OutputChoice::Png; // a file: PDF, EPS or PNG
     std::string outputFolder;        // ends with '/', or empty for the working directory
     std::optional<std::string> unit; // "SFU"/"ADU"; unset: from each file name
     int sizeIndex = kMediumPlotSize;
@@ -44,10 +44,6 @@ struct PlotSettings {
 // The output folder and plot size "Quorva.cfg" in the working directory
 // gives, read as the main window reads them, for those the user did not.
 void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven);
-
-// The plot-size index "[size]=" sets in a configuration text, nothing when
-// no line sets it (the configuration's own start value, 0, cannot tell).
-std::optional<int> configuredSizeIndex(const std::string& configurationText);
 
 // A file without a sample (a data line whose time parses) is "no samples
 // in PATH" to the commands: there is nothing to plot or count.

@@ -3,6 +3,7 @@
 #include "app/Latin1Text.h"
 #include "app/ReadableAxes.h"
 #include "app/TextFormat.h"
+#include "lightcurve/Ascii.h"
 #include "lightcurve/FileNames.h"
 
 #include <cmath>
@@ -11,18 +12,6 @@
 
 namespace quorva {
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Cut toward zero; -0 becomes 0 as it would through an integer.
 double whole(double v) noexcept
@@ -55,19 +44,9 @@ void yAxis(float bottom, float top, float& start, float& end, float& step) noexc
 
 } // namespace
 
-OutputDevice outputDevice(OutputChoice choice) noexcept
+const char* plotFileExtension(OutputChoice choice) noexcept
 {
-    switch (choice) {
-    case OutputChoice::Pdf:
-        return {"PDF", "PDF"};
-    case OutputChoice::Eps:
-        return {"EPS", "EPS"};
-    case OutputChoice::Png:
-        return {"PNG", "PNG"};
-    case OutputChoice::Screen:
-        break;
-    }
-    return {"XWIN", "PNG"};
+    return choice == OutputChoice::Screen ? "PNG" : deviceName(choice);
 }
 
 std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept
@@ -112,10 +91,12 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
         ~RunningScope() { flag = false; }
     } scope(running_);
 
-    result.read = lightCurve_.read(request.selectedPath); // 1
+    result.read = lightCurve_.read(request.selectedPath);
     result.fileTimeMin = lightCurve_.timeMin;
     result.fileTimeMax = lightCurve_.timeMax;
     result.fileSamples = lightCurve_.sampleCount;
+    // A time window keeps only its samples, and the plot is named and
+    // scaled after it, as on the command line.
     std::optional<RePlotRequest> windowed;
     if (request.window.asked() && lightCurve_.sampleCount > 0) {
         TimeAxis axis;
@@ -125,10 +106,9 @@ RePlot::Result RePlot::run(const RePlotRequest& request)
         windowed->nameSuffix = windowNameSuffix(request.window);
         windowed->timeAxis = axis;
     }
-    if (refresh_) // 2
-        refresh_();
-    fill(windowed ? *windowed : request); // 3 to 14
-    if (plot_) {                          // 15
+    if (refresh_) refresh_();
+    fill(windowed ? *windowed : request);
+    if (plot_) {
         plot_(description_, geometry_);
         result.plotted = true;
     }
@@ -140,18 +120,18 @@ void RePlot::fill(const RePlotRequest& request)
     const LightCurve& lc = lightCurve_;
     PlotDescription& d = description_;
 
-    // 3: the description refers to the light-curve arrays.
+    // The description refers to the light-curve arrays.
     d.setPointCount(lc.sampleCount);
     d.setXValues(lc.times.data());
     d.setY1Values(lc.values1.data());
     d.setY2Values(lc.values2.data());
     d.setY3Values(lc.values3.data());
 
-    // 4: whole hours around the data.
+    // The time axis: whole hours around the data.
     const float xStart = static_cast<float>(whole(static_cast<double>(lc.timeMin)));
     const float xEnd = static_cast<float>(whole(static_cast<double>(lc.timeMax)) + 1.0);
 
-    // 5 to 7: title and axis names.
+    // Title and axis names.
     const std::string fileName(fileNamePart(request.selectedPath));
     const std::string titleName = engineTextFromUtf8(fileName);
     d.setTitle(formatText("%s:r=%6.2fMHz, g=%6.2fMHz, b=%6.2fMHz", titleName.c_str(), static_cast<double>(lc.freq1),
@@ -159,8 +139,7 @@ void RePlot::fill(const RePlotRequest& request)
     d.setXName("Time [UT]");
     d.setYName("[" + request.unitText + "]");
 
-    // 8 to 10: extension, y range, output file name "%sPlot_%s.%s".
-    const OutputDevice device = outputDevice(request.output);
+    // The y range, and the output file name "%sPlot_%s.%s".
     float yStart, yEnd, yStep;
     yAxis(lc.yBottom, lc.yTop, yStart, yEnd, yStep);
     std::string outputName(folderPart(request.outputFolder));
@@ -168,17 +147,17 @@ void RePlot::fill(const RePlotRequest& request)
     outputName += fileName;
     outputName += request.nameSuffix;
     outputName += '.';
-    outputName += device.extension;
+    outputName += plotFileExtension(request.output);
     d.setFileName(outputName);
 
-    // 11 to 14.
-    d.setCurveThickness(integerFromText(request.thicknessText));
+    // Thickness, the axes (a time window's own time axis), device.
+    d.setCurveThickness(request.thickness);
     if (const std::optional<TimeAxis>& t = request.timeAxis)
         d.setXAxis(t->from, t->to, t->step, t->origin);
     else
         d.setXAxis(xStart, xEnd, static_cast<float>(static_cast<double>(xEnd - xStart) * 0.1));
     d.setYAxis(yStart, yEnd, yStep);
-    d.setDevice(device.device);
+    d.setDevice(request.output);
     d.axisStyle = request.axisStyle;
     if (request.axisStyle != AxisStyle::Classic) setReadableAxes(d, lc, request.timeAxis, request.axisStyle);
 }

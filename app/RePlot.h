@@ -12,7 +12,7 @@
 //   rePlot.description().reset(desktopWidth, rePlot.geometry());
 //   ...
 //   rePlot.run({.selectedPath = path, .unitText = "SFU", .outputFolder = "/data/out/",
-//               .output = quorva::OutputChoice::Pdf, .thicknessText = "2"});
+//               .output = quorva::OutputChoice::Pdf, .thickness = 2});
 
 #include "app/TimeWindow.h"
 #include "lightcurve/LightCurve.h"
@@ -26,14 +26,9 @@
 
 namespace quorva {
 
-// The main window's output buttons.
-enum class OutputChoice { Screen, Pdf, Eps, Png };
-
-struct OutputDevice {
-    const char* device;    // for setDevice: "XWIN", "PDF", "EPS", "PNG"
-    const char* extension; // of the output file name; "PNG" for the screen
-};
-OutputDevice outputDevice(OutputChoice choice) noexcept;
+// The extension of an output's file name: "PDF", "EPS", "PNG"; "PNG" for
+// the screen too.
+const char* plotFileExtension(OutputChoice choice) noexcept;
 
 // "Screen", "PDF", "EPS" or "PNG" (any case); nothing for other texts.
 std::optional<OutputChoice> outputChoiceFromName(std::string_view name) noexcept;
@@ -50,7 +45,7 @@ struct RePlotRequest {
     std::string unitText = "ADU"; // "SFU" or "ADU"
     std::string outputFolder;     // only its folder part (up to the last '/') is used
     OutputChoice output = OutputChoice::Screen;
-    std::string thicknessText = "2"; // the thickness field's text
+    std::int32_t thickness = 2; // of the curves; the engine refuses values below 1
     // A time window (command line only): the file name carries it before
     // the extension, and the time axis is the window's.
     std::string nameSuffix;
@@ -65,10 +60,9 @@ struct RePlotRequest {
 
 class RePlot {
 public:
-    // Step 2: refresh the statistics window (also while it is hidden).
+    // Refreshes the statistics window (also while it is hidden) after the read.
     using RefreshStep = std::function<void()>;
-    // Step 15: run the plot sequence on the filled description; the
-    // geometry carries plotLeft/plotTop for the screen window. The
+    // Runs the plot sequence on the filled description; the geometry carries plotLeft/plotTop for the screen window. The
     // description is not const: the sequence writes its pageFill.
     using PlotStep = std::function<void(PlotDescription&, const PlotGeometry&)>;
 
@@ -99,13 +93,13 @@ public:
     void setRefreshStep(RefreshStep step) { refresh_ = std::move(step); }
     void setPlotStep(PlotStep step) { plot_ = std::move(step); }
 
-    // The whole re-plot, steps 1 to 15: read, (window,) refresh, fill, plot. A request
+    // The whole re-plot: read, apply the window, refresh, fill, plot. A request
     // that arrives while one runs (the screen output hands on waiting window
     // messages during a plot) is dropped and reported as skipped.
     Result run(const RePlotRequest& request);
 
-    // Steps 3 to 14 only: fill the description from the light curve as it
-    // stands (no read, no refresh, no plot).
+    // Only fills the description from the light curve as it stands (no
+    // read, no refresh, no plot).
     void fill(const RePlotRequest& request);
 
     bool running() const noexcept { return running_; }

@@ -1,7 +1,8 @@
 #pragma once
-// printf-style formatting into a std::string of any length, always in the
-// "C" locale: the program's texts ("%6.2f MHz", titles) must not pick up a
-// decimal comma from the user's locale.
+// Locale-free text conversions of the program: printf-style formatting
+// into a std::string of any length, always in the "C" locale (the program's
+// texts, "%6.2f MHz" and titles, must not pick up a decimal comma from the
+// user's locale); decimal numbers of the command line; UTF-8 sequences.
 
 #include <cstddef>
 #include <cstdint>

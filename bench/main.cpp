@@ -3,7 +3,7 @@
 // still draws into the same images.
 
 #include "app/forms/QtWindowBackend.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/TestSeams.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,6 @@
 #include "app/RePlot.h"
 #include "bench/BenchFiles.h"
 #include "engine/TestSeams.h"
-#include "engine/core/EngineState.h"
 #include "engine/output/PdfWriter.h"
 #include "plotjob/PlotSequence.h"
 
@@ -34,7 +33,7 @@ void rePlot(benchmark::State& state, quorva::OutputChoice output)
     request.unitText = "SFU";
     request.outputFolder = quorva::bench::outputFolder();
     request.output = output;
-    request.thicknessText = "2";
+    request.thickness = 2;
 
     for (auto _ : state) {
         const quorva::RePlot::Result r = rePlot.run(request);

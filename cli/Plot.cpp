@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "cli/PlotOptions.h"
 #include "cli/StandardStreams.h"
+#include "lightcurve/Ascii.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,20 +61,13 @@ const char kWindowOptionsText[] = "  --from T, --to T      only the samples from
 
 namespace {
 
-std::string upperText(std::string_view text)
-{
-    std::string u(text);
-    for (char& c : u) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return u;
-}
-
 } // namespace
 
 bool unitOption(const Arguments& a, std::optional<std::string>& unit, std::string& error)
 {
     const std::string* text = a.value("unit");
     if (!text) return true;
-    const std::string u = upperText(*text);
+    const std::string u = upperAscii(*text);
     if (u != "SFU" && u != "ADU") {
         error = "--unit must be SFU or ADU, not '" + *text + "'";
         return false;
@@ -183,13 +177,13 @@ bool upToDate(const std::string& input, const std::string& plot)
 }
 
 // "pdf", "eps" or "png" (any case) after the last '.' of a file name.
-std::string formatOfExtension(const std::string& path)
+std::optional<OutputChoice> formatOfExtension(const std::string& path)
 {
     const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
-    std::string e = path.substr(dot + 1);
-    for (char& c : e) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return e == "PDF" || e == "EPS" || e == "PNG" ? e : std::string();
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return std::nullopt;
+    const std::optional<OutputChoice> f = outputChoiceFromName(path.substr(dot + 1));
+    if (f == OutputChoice::Screen) return std::nullopt;
+    return f;
 }
 
 } // namespace
@@ -197,18 +191,18 @@ std::string formatOfExtension(const std::string& path)
 bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
 {
     if (const std::string* format = a.value("format")) {
-        const std::string f = upperText(*format);
-        if (f == "XWIN" || f == "SCREEN") {
+        const std::optional<OutputChoice> f = outputChoiceFromName(*format);
+        if (f == OutputChoice::Screen || upperAscii(*format) == "XWIN") {
             error = "--format " + *format + " needs the desktop program; run quorva without a command";
             return false;
         }
-        if (f != "PDF" && f != "EPS" && f != "PNG") {
+        if (!f) {
             error = "--format must be pdf, eps or png, not '" + *format + "'";
             return false;
         }
-        s.format = f;
+        s.format = *f;
     } else if (const std::string* file = a.value("output-file")) {
-        if (const std::string f = formatOfExtension(*file); !f.empty()) s.format = f;
+        if (const std::optional<OutputChoice> f = formatOfExtension(*file)) s.format = *f;
     }
     if (!unitOption(a, s.unit, error)) return false;
     const std::string* size = a.value("size");
@@ -238,7 +232,7 @@ bool plotSettings(const Arguments& a, PlotSettings& s, std::string& error)
         if (!s.outputFolder.empty() && s.outputFolder.back() != '/') s.outputFolder += '/';
     }
     if (const std::string* axes = a.value("axes")) {
-        const std::string style = upperText(*axes);
+        const std::string style = upperAscii(*axes);
         if (style != "CLASSIC" && style != "READABLE") {
             error = "--axes must be classic or readable, not '" + *axes + "'";
             return false;

@@ -126,7 +126,7 @@ int runWatch(const std::vector<std::string>& arguments, CommandIo& io)
             return usageError(io, "watch", "--last must be a number of minutes from 0.1 to 1440, not '" + *value + "'");
     }
     // A browser shows only the PNG of the three formats.
-    if (w.page && settings.format != "PNG") return usageError(io, "watch", "--page needs --format png");
+    if (w.page && settings.format != OutputChoice::Png) return usageError(io, "watch", "--page needs --format png");
     if (settings.files.size() != 1)
         return usageError(io, "watch", "one FILE or DIR only, not " + std::to_string(settings.files.size()));
     if (settings.files.front() == "-") return usageError(io, "watch", "cannot watch the standard input");

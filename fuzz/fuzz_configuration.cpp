@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             + "' '" + ref.outputFolder + "'");
     if (!hasBareHexPrefix(bytes.data(), bytes.size())
         && (c.sizeIndex != ref.sizeIndex || c.updateInterval != ref.updateInterval))
-        fuzz::fail("numbers differ: reader " + std::to_string(c.sizeIndex) + " " + std::to_string(c.updateInterval)
-            + ", sscanf " + std::to_string(ref.sizeIndex) + " " + std::to_string(ref.updateInterval));
+        fuzz::fail("numbers differ: reader " + std::to_string(c.sizeIndex.value_or(-1)) + " " + std::to_string(c.updateInterval)
+            + ", sscanf " + std::to_string(ref.sizeIndex.value_or(-1)) + " " + std::to_string(ref.updateInterval));
     return 0;
 }

@@ -5,9 +5,8 @@
 
 #include "FuzzSupport.h"
 
-#include "engine/core/Engine.h"
-#include "engine/core/EngineInternal.h"
-#include "engine/core/EngineState.h"
+#include "engine/Engine.h"
+#include "engine/TestSeams.h"
 
 #include <cstring>
 #include <string>

@@ -8,7 +8,7 @@
 
 #include "app/AutoPlot.h"
 #include "app/RePlot.h"
-#include "engine/core/EngineState.h"
+#include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
 
 #include <sys/stat.h>
@@ -62,14 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int sizeIndex = static_cast<int>(size % 5);
     quorva::applyPlotSize(sizeIndex, rePlot->geometry());
     rePlot->description().reset(640, rePlot->geometry());
-    const std::string thickness = std::to_string(1 + (size > 0 ? data[0] % 12 : 0));
+    const int thickness = 1 + (size > 0 ? data[0] % 12 : 0);
 
     for (auto choice : {quorva::OutputChoice::Pdf, quorva::OutputChoice::Eps, quorva::OutputChoice::Png}) {
         const quorva::RePlot::Result r = rePlot->run({.selectedPath = input,
             .unitText = "SFU",
             .outputFolder = out,
             .output = choice,
-            .thicknessText = thickness});
+            .thickness = thickness});
         fuzz::check(r.read.opened && r.plotted, "the re-plot reads and plots");
         const zedozo::EngineFailure& f = zedozo::lastFailure();
         if (f.failed()) fuzz::fail("plot failed: warning " + std::to_string(f.warning) + " " + f.text + " " + f.reason);

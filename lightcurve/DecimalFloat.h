@@ -1,6 +1,5 @@
 #pragma once
-// Number parsing shared by the light-curve reader and the command line:
-// one pass over the characters, no allocation, and the same result as the
+// Number parsing of the light-curve reader: one pass over the characters, no allocation, and the same result as the
 // C library's strtof in the "C" locale, whatever locale the process runs in.
 
 namespace quorva {

@@ -1,21 +1,18 @@
 #include "lightcurve/FileNames.h"
 
+#include "lightcurve/Ascii.h"
+
 #include <cstddef>
 
 namespace quorva {
 namespace {
-
-char upper(char c) noexcept
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
 
 // Position of `word` (upper case) in `text`, letters of `text` in any case.
 std::size_t findWithoutCase(std::string_view text, std::string_view word) noexcept
 {
     for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
         std::size_t k = 0;
-        while (k < word.size() && upper(text[i + k]) == word[k]) ++k;
+        while (k < word.size() && upperAscii(text[i + k]) == word[k]) ++k;
         if (k == word.size()) return i;
     }
     return std::string_view::npos;
@@ -43,7 +40,7 @@ bool matchesMask(std::string_view name, std::string_view mask) noexcept
         if (m < mask.size() && mask[m] == '*') {
             starM = m++;
             starN = n;
-        } else if (m < mask.size() && upper(mask[m]) == upper(name[n])) {
+        } else if (m < mask.size() && upperAscii(mask[m]) == upperAscii(name[n])) {
             ++m;
             ++n;
         } else if (starM != std::string_view::npos) {

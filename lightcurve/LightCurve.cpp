@@ -146,7 +146,8 @@ ReadResult LightCurve::read(std::string_view path)
             fd = ::open(inputPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
-            result.openError = errno;
+            // ENXIO: a socket, or a device without its driver.
+            result.openError = errno == ENXIO ? EINVAL : errno;
         } else {
             struct stat info { };
             const int statError = ::fstat(fd, &info) == 0 ? 0 : errno;

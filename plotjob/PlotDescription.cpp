@@ -29,4 +29,19 @@ void PlotDescription::reset(int desktopWidth, float widthDivisor, float heightDi
     textHeight = 50;
 }
 
+const char* deviceName(OutputChoice device) noexcept
+{
+    switch (device) {
+    case OutputChoice::Pdf:
+        return "PDF";
+    case OutputChoice::Eps:
+        return "EPS";
+    case OutputChoice::Png:
+        return "PNG";
+    case OutputChoice::Screen:
+        break;
+    }
+    return "XWIN";
+}
+
 } // namespace quorva

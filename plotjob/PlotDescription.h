@@ -19,6 +19,13 @@ struct PlotGeometry {
     float heightDivisor = static_cast<float>(1.414 * 2.0); // always 1.414 x widthDivisor
 };
 
+// Where a plot goes: the screen window or a file of one of three formats
+// (the main window's output buttons, `--format` on the command line).
+enum class OutputChoice { Screen, Pdf, Eps, Png };
+
+// The engine's device keyword of an output: "XWIN", "PDF", "EPS", "PNG".
+const char* deviceName(OutputChoice device) noexcept;
+
 // How the axes are labelled: the classic page (the default), or round
 // steps with times of day on the time axis (readable), with a linear or a
 // logarithmic y axis.
@@ -52,7 +59,7 @@ public:
     void setFileName(std::string_view text) { fileName.assign(text); }
     void setXName(std::string_view text) { xName.assign(text); }
     void setYName(std::string_view text) { yName.assign(text); }
-    void setDevice(std::string_view text) { device.assign(text); }
+    void setDevice(OutputChoice choice) noexcept { device = choice; }
 
     // The first label sits at `origin`, by default the axis start.
     void setXAxis(float from, float to, float step) noexcept { setXAxis(from, to, step, from); }
@@ -85,7 +92,7 @@ public:
     std::string fileName; // output file for file devices
     std::string xName;
     std::string yName;
-    std::string device; // "XWIN", "PDF", "EPS" or "PNG"
+    OutputChoice device = OutputChoice::Screen;
     std::int32_t winWidth = 0;
     std::int32_t winHeight = 0;
     std::int32_t pageFill = 0;

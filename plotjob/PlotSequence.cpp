@@ -1,22 +1,17 @@
 #include "plotjob/PlotSequence.h"
 
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 
 namespace quorva {
-
-bool deviceIs(std::string_view device, std::string_view name) noexcept
-{
-    return name.find(device) != std::string_view::npos;
-}
 
 namespace {
 
 // Screen and PNG start from a dark table, so they fill the page with
 // colour 255 and draw the axes in black; PDF and EPS draw on paper, where
 // the engine has swapped the first and last table entries.
-bool lightPage(std::string_view device) noexcept
+bool lightPage(OutputChoice device) noexcept
 {
-    return deviceIs(device, "XWIN") || deviceIs(device, "PNG");
+    return device == OutputChoice::Screen || device == OutputChoice::Png;
 }
 
 // What the readable styles add to the axis settings: label forms, minor
@@ -36,7 +31,7 @@ void readableAxisSettings(const PlotDescription& d)
 void plot(PlotDescription& d, const PlotGeometry& g)
 {
     const bool logY = d.axisStyle == AxisStyle::ReadableLog;
-    zedozo::metafl(d.device);                                       // 1
+    zedozo::metafl(deviceName(d.device));                           // 1
     zedozo::window(g.plotLeft, g.plotTop, d.winWidth, d.winHeight); // 2
     zedozo::setfil(d.fileName);                                     // 3
     zedozo::filmod("DELETE");                                       // 4

@@ -17,18 +17,11 @@
 
 #include "plotjob/PlotDescription.h"
 
-#include <string_view>
-
 namespace quorva {
 
 // Runs the sequence once, to its end. Writes description.pageFill (the only
 // field it changes): 255 for the screen and PNG, 0 for PDF and EPS. Reads
 // geometry.plotLeft and plotTop for the screen window's position.
 void plot(PlotDescription& description, const PlotGeometry& geometry);
-
-// The device test of the page fill and the axis colour: true when `device`
-// occurs within `name` ("XWIN", "PNG"). For the four device names this is
-// equality; an empty device text passes too.
-bool deviceIs(std::string_view device, std::string_view name) noexcept;
 
 } // namespace quorva

@@ -6,7 +6,7 @@
 #include "app/forms/QtWindowBackend.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/output/WindowBackend.h"
 #include "lightcurve/FileNames.h"
 
 #include <QDir>

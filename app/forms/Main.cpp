@@ -5,8 +5,8 @@
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "dialogs/Widgets.h"
-#include "engine/core/EngineState.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/Engine.h"
+#include "engine/output/WindowBackend.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -48,11 +48,9 @@ DesktopSize screenDesktop()
 
 std::string plotFailureMessage(const zedozo::EngineFailure& failure)
 {
-    std::string detail = failure.reason.empty() ? failure.text : failure.reason;
-    if (!failure.fileName.empty())
-        return "cannot write " + failure.fileName + (detail.empty() ? std::string() : ": " + detail);
+    if (!failure.fileName.empty()) return "cannot write " + failure.fileName + ": " + zedozo::failureText(failure);
     if (!failure.reason.empty() && !failure.text.empty()) return failure.text + ": " + failure.reason;
-    return detail.empty() ? std::string("the plot could not be made") : detail;
+    return zedozo::failureText(failure);
 }
 
 TForm1::TForm1(Options options)
@@ -68,54 +66,11 @@ TForm1::TForm1(Options options)
     setFixedSize(315, 171);
     move(226, 200);
 
-    Button2 = button(this, "Open...", 8, 8, 75, 21);
-    Button1 = button(this, "RePlot", 8, 31, 75, 21);
-    Button1->setEnabled(false);
-    Button4 = button(this, "Statistics", 8, 54, 75, 21);
-    Button5 = button(this, "Exit", 8, 77, 75, 21);
-
-    GroupOutput = new QGroupBox(QStringLiteral("Output"), this);
-    GroupOutput->setGeometry(90, 2, 70, 96);
-    RadioButton1 = new QRadioButton(QStringLiteral("Screen"), GroupOutput);
-    RadioButton2 = new QRadioButton(QStringLiteral("PDF"), GroupOutput);
-    RadioButton3 = new QRadioButton(QStringLiteral("EPS"), GroupOutput);
-    RadioButton4 = new QRadioButton(QStringLiteral("PNG"), GroupOutput);
-    int y = 16;
-    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) {
-        r->setGeometry(6, y, 60, 18);
-        y += 19;
-    }
-    RadioButton1->setChecked(true);
-
-    GroupAutoPlot = new QGroupBox(QStringLiteral("AutoPlot"), this);
-    GroupAutoPlot->setGeometry(166, 2, 141, 72);
-    LabelInterval = label(GroupAutoPlot, "Plot Interval", 8, 19);
-    CSpinEdit1 = new QSpinBox(GroupAutoPlot);
-    CSpinEdit1->setRange(kMinimumInterval, kMaximumInterval);
-    CSpinEdit1->setValue(10);
-    CSpinEdit1->setGeometry(8, 40, 46, 21);
-    LabelSec = label(GroupAutoPlot, "sec.", 58, 44);
-    Button3 = button(GroupAutoPlot, "Run", 86, 40, 48, 21);
-
-    GroupPlotSize = new QGroupBox(QStringLiteral("Plot Size"), this);
-    GroupPlotSize->setGeometry(8, 102, 152, 66);
-    ComboBox1 = new QComboBox(GroupPlotSize);
-    for (int i = 0; i < kPlotSizeCount; ++i) ComboBox1->addItem(QString::fromLatin1(plotSizeName(i)));
-    ComboBox1->setCurrentIndex(kMediumPlotSize);
-    ComboBox1->setGeometry(8, 16, 136, 21);
-    Label4 = label(GroupPlotSize, "h=", 8, 44);
-    Label5 = label(GroupPlotSize, "w=", 80, 44);
-
-    GroupPosition = new QGroupBox(QStringLiteral("Change Plot Position"), this);
-    GroupPosition->setGeometry(166, 78, 141, 90);
-    SpeedButton1 = arrow(GroupPosition, Qt::UpArrow, 30, 16);
-    SpeedButton4 = arrow(GroupPosition, Qt::LeftArrow, 8, 38);
-    SpeedButton3 = arrow(GroupPosition, Qt::RightArrow, 52, 38);
-    SpeedButton2 = arrow(GroupPosition, Qt::DownArrow, 30, 60);
-    CheckBox1 = new QCheckBox(QStringLiteral("Coarse"), GroupPosition);
-    CheckBox1->setGeometry(80, 38, 58, 20);
-    CheckBox1->setChecked(false);
-
+    createButtons();
+    createOutputGroup();
+    createAutoPlotGroup();
+    createPlotSizeGroup();
+    createPositionGroup();
     Timer1 = new QTimer(this);
     Timer1->stop();
 
@@ -124,22 +79,7 @@ TForm1::TForm1(Options options)
     Edit2 = new QLineEdit(QStringLiteral("2"), this);
     Edit2->setGeometry(100, 176, 40, 21);
     growControlsToTheirText(this);
-
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-    connect(CSpinEdit1, &QSpinBox::valueChanged, this, [this] { CSpinEdit1Change(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    // `activated` comes from the user only: a selection made by the program
-    // runs no ComboBox1Change.
-    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
-    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    connectControls();
 
     rePlot_.setRefreshStep([this] {
         // The light curve holds the window's samples by now.
@@ -162,6 +102,92 @@ TForm1::TForm1(Options options)
     if (listening_) listening_->setListener(this);
 }
 
+void TForm1::createButtons()
+{
+    Button2 = button(this, "Open...", 8, 8, 75, 21);
+    Button1 = button(this, "RePlot", 8, 31, 75, 21);
+    Button1->setEnabled(false);
+    Button4 = button(this, "Statistics", 8, 54, 75, 21);
+    Button5 = button(this, "Exit", 8, 77, 75, 21);
+}
+
+// The output device: screen or a file format.
+void TForm1::createOutputGroup()
+{
+    GroupOutput = new QGroupBox(QStringLiteral("Output"), this);
+    GroupOutput->setGeometry(90, 2, 70, 96);
+    RadioButton1 = new QRadioButton(QStringLiteral("Screen"), GroupOutput);
+    RadioButton2 = new QRadioButton(QStringLiteral("PDF"), GroupOutput);
+    RadioButton3 = new QRadioButton(QStringLiteral("EPS"), GroupOutput);
+    RadioButton4 = new QRadioButton(QStringLiteral("PNG"), GroupOutput);
+    int y = 16;
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) {
+        r->setGeometry(6, y, 60, 18);
+        y += 19;
+    }
+    RadioButton1->setChecked(true);
+}
+
+// The auto-plot interval and its Run/Stop button.
+void TForm1::createAutoPlotGroup()
+{
+    GroupAutoPlot = new QGroupBox(QStringLiteral("AutoPlot"), this);
+    GroupAutoPlot->setGeometry(166, 2, 141, 72);
+    LabelInterval = label(GroupAutoPlot, "Plot Interval", 8, 19);
+    CSpinEdit1 = new QSpinBox(GroupAutoPlot);
+    CSpinEdit1->setRange(kMinimumInterval, kMaximumInterval);
+    CSpinEdit1->setValue(10);
+    CSpinEdit1->setGeometry(8, 40, 46, 21);
+    LabelSec = label(GroupAutoPlot, "sec.", 58, 44);
+    Button3 = button(GroupAutoPlot, "Run", 86, 40, 48, 21);
+}
+
+// The plot size and the window size it gives.
+void TForm1::createPlotSizeGroup()
+{
+    GroupPlotSize = new QGroupBox(QStringLiteral("Plot Size"), this);
+    GroupPlotSize->setGeometry(8, 102, 152, 66);
+    ComboBox1 = new QComboBox(GroupPlotSize);
+    for (int i = 0; i < kPlotSizeCount; ++i) ComboBox1->addItem(QString::fromLatin1(plotSizeName(i)));
+    ComboBox1->setCurrentIndex(kMediumPlotSize);
+    ComboBox1->setGeometry(8, 16, 136, 21);
+    Label4 = label(GroupPlotSize, "h=", 8, 44);
+    Label5 = label(GroupPlotSize, "w=", 80, 44);
+}
+
+// The arrows that move the screen window, and their step.
+void TForm1::createPositionGroup()
+{
+    GroupPosition = new QGroupBox(QStringLiteral("Change Plot Position"), this);
+    GroupPosition->setGeometry(166, 78, 141, 90);
+    SpeedButton1 = arrow(GroupPosition, Qt::UpArrow, 30, 16);
+    SpeedButton4 = arrow(GroupPosition, Qt::LeftArrow, 8, 38);
+    SpeedButton3 = arrow(GroupPosition, Qt::RightArrow, 52, 38);
+    SpeedButton2 = arrow(GroupPosition, Qt::DownArrow, 30, 60);
+    CheckBox1 = new QCheckBox(QStringLiteral("Coarse"), GroupPosition);
+    CheckBox1->setGeometry(80, 38, 58, 20);
+    CheckBox1->setChecked(false);
+}
+
+void TForm1::connectControls()
+{
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    connect(CSpinEdit1, &QSpinBox::valueChanged, this, [this] { CSpinEdit1Change(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // `activated` comes from the user only: a selection made by the program
+    // runs no ComboBox1Change.
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+}
+
 TForm1::~TForm1()
 {
     if (listening_ && zedozo::windowBackend() == listening_ && listening_->listener() == this)
@@ -181,11 +207,12 @@ void TForm1::FormCreate()
 
     // Plot size: an index outside the list selects nothing and keeps "Medium".
     PlotGeometry& g = rePlot_.geometry();
-    if (cfg.sizeIndex >= 0 && cfg.sizeIndex < kPlotSizeCount)
-        ComboBox1->setCurrentIndex(cfg.sizeIndex);
+    const std::int32_t size = cfg.sizeIndex.value_or(0); // no size line: "Extra Small"
+    if (size >= 0 && size < kPlotSizeCount)
+        ComboBox1->setCurrentIndex(size);
     else
         ComboBox1->setCurrentIndex(-1);
-    applyPlotSize(cfg.sizeIndex, g);
+    applyPlotSize(size, g);
     showWindowSize();
 
     // Interval: the spin box brings it into 1..600.
@@ -215,7 +242,7 @@ void TForm1::runRePlot()
         request.outputFolder = Form2->outputFolderPath();
     }
     request.output = outputChoice();
-    request.thicknessText = Edit2->text().toStdString();
+    request.thickness = integerFromText(Edit2->text().toStdString());
     request.axisStyle = axisStyle();
     if (request.selectedPath != plottedPath_) { // another file: all of it
         zoom_.wholeFile();

@@ -81,12 +81,6 @@ public:
     TForm3& form3() const { return *Form3; }
     RePlot& rePlot() { return rePlot_; }
     const PlotGeometry& geometry() const { return rePlot_.geometry(); }
-    std::int32_t positionStep() const { return positionStep_; }
-    const AutoPlot& autoPlot() const { return autoPlot_; }
-    const RePlotGate& rePlotGate() const { return gate_; }
-    bool firstOpen() const { return firstOpen_; }
-    // Why the last plot could not be written; empty after a good one.
-    const std::string& plotFailure() const { return plotFailure_; }
     // The time window of the plots; inactive for the whole file.
     const Zoom& zoom() const { return zoom_; }
     // The screen window menu's "Readable axes" and "Logarithmic y axis"
@@ -129,6 +123,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls of the window, group by group, and their signals.
+    void createButtons();
+    void createOutputGroup();
+    void createAutoPlotGroup();
+    void createPlotSizeGroup();
+    void createPositionGroup();
+    void connectControls();
+
     // ScreenWindowListener: each changes the state and re-plots once the
     // window's own event handler has returned (the re-plot replaces it).
     void spanChosen(double from, double to) override;

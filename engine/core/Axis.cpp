@@ -4,7 +4,7 @@
 // times of day) and names, the frame, and endgrf.
 #include "engine/core/AxisInternal.h"
 
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 
@@ -393,10 +393,7 @@ template <typename F> void forSelected(EngineState& st, std::string_view axes, F
 void axisWord(std::string_view axes, char word[4])
 {
     std::size_t i = 0;
-    for (; i < 3 && i < axes.size(); ++i) {
-        const char c = axes[i];
-        word[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    for (; i < 3 && i < axes.size(); ++i) word[i] = upperAscii(axes[i]);
     word[i] = '\0';
 }
 
@@ -435,8 +432,7 @@ void fixMapping(
     // Curves stay one plot unit inside the axis lines; on pixel devices a
     // further pixel's worth, so that they never touch the frame.
     int margin = -1;
-    const DeviceFamily f = familyOf(st.cycle.devcode);
-    if ((f == DeviceFamily::Screen || f == DeviceFamily::Raster) && st.cycle.devscl > 0.0f)
+    if (deviceKind(st.cycle.devcode).caps.mapping == DeviceCaps::Mapping::Pixels && st.cycle.devscl > 0.0f)
         margin = -1 - static_cast<int>(std::lround(0.99 / double(st.cycle.devscl)));
     m.clipRect[0] = std::max(0, ax.posX - margin);
     m.clipRect[1] = std::max(0, ax.posY - ax.lenY + 1 - margin);
@@ -647,7 +643,6 @@ void endgrf()
 {
     EngineState* st = levelCheck(1, 3, "endgrf");
     if (!st) return;
-    st->curve.curveNumber = 1;
     st->level = 1;
     sendbf();
 }

@@ -1,5 +1,5 @@
 // Colour tables, named colours, color and the colour set-up of disini.
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 
 #include <array>

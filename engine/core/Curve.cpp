@@ -1,9 +1,8 @@
 // Drawing core: pen with line shift, the 100-point polyline buffer with
 // Cohen-Sutherland clipping, the user-to-plot mapping, thkcrv, loggap and
 // curve.
-#include "engine/TestSeams.h"
 #include "engine/core/AxisInternal.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 
 #include <algorithm>
@@ -202,8 +201,7 @@ void setClipWindow(const ClipWindow& w)
 {
     EngineState& st = engineState();
     st.clip = w;
-    DeviceFamily f = familyOf(st.cycle.devcode);
-    if (st.level >= 1 && (f == DeviceFamily::Screen || f == DeviceFamily::Raster))
+    if (st.level >= 1 && deviceKind(st.cycle.devcode).caps.mapping == DeviceCaps::Mapping::Pixels)
         devbox(w.left, w.top, w.right, w.bottom);
 }
 
@@ -345,7 +343,6 @@ void curve(const float* x, const float* y, int n)
     flushPolyline();
     setClipWindow(savedClip);
     st.warn.checkOn = savedCheck;
-    ++st.curve.curveNumber;
 }
 
 void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny)

@@ -6,7 +6,7 @@ namespace zedozo {
 
 void coreDefaults(EngineState& st)
 {
-    st.warn.useErrFile = familyOf(st.cycle.devcode) == DeviceFamily::Terminal;
+    st.warn.useErrFile = deviceKind(st.cycle.devcode).caps.errorFile;
     st.warn.warnOn = true;
     st.warn.checkOn = 1;
     st.warn.protocolOn = true;

@@ -11,6 +11,18 @@
 
 namespace zedozo {
 
+// ---- test seams -------------------------------------------------------------
+// Discard the engine record (closing any open file without renaming it) so
+// that the next call starts from a fresh one.                 EngineState.cpp
+void resetEngineForTests();
+// Fixes the user-to-plot mapping and clip rectangle as graf does for a
+// linear axis system at (xp, yp) with lengths (nx, ny), and sets level 2.
+//                                                                 Curve.cpp
+void setAxisSystemForTests(float xa, float xe, float ya, float ye, int xp, int yp, int nx, int ny);
+// The next buffer flush of the open plot file fails as if the disk were
+// full (nothing happens when no plot file was made yet).          Cycle.cpp
+void failNextPlotFileFlushForTests();
+
 // ---- levels ---------------------------------------------------------------
 // Strict check: stores the routine name; returns the record when the level
 // lies in [lo, hi], otherwise raises warning 3 with the level and returns
@@ -21,6 +33,12 @@ EngineState* levelCheck(int lo, int hi, const char* routine);
 EngineState& settingsCheck(const char* routine);
 
 // ---- arguments --------------------------------------------------------------
+// ASCII upper case of a keyword's letter, whatever the locale.
+constexpr char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
 // Keyword match on the first four characters, case-insensitive, against a
 // table of 4-character fields joined by "+". Returns the field number (from
 // 1), or raises warning 2 with the keyword and returns 0.
@@ -54,11 +72,7 @@ void customText(std::string_view text);
 void errorPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void errorVPrintf(const char* fmt, std::va_list ap);
 
-// A failure that leaves no page: raises the warning (number with its table
-// text, or customTextOrEmpty for 101/168..170) with the plot-file name as
-// argument, records it for lastFailure() whatever errmod says, and makes the
-// rest of the cycle draw nothing.
-void raiseFailure(int number, std::string_view customTextOrEmpty, std::string_view reason);
+// A failure that leaves no page: raiseFailure() (Device.h).
 
 // Existing-file policy of the file mode (0 count versions, 1 delete, 2 stop)
 // for a file about to be written. Returns 0 (name possibly replaced by a
@@ -70,11 +84,7 @@ void writeBanner(EngineState& st);
 void closeErrorFile(EngineState& st);
 
 // ---- clock ------------------------------------------------------------------
-struct EngineTime {
-    int year, month, day, hour, minute, second;
-};
-// SOURCE_DATE_EPOCH (UTC) when set, else the local clock.
-EngineTime engineNow();
+// engineNow() (Device.h): SOURCE_DATE_EPOCH (UTC) when set, else the local clock.
 
 // ---- defaults run by disini -------------------------------------------------
 void coreDefaults(EngineState& st);   // warnings, colours, curves; calls the three below
@@ -102,8 +112,7 @@ void devaxs();
 void sendVectors(DevVec* v, int n);
 // r, g, b of a colour value as the writers see it.
 Rgb colourRgb(const EngineState& st, int colour);
-// Nearest table index of an explicit colour (also used by the raster page).
-int nearestColourIndex(const std::uint32_t* table, int last, int r, int g, int b);
+// nearestColourIndex() (Device.h) finds the table index of an explicit colour.
 
 // ---- drawing core -----------------------------------------------------------
 // Pen services with the current line shift; points go into the polyline

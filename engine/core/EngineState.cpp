@@ -1,6 +1,5 @@
 // Creation and reset of the engine's single state record.
-#include "engine/core/EngineState.h"
-#include "engine/TestSeams.h"
+#include "engine/core/EngineInternal.h"
 
 #include <cstdlib>
 
@@ -51,6 +50,18 @@ void resetEngineForTests()
 const EngineFailure& lastFailure()
 {
     return engineState().failure;
+}
+
+std::string failureText(const EngineFailure& f)
+{
+    if (!f.reason.empty()) return f.reason;
+    if (!f.text.empty()) return f.text;
+    return "warning " + std::to_string(f.warning);
+}
+
+void setWarnings(bool on)
+{
+    engineState().warn.warnOn = on;
 }
 
 } // namespace zedozo

@@ -11,6 +11,7 @@
 // colours, curve settings, polyline buffer, clip window, user-to-plot
 // mapping.
 
+#include "engine/Engine.h"
 #include "engine/core/AxisState.h"
 #include "engine/core/TextState.h"
 #include "engine/core/TitleState.h"
@@ -23,8 +24,6 @@
 
 namespace zedozo {
 
-inline constexpr float kEngineVersion = 9.1f;
-
 // Warning switches, error stream and the last warning (errmod, errmes).
 struct WarningState {
     bool warnOn = true;      // errmod WARN
@@ -33,8 +32,6 @@ struct WarningState {
     bool useErrFile = false; // error stream is the error file (else the console, stdout)
     std::FILE* errFile = nullptr;
     bool errFileOpen = false;
-    bool errFileNameSet = false;
-    std::string errFileName;     // empty: "zedozo.err"
     std::string errFileUsedName; // name of the error file opened in this cycle
     int warningCount = 0;        // since disini, printed or not
     std::string routine;         // engine operation last entered
@@ -54,38 +51,19 @@ struct PageState {
     int originY = 0;
 };
 
-struct WindowRequest {
-    bool given = false;
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-struct DeviceRect {
-    int x = 0, y = 0, w = 0, h = 0;
-};
-
-// Output cycle (metafl ... disfin).
-struct CycleState {
-    int devcode = 0;             // 0: none chosen
-    char devname[5] = "";        // keyword given to metafl, upper case
-    WindowRequest windowRequest; // window()
-    DeviceRect devRect;          // set at disini
-    float devscl = 1.0f;         // device units per plot unit
-    int colourDepth = 8;
-    int bgmode = 0; // 0 dark background, 2 paper
+// Output cycle (metafl ... disfin): what the writer sees (DeviceContext,
+// Device.h) and the core's own part.
+struct CycleState : DeviceContext {
+    char devname[5] = ""; // keyword given to metafl, upper case
     int firstBgmode = -1;
     std::string plotFile;      // current output file name (whole)
     std::string savedPlotFile; // name of the last setfil
     int plotFileStatus = 0;    // 0 no setfil, 1 given not used, 2 saved name in use
     int fileMode = 0;          // filmod: 0 count, 1 delete, 2 break
-    int windowMode = 0;        // winmod 0..5
-    int continueKey = 0;
-    int delay = 10;
     bool fileWritten = false;    // this cycle writes a plot file (banner "Metafile:")
     bool errFileWasOpen = false; // the error file was opened in this cycle (banner "Err-file:")
     long long vectorCount = 0;   // devvec calls in this cycle
-    int cycleFinished = 0;
     bool drawNothing = false; // the cycle failed: everything goes to the null device
-    OutputFilePtr out;        // plot file of a file device (made at its first disini)
 };
 
 // Colours (rainbow table, named colours, foreground/background).
@@ -102,9 +80,6 @@ struct CurveState {
     int thickness = 1;      // thkcrv, 1..10000
     float lineShift = 0.0f; // perpendicular shift of the pass being drawn
     int symbolMode = 0;
-    int connectionMode = 0;
-    int gapDetection = 0;
-    int curveNumber = 1; // reset to 1 by endgrf
     bool logGap = false; // loggap: values a logarithmic axis cannot show break the curve
 };
 
@@ -137,15 +112,6 @@ struct UserMapping {
     int clipRect[4] = {0, 0, 2969, 2099}; // left, top, right, bottom
 };
 
-// What went wrong in the last cycle, for the caller to ask after disfin.
-struct EngineFailure {
-    int warning = 0;      // 0: no failure
-    std::string text;     // warning text
-    std::string fileName; // plot file concerned (may be empty)
-    std::string reason;   // the system's reason (may be empty)
-    bool failed() const { return warning != 0; }
-};
-
 struct EngineState {
     int level = 0;
     WarningState warn;
@@ -160,9 +126,9 @@ struct EngineState {
     TitleState title;
     TextState text;
     Device* device = nullptr; // writer of the current cycle (null: draws nothing)
-    // Writers by DeviceFamily, kept between cycles: the screen window stays
-    // up while a file is plotted, the PDF writer keeps its record.
-    std::unique_ptr<Device> writers[12];
+    // Writers by DeviceKind::writerSlot, kept between cycles: the screen
+    // window stays up while a file is plotted, the PDF writer keeps its record.
+    std::unique_ptr<Device> writers[kWriterSlots];
     std::unique_ptr<Device> unsupported; // stand-in for a device this system does not write
     EngineFailure failure;
     ~EngineState();
@@ -170,8 +136,5 @@ struct EngineState {
 
 // The record, created on first use.
 EngineState& engineState();
-
-// The failure of the last cycle (warning 0 when it succeeded).
-const EngineFailure& lastFailure();
 
 } // namespace zedozo

@@ -1,7 +1,7 @@
 // Page decoration: the border (pagera), the page fill (pagfll) and the page
 // header with date, time and engine version (paghdr).
 #include "engine/core/AxisInternal.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 

@@ -2,7 +2,7 @@
 // (stroke, PostScript or screen font), measuring and drawing strings.
 #include "engine/core/Text.h"
 
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/PsFontMetrics.h"
 #include "engine/core/StrokeFontData.h"
@@ -65,7 +65,7 @@ const StrokeAlphabet& selectAlphabet(TextState& t, int a)
 
 void installComplex(TextState& t)
 {
-    t.fontKind = kStrokeFontKind;
+    t.fontKind = FontKind::Stroke;
     t.fontNumber = 3;
     t.font = kComplexFont;
     t.alphabet = 1;
@@ -74,7 +74,7 @@ void installComplex(TextState& t)
 
 bool onPostScriptOutput(const EngineState& st)
 {
-    return familyOf(st.cycle.devcode) == DeviceFamily::PostScript;
+    return deviceKind(st.cycle.devcode).caps.hardwareFonts;
 }
 
 // Makes the window font for the current height and angle on the current
@@ -105,9 +105,9 @@ void screenFontFailed(EngineState& st)
 void reapplyHardwareFont(EngineState& st)
 {
     TextState& t = st.text;
-    if (t.fontKind == kPostScriptFontKind && onPostScriptOutput(st)) {
+    if (t.fontKind == FontKind::PostScript && onPostScriptOutput(st)) {
         devfnt(t.fontName.c_str(), static_cast<float>(t.height), t.refHeight, false);
-    } else if (t.fontKind == kScreenFontKind) {
+    } else if (t.fontKind == FontKind::Screen) {
         const std::string name = t.fontName;
         if (!makeScreenFont(st, name)) screenFontFailed(st);
     }
@@ -144,7 +144,7 @@ void applyAngle(EngineState& st, int degrees)
         t.sinA = static_cast<float>(std::sin(r));
         t.cosA = static_cast<float>(std::cos(r));
     }
-    if (t.fontKind == kScreenFontKind) {
+    if (t.fontKind == FontKind::Screen) {
         const std::string name = t.fontName;
         if (!makeScreenFont(st, name)) screenFontFailed(st);
     }
@@ -263,13 +263,13 @@ void drawChar(int code)
     const float h = static_cast<float>(t.height);
     float w = 0.0f;
     float g = t.gap;
-    if (t.fontKind != kStrokeFontKind && t.alphabet == 1) {
+    if (t.fontKind != FontKind::Stroke && t.alphabet == 1) {
         if (code > kLastAccentedCode) {
             code = 32;
             glyph = 1;
         }
         g = (0.1f + t.spacing) * h;
-        if (t.fontKind == kPostScriptFontKind) {
+        if (t.fontKind == FontKind::PostScript) {
             w = t.widths[glyph] * 0.025f * (1000.0f / static_cast<float>(t.refHeight)) * h * kPointsPerPlotUnit;
             if (!t.measuring) devchr(code, t.penX, t.penY, w, charParams(t));
         } else {
@@ -310,7 +310,7 @@ void drawText(std::string_view text, int nx, int ny)
 
     // Hardware characters go straight to the output: what the polyline
     // buffer still holds was drawn before them.
-    if (t.fontKind != kStrokeFontKind) flushPolyline();
+    if (t.fontKind != FontKind::Stroke) flushPolyline();
     for (unsigned char c : text) drawChar(c);
 
     float ex, ey;
@@ -372,15 +372,6 @@ std::int32_t textWidth(std::string_view text)
     return static_cast<std::int32_t>(widest);
 }
 
-TextExtent textExtent(std::string_view text)
-{
-    TextExtent e;
-    e.ascent = engineState().text.height;
-    e.descent = 0;
-    e.width = textWidth(text);
-    return e;
-}
-
 void textDefaults(EngineState& st)
 {
     TextState& t = st.text;
@@ -388,7 +379,7 @@ void textDefaults(EngineState& st)
     t.height = pageScaled(st, 36);
     t.font = kDefaultFont;
     t.fontNumber = 1;
-    t.fontKind = kStrokeFontKind;
+    t.fontKind = FontKind::Stroke;
 }
 
 void height(int h)
@@ -444,14 +435,13 @@ void psfont(std::string_view name)
         for (int i = kLastAccentedCode - 30; i <= TextState::kGlyphIndexes; ++i) w[i] = w[1];
     }
     if (onPostScriptOutput(*st)) devfnt(t.fontName.c_str(), static_cast<float>(t.height), t.refHeight, true);
-    t.fontKind = kPostScriptFontKind;
+    t.fontKind = FontKind::PostScript;
 }
 
 void winfnt(std::string_view name)
 {
     EngineState& st = settingsCheck("winfnt");
-    const DeviceFamily family = familyOf(st.cycle.devcode);
-    if (family != DeviceFamily::Screen && st.cycle.devcode != kWmfDevcode) {
+    if (!deviceKind(st.cycle.devcode).caps.windowFonts) {
         customText("Window fonts cannot be used");
         warnPlain(101);
         return;
@@ -462,7 +452,7 @@ void winfnt(std::string_view name)
         return;
     }
     st.text.fontName = std::string(name.substr(0, kFontNameChars));
-    st.text.fontKind = kScreenFontKind;
+    st.text.fontKind = FontKind::Screen;
 }
 
 void hwfont()

@@ -15,10 +15,6 @@ namespace zedozo {
 
 struct EngineState;
 
-// Font kinds of the text settings.
-inline constexpr int kStrokeFontKind = 0;
-inline constexpr int kPostScriptFontKind = 1;
-inline constexpr int kScreenFontKind = 2;
 
 // drawText at this position continues where the previous text ended.
 inline constexpr int kContinueText = 999;
@@ -26,17 +22,10 @@ inline constexpr int kContinueText = 999;
 // Longest text drawn or measured; the rest is ignored.
 inline constexpr int kMaxTextChars = 256;
 
-struct TextExtent {
-    std::int32_t ascent = 0;  // the character height
-    std::int32_t descent = 0; // 0
-    std::int32_t width = 0;   // textWidth()
-};
-
 // Width in plot units of the text at the current height and angle: the
 // distance from its start to the end of its last character (the gap after
 // it does not count), rounded to the nearest integer. Nothing is drawn.
 std::int32_t textWidth(std::string_view text);
-TextExtent textExtent(std::string_view text);
 
 // Draws the text with its upper left corner at (nx, ny). (999, 999)
 // continues at the pen position where the previous text ended.
@@ -50,10 +39,5 @@ void drawText(std::string_view text, int nx, int ny, int angle, int height);
 // Draws (or, while a text is measured, only advances over) one character at
 // the pen position and moves the pen by its advance.
 void drawChar(int code);
-
-// Code of the hardware fonts' character set (WinAnsi) for an engine
-// character code: codes below 127 unchanged, the accented letters 127..186
-// mapped, everything else a blank.
-int winAnsiCode(int engineCode);
 
 } // namespace zedozo

@@ -10,6 +10,10 @@ namespace zedozo {
 
 struct StrokeAlphabet;
 
+// The font text is drawn in: the stroke font, the PostScript fonts of a
+// paper device, or a screen window's font.
+enum class FontKind { Stroke, PostScript, Screen };
+
 struct TextState {
     // Width-table entries: index 1 .. 231 for the codes 32 .. 262 (index 0
     // unused), as the glyph indexes of alphabet 1.
@@ -19,7 +23,7 @@ struct TextState {
     int angle = 0;     // degrees counter-clockwise
     float sinA = 0.0f; // of the angle
     float cosA = 1.0f;
-    int fontKind = 0;                             // 0 stroke font, 1 PostScript font, 2 screen font
+    FontKind fontKind = FontKind::Stroke;
     int fontNumber = 1;                           // stroke font: 1 after disini, 3 after complx
     const StrokeAlphabet* font = nullptr;         // the six alphabets of that stroke font
     std::string fontName;                         // hardware font in use (up to 79 characters)

@@ -1,7 +1,7 @@
 // Title lines: titlin stores up to four lines, title draws them centred (or
 // justified) above the axis system.
 #include "engine/core/AxisInternal.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 #include "engine/core/Text.h"
 

@@ -1,9 +1,8 @@
 // Levels, keyword matching, range checks, numbered warnings, errmod and the
 // end-of-run banner.
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -80,8 +79,7 @@ constexpr std::size_t kMessageCapacity = 80;
 
 void openErrorFile(EngineState& st)
 {
-    std::string name
-        = st.warn.errFileNameSet && !st.warn.errFileName.empty() ? st.warn.errFileName : std::string("zedozo.err");
+    std::string name = "zedozo.err";
     std::string text;
     if (chkfil(name, st.cycle.fileMode, text) != 0) {
         st.warn.useErrFile = false;
@@ -142,10 +140,7 @@ EngineState& settingsCheck(const char* routine)
 int findKeyword(std::string_view table, int nfields, std::string_view keyword)
 {
     char key[4] = {' ', ' ', ' ', ' '};
-    for (std::size_t i = 0; i < 4 && i < keyword.size(); ++i) {
-        char c = keyword[i];
-        key[i] = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-    }
+    for (std::size_t i = 0; i < 4 && i < keyword.size(); ++i) key[i] = upperAscii(keyword[i]);
     for (int n = 0; n < nfields; ++n) {
         std::size_t at = std::size_t(n) * 5;
         if (at + 4 > table.size()) break;
@@ -155,11 +150,7 @@ int findKeyword(std::string_view table, int nfields, std::string_view keyword)
         int fieldLen = 4;
         while (fieldLen > 0 && table[at + fieldLen - 1] == ' ') --fieldLen;
         bool equal = fieldLen > 0;
-        for (int i = 0; i < fieldLen && equal; ++i) {
-            char c = table[at + i];
-            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-            equal = c == key[i];
-        }
+        for (int i = 0; i < fieldLen && equal; ++i) equal = upperAscii(table[at + i]) == key[i];
         if (equal) return n + 1;
     }
     return 0;
@@ -176,7 +167,7 @@ AxisSelection selectAxes(std::string_view axes)
 {
     AxisSelection s;
     for (std::size_t i = 0; i < 3 && i < axes.size(); ++i) {
-        char c = char(std::toupper(static_cast<unsigned char>(axes[i])));
+        const char c = upperAscii(axes[i]);
         if (c == 'X') s.x = true;
         if (c == 'Y') s.y = true;
         if (c == 'Z') s.z = true;

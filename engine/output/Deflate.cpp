@@ -1,7 +1,6 @@
 // One-call zlib compression (see Deflate.h).
 #include "engine/output/Deflate.h"
 
-#include "engine/TestSeams.h"
 
 #include <zlib.h>
 

@@ -22,4 +22,7 @@ enum class DeflateStatus : int {
 // call. Safe to call from several threads at once.
 DeflateStatus deflateBuffer(const void* in, std::size_t n, std::vector<std::uint8_t>& out);
 
+// The next deflateBuffer call (on any thread) fails with the given status.
+void failNextDeflateForTests(DeflateStatus status);
+
 } // namespace zedozo

@@ -6,17 +6,18 @@
 // curve -> polyline buffer -> devvec costs one virtual call per batch of up
 // to a few hundred points, not one per point.
 //
-// A writer reads what it needs from the state record: st.cycle.devscl,
-// st.page.npagx/npagy, st.cycle.colourDepth, st.cycle.bgmode, st.colour.table,
-// st.cycle.windowRequest, st.cycle.devRect, st.cycle.out (the open plot file
-// of a file device), st.cycle.windowMode/continueKey/delay. It reports a
-// failure with zedozo::raiseFailure() (EngineInternal.h); the core then runs
-// the rest of the cycle drawing nothing (no further calls reach the writer
-// in that cycle, and the plot file is discarded).
+// The writers depend on this header alone (and the plot file, OutputFile.h);
+// the core sees the output side only through it. A writer reads what it
+// needs from the DeviceContext the core hands every call, and reports a
+// failure with raiseFailure(); the core then runs the rest of the cycle
+// drawing nothing (no further calls reach the writer in that cycle, and the
+// plot file is discarded).
 //
-// One writer object per family is created on first use from the output
-// cycle's table of writers by device code range and kept for later cycles
+// One writer object per writer slot is created on first use from the table
+// of devices (deviceKind(), Devices.cpp) and kept for later cycles
 // (st.writers); open() starts each cycle anew.
+
+#include "engine/output/OutputFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,27 +26,66 @@
 
 namespace zedozo {
 
-struct EngineState;
-class OutputFile; // the plot file of a file device (OutputFile.h, writer side)
-
-// Lets the engine state own the plot file without seeing its definition;
-// deleting an uncommitted file abandons it (OutputFile.cpp).
-struct OutputFileDeleter {
-    void operator()(OutputFile* f) const;
+struct WindowRequest {
+    bool given = false;
+    int x = 0, y = 0, w = 0, h = 0;
 };
-using OutputFilePtr = std::unique_ptr<OutputFile, OutputFileDeleter>;
 
-// Device families by code range: below 101 screen windows, 101-200
-// terminals, 201-300 metafiles, 301-400 Kyocera, 401-500 HPGL, 501-600
-// PostScript family and PDF (511), 601-700 raster images, 701 applet text,
-// 801 SVG.
-enum class DeviceFamily { None, Screen, Terminal, Metafile, Kyocera, Hpgl, PostScript, Pdf, Raster, Applet, Svg };
-DeviceFamily familyOf(int devcode);
+struct DeviceRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
 
-// One converted vector. Screen and raster: integral pixel coordinates
-// (already rounded, origin top-left). PostScript family and PDF: unrounded
-// device units with the portrait/landscape mapping applied (PostScript
-// rounds in its writer, PDF writes two decimals). pen: 3 move, 2 draw,
+// What the core tells the writer of a cycle, and what a writer's open()
+// reports back (devRect, colourDepth). The core's cycle record extends it.
+struct DeviceContext {
+    int devcode = 0;             // 0: none chosen
+    WindowRequest windowRequest; // window()
+    DeviceRect devRect;          // set at disini
+    float devscl = 1.0f;         // device units per plot unit
+    int npagx = 2969;            // page extent in plot units, set at disini
+    int npagy = 2099;
+    int colourDepth = 8;
+    int bgmode = 0;     // 0 dark background, 2 paper
+    int windowMode = 0; // winmod 0..5
+    int continueKey = 0;
+    int delay = 10;
+    std::unique_ptr<OutputFile> out; // plot file of a file device (made at its first disini)
+};
+
+// The frame of an axis system in plot units (lower left corner, lengths)
+// and the user range of its x axis, as graf fixed them.
+struct AxisFrame {
+    int left = 0, bottom = 0, width = 0, height = 0;
+    double xFrom = 0, xTo = 0;
+    bool xLogarithmic = false;
+};
+
+// What a device can do. The core asks this instead of which device it
+// draws to.
+struct DeviceCaps {
+    // How plot units become device units: Pixels (rounded to integers,
+    // origin top-left, the scale fits the page into the window or image,
+    // clipping also through box(), curves kept a pixel off the axis lines),
+    // Paper (unrounded, portrait pages flipped upright, landscape pages with
+    // x and y exchanged, the scale fits the page into paperShort x
+    // paperLong device units and stays at most paperLimit per plot unit),
+    // None (unchanged, scale 1).
+    enum class Mapping { None, Pixels, Paper };
+    Mapping mapping = Mapping::None;
+    double paperShort = 0, paperLong = 0, paperLimit = 0;
+    bool window = false;          // a screen window: no plot file, sendbf/winupd update it
+    bool windowFonts = false;     // winfnt can make fonts on it
+    bool hardwareFonts = false;   // psfont selects the device's own fonts
+    bool oneContentStream = false; // lines, fills and text share one stream in drawing
+                                   // order: pending lines go out first, polygons are paths
+    bool paperBackground = false; // white paper (background mode 2)
+    bool errorFile = false;       // warnings go to the error file, not the console
+};
+
+// One converted vector. Pixel devices: integral pixel coordinates
+// (already rounded, origin top-left). Paper devices: unrounded device units
+// with the portrait/landscape mapping applied (PostScript rounds in its
+// writer, PDF writes two decimals). pen: 3 move, 2 draw,
 // 5 close and fill (PDF polygons), 9 end path, 0 open, 999 flush/release.
 struct DevVec {
     float x, y;
@@ -68,54 +108,70 @@ struct CharParams {
     int refHeight = 683; // reference height of that font, 1/1000 em
 };
 
+// The engine's version, in the banner and in the files' creator lines.
+inline constexpr float kEngineVersion = 9.1f;
+
+// Services of the core that writers call.
+// Raises the warning (number with its table text, or customTextOrEmpty for
+// 101/168..170) with the plot-file name as argument, records it for
+// lastFailure() whatever errmod says, and makes the rest of the cycle draw
+// nothing.                                                     Warnings.cpp
+void raiseFailure(int number, std::string_view customTextOrEmpty, std::string_view reason);
+struct EngineTime {
+    int year, month, day, hour, minute, second;
+};
+// SOURCE_DATE_EPOCH (UTC) when set, else the local clock.     Warnings.cpp
+EngineTime engineNow();
+// Nearest table index of an explicit colour.                  Colours.cpp
+int nearestColourIndex(const std::uint32_t* table, int last, int r, int g, int b);
+
 class Device {
 public:
     virtual ~Device() = default;
-    virtual DeviceFamily family() const = 0;
 
-    // Device set-up at disini. File devices: st.cycle.devscl is computed and
-    // st.cycle.out is open on the plot file before this runs. Screen:
-    // sets st.cycle.devRect (client size + 1) and st.cycle.colourDepth; the
+    // Device set-up at disini. File devices: dc.devscl is computed and
+    // dc.out is open on the plot file before this runs. Screen:
+    // sets dc.devRect (client size + 1) and dc.colourDepth; the
     // core then computes devscl. Returns false after raiseFailure().
-    virtual bool open(EngineState& st) = 0;
+    virtual bool open(DeviceContext& dc) = 0;
 
     // A batch of n vectors in device coordinates (see DevVec).
-    virtual void vectors(EngineState& st, const DevVec* v, int n) = 0;
+    virtual void vectors(DeviceContext& dc, const DevVec* v, int n) = 0;
 
     // devcol: value as given (index or 0x01BBGGRR), rgb resolved by the core
     // (explicit colour, or table entry when the colour depth exceeds 8).
-    virtual void colour(EngineState& st, int value, Rgb rgb) = 0;
+    virtual void colour(DeviceContext& dc, int value, Rgb rgb) = 0;
 
     // devpol: n points in device coordinates (pen fields unused).
-    virtual void polygon(EngineState& st, const DevVec* pts, int n) = 0;
+    virtual void polygon(DeviceContext& dc, const DevVec* pts, int n) = 0;
 
     // devrec: corners in device coordinates, already clipped; screen and
     // raster get integral pixels, PostScript/PDF unrounded device units
     // (landscape: x and y exchanged).
-    virtual void rect(EngineState& st, float x1, float y1, float x2, float y2, int value, Rgb rgb) = 0;
+    virtual void rect(DeviceContext& dc, float x1, float y1, float x2, float y2, int value, Rgb rgb) = 0;
 
     // devchr: character code, origin (plot units), advance (plot units).
-    virtual void character(EngineState& st, int code, float x, float y, float width, const CharParams& p) = 0;
+    virtual void character(DeviceContext& dc, int code, float x, float y, float width, const CharParams& p) = 0;
 
     // devfnt: select (select == true: psfont/winfnt) or resize (height) the
     // hardware font. height in plot units, refHeight in 1/1000 em.
-    virtual void font(EngineState& st, const char* name, float height, int refHeight, bool select) = 0;
+    virtual void font(DeviceContext& dc, const char* name, float height, int refHeight, bool select) = 0;
 
     // devvlt: the 256-entry colour table (0xRRGGBB) after it was loaded or changed.
-    virtual void palette(EngineState& st, const std::uint32_t* table) = 0;
+    virtual void palette(DeviceContext& dc, const std::uint32_t* table) = 0;
 
     // devbox: pixel clip rectangle (screen and raster).
-    virtual void box(EngineState& st, int x1, int y1, int x2, int y2) = 0;
+    virtual void box(DeviceContext& dc, int x1, int y1, int x2, int y2) = 0;
 
     // erase: clear the page (screen, raster); no effect on PostScript/PDF.
-    virtual void erase(EngineState& st) = 0;
+    virtual void erase(DeviceContext& dc) = 0;
 
     // Window update (sendbf/winupd): screen only.
-    virtual void update(EngineState&) { }
+    virtual void update(DeviceContext&) { }
 
-    // graf has fixed the mapping of a new axis system (st.map); the screen
-    // hands its x axis in pixels to the window.
-    virtual void axisSystem(EngineState&) { }
+    // graf has fixed the mapping of a new axis system; the screen hands its
+    // x axis in pixels to the window.
+    virtual void axisSystem(DeviceContext&, const AxisFrame&) { }
 
     // Window fonts (winfnt): makes the named font of pixelHeight pixels at
     // angleDegrees the current one and fills widths[i] with the advance of
@@ -128,21 +184,29 @@ public:
         return false;
     }
 
-    // Device finish at disfin: complete the output into st.cycle.out (file
+    // Device finish at disfin: complete the output into dc.out (file
     // devices); the core then commits and closes the file.
-    virtual void finish(EngineState& st) = 0;
+    virtual void finish(DeviceContext& dc) = 0;
 };
 
-// Writers, one per family; the output cycle (Cycle.cpp) makes them from its
-// table of device code ranges.
-std::unique_ptr<Device> createPsWriter(EngineState& st);     // PsWriter.cpp
-std::unique_ptr<Device> createPdfWriter(EngineState& st);    // PdfWriter.cpp
-std::unique_ptr<Device> createRasterWriter(EngineState& st); // RasterPage.cpp
-std::unique_ptr<Device> createScreenWriter(EngineState& st); // ScreenWriter.cpp
-// Draws to nothing: failed cycles and devices this system does not support.
-std::unique_ptr<Device> createNullDevice(DeviceFamily family = DeviceFamily::None); // NullDevice.cpp
+// A device code's capabilities and its writer. create is null for a device
+// this system recognises but does not write; writerSlot numbers the writers
+// (0 .. kWriterSlots - 1), kept from one cycle to the next.      Devices.cpp
+inline constexpr int kWriterSlots = 4;
+struct DeviceKind {
+    DeviceCaps caps;
+    std::unique_ptr<Device> (*create)() = nullptr;
+    int writerSlot = -1;
+};
+const DeviceKind& deviceKind(int devcode);
+
+// Writers; deviceKind() names them by device code.
+std::unique_ptr<Device> createPsWriter();     // PsWriter.cpp
+std::unique_ptr<Device> createPdfWriter();    // PdfWriter.cpp
+std::unique_ptr<Device> createRasterWriter(); // RasterPage.cpp
+std::unique_ptr<Device> createScreenWriter(); // ScreenWriter.cpp
 // Draws to nothing; its open() raises warning 101 with the given text and
-// fails, so the cycle runs on without output.
-std::unique_ptr<Device> createUnsupportedDevice(DeviceFamily family, const char* text);
+// fails, so the cycle runs on without output.                 NullDevice.cpp
+std::unique_ptr<Device> createUnsupportedDevice(const char* text);
 
 } // namespace zedozo

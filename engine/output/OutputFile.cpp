@@ -1,7 +1,8 @@
 // Atomic, buffered plot-file output.
 #include "engine/output/OutputFile.h"
 
-#include "engine/output/Device.h"
+#include "engine/Engine.h"
+
 
 #include <cerrno>
 #include <cstdarg>
@@ -53,11 +54,6 @@ int removeStaleTemporaryFiles(const std::string& folder)
 OutputFile::~OutputFile()
 {
     abandon();
-}
-
-void OutputFileDeleter::operator()(OutputFile* f) const
-{
-    delete f;
 }
 
 bool OutputFile::open(const std::string& finalName)

@@ -44,7 +44,6 @@ public:
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; } // system reason
     const std::string& finalName() const { return final_; }
-    const std::string& tempName() const { return temp_; }
 
     // Flushes, syncs, closes and renames onto the final name. False (and
     // the temporary file removed, the final name untouched) on any error.
@@ -67,12 +66,5 @@ private:
     std::uint64_t written_ = 0;
     bool failNextFlush_ = false;
 };
-
-// Removes the temporary plot files (".zedozo-PID-N.tmp") in `folder`
-// ("" the working folder, else ending with '/') whose process no longer
-// exists: killed, or the machine lost power, before it could rename or
-// remove them. A file of a live process is never touched, nor is anything
-// whose PID cannot be checked. Returns the number removed.
-int removeStaleTemporaryFiles(const std::string& folder);
 
 } // namespace zedozo

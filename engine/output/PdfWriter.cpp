@@ -11,9 +11,8 @@
 // thread.
 #include "engine/output/PdfWriter.h"
 
-#include "engine/TestSeams.h"
-#include "engine/core/EngineInternal.h"
-#include "engine/core/Text.h"
+#include "engine/output/Device.h"
+#include "engine/Engine.h"
 #include "engine/output/Deflate.h"
 #include "engine/output/OutputFile.h"
 
@@ -214,12 +213,11 @@ class PdfWriter final : public Device {
 public:
     ~PdfWriter() override { discardPending(); }
 
-    DeviceFamily family() const override { return DeviceFamily::Pdf; }
 
-    bool open(EngineState& st) override
+    bool open(DeviceContext& dc) override
     {
         discardPending();
-        CycleState& c = st.cycle;
+        DeviceContext& c = dc;
         out_ = c.out.get();
         c.colourDepth = 24;
         const PdfWriterOptions& o = pdfWriterOptions();
@@ -227,9 +225,9 @@ public:
         compressWanted_ = o.contentBuffer;
 
         const float s = c.devscl;
-        const bool landscape = st.page.npagx > st.page.npagy;
-        const float w = float(landscape ? st.page.npagy : st.page.npagx) * s;
-        const float h = float(landscape ? st.page.npagx : st.page.npagy) * s;
+        const bool landscape = dc.npagx > dc.npagy;
+        const float w = float(landscape ? dc.npagy : dc.npagx) * s;
+        const float h = float(landscape ? dc.npagx : dc.npagy) * s;
         mediaW_ = int(w + 1.0f);
         mediaH_ = int(h + 1.0f);
         rotate_ = landscape;
@@ -264,18 +262,18 @@ public:
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override
+    void vectors(DeviceContext&, const DevVec* v, int n) override
     {
         for (int i = 0; i < n; ++i) path(v[i].x, v[i].y, v[i].pen);
     }
 
-    void colour(EngineState&, int, Rgb rgb) override
+    void colour(DeviceContext&, int, Rgb rgb) override
     {
         setColour(rgb.r, rgb.g, rgb.b, 0);
         setColour(rgb.r, rgb.g, rgb.b, 1);
     }
 
-    void polygon(EngineState&, const DevVec* p, int n) override
+    void polygon(DeviceContext&, const DevVec* p, int n) override
     {
         if (n <= 0) return;
         path(p[0].x, p[0].y, 3);
@@ -283,25 +281,25 @@ public:
         path(p[0].x, p[0].y, 5);
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int, Rgb rgb) override
+    void rect(DeviceContext&, float x1, float y1, float x2, float y2, int, Rgb rgb) override
     {
         setColour(rgb.r, rgb.g, rgb.b, 1);
         fillRectangle(std::min(x1, x2), std::min(y1, y2), std::fabs(x2 - x1), std::fabs(y2 - y1));
     }
 
-    void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override
+    void character(DeviceContext& dc, int code, float x, float y, float, const CharParams& p) override
     {
-        const float s = st.cycle.devscl;
+        const float s = dc.devscl;
         const float xb = x - p.vOffset * p.sinA;
         const float yb = y - p.vOffset * p.cosA;
         float X, Y, a;
-        if (st.page.npagx > st.page.npagy) {
+        if (dc.npagx > dc.npagy) {
             X = yb * s;
             Y = xb * s;
             a = p.angle + 90.0f;
         } else {
             X = xb * s;
-            Y = (float(st.page.npagy) - yb) * s;
+            Y = (float(dc.npagy) - yb) * s;
             a = p.angle;
         }
         const int ref = p.refHeight > 0 ? p.refHeight : 1000;
@@ -358,12 +356,12 @@ public:
     }
 
     // PDF takes font and size from each character.
-    void font(EngineState&, const char*, float, int, bool) override { }
-    void palette(EngineState&, const std::uint32_t*) override { }
-    void box(EngineState&, int, int, int, int) override { }
-    void erase(EngineState&) override { }
+    void font(DeviceContext&, const char*, float, int, bool) override { }
+    void palette(DeviceContext&, const std::uint32_t*) override { }
+    void box(DeviceContext&, int, int, int, int) override { }
+    void erase(DeviceContext&) override { }
 
-    void finish(EngineState&) override { path(0.0f, 0.0f, 1); }
+    void finish(DeviceContext&) override { path(0.0f, 0.0f, 1); }
 
 private:
     // ---- output ------------------------------------------------------------
@@ -645,7 +643,17 @@ private:
     {
         endStream(true);
         drainPending();
+        writeFonts();
+        writePage();
+        writePagesAndCatalog();
+        writeInfoAndXref();
+        objects_.clear();
+        out_ = nullptr;
+    }
 
+    // A font object for each font the page used.
+    void writeFonts()
+    {
         for (int i = 0; i < kFontCount; ++i) {
             if (fontUsed_[i] != 1) continue;
             newObject(kFontObjectBase + i);
@@ -658,7 +666,11 @@ private:
             fileWrite("endobj\n");
             fontUsed_[i] = 2;
         }
+    }
 
+    // The page object: media box, rotation, fonts, content streams.
+    void writePage()
+    {
         newObject(kPageObject);
         fileWrite("<<\n");
         fileWrite("/Type /Page\n");
@@ -688,7 +700,12 @@ private:
         }
         fileWrite(">>\n");
         fileWrite("endobj\n");
+    }
 
+    // The page tree (object 2) and the catalogue (object 1).
+    void writePagesAndCatalog()
+    {
+        const int count = int(objects_.size());
         objects_[2] = PdfObject {bytes(), kPlainObject};
         fileWrite("2 0 obj\n");
         fileWrite("<< /Type /Pages /Kids [\n");
@@ -707,7 +724,11 @@ private:
         fileWrite("<< /Type /Catalog /Pages 2 0 R\n");
         fileWrite(">>\n");
         fileWrite("endobj\n");
+    }
 
+    // The document information, the cross-reference table and the trailer.
+    void writeInfoAndXref()
+    {
         const int info = newObject(kPlainObject);
         const EngineTime t = engineNow();
         out_->printf(
@@ -729,9 +750,6 @@ private:
         fileWrite("startxref\n");
         out_->printf("%llu\n", static_cast<unsigned long long>(xref));
         fileWrite("%%EOF\n");
-
-        objects_.clear();
-        out_ = nullptr;
     }
 
     OutputFile* out_ = nullptr;
@@ -771,7 +789,7 @@ char* formatFixed2(char* p, char* end, float v)
     return fixed2(p, end, v);
 }
 
-std::unique_ptr<Device> createPdfWriter(EngineState&)
+std::unique_ptr<Device> createPdfWriter()
 {
     return std::make_unique<PdfWriter>();
 }

@@ -37,9 +37,9 @@ void writeChunk(OutputFile& out, const char type[4], const void* data, std::size
 
 } // namespace
 
-int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>& scratch)
+PngStatus writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>& scratch)
 {
-    if (!page.allocated()) return kPngNoMemory;
+    if (!page.allocated()) return PngStatus::NoMemory;
     static const std::uint8_t signature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
     out.write(signature, 8);
 
@@ -67,11 +67,11 @@ int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>&
     // The page keeps each row behind its filter byte, so the image data is
     // compressed in place.
     const DeflateStatus status = deflateBuffer(page.filteredRows(), page.filteredSize(), scratch);
-    if (status == DeflateStatus::NoMemory) return kPngNoMemory;
-    if (status != DeflateStatus::Ok) return kPngDeflateError;
+    if (status == DeflateStatus::NoMemory) return PngStatus::NoMemory;
+    if (status != DeflateStatus::Ok) return PngStatus::DeflateError;
     writeChunk(out, "IDAT", scratch.data(), scratch.size());
     writeChunk(out, "IEND", nullptr, 0);
-    return out.ok() ? kPngOk : kPngFileError;
+    return out.ok() ? PngStatus::Ok : PngStatus::FileError;
 }
 
 } // namespace zedozo

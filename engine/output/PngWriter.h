@@ -10,17 +10,17 @@ class OutputFile;
 class RasterPage;
 
 // Status values of the image writer.
-enum PngStatus : int {
-    kPngOk = 0,
-    kPngFileError,    // warning 36
-    kPngNoMemory,     // warning 53
-    kPngDeflateError, // warning 101 "ZLIB error"
+enum class PngStatus {
+    Ok,
+    FileError,    // warning 36
+    NoMemory,     // warning 53
+    DeflateError, // warning 101 "ZLIB error"
 };
 
 // Writes the page as a PNG file: signature, IHDR, PLTE (palette pages),
 // one IDAT, IEND. scratch holds the compressed data (reused between
-// plots). Returns a PngStatus; kPngFileError when the file reported a
+// plots). FileError when the file reported a
 // write error.
-int writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>& scratch);
+PngStatus writePng(OutputFile& out, const RasterPage& page, std::vector<std::uint8_t>& scratch);
 
 } // namespace zedozo

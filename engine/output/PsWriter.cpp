@@ -1,6 +1,6 @@
 // PostScript/EPS writer: header, prolog and page transformation at disini,
 // body tokens through the 80-column line buffer, 50-point paths.
-#include "engine/core/EngineInternal.h"
+#include "engine/output/Device.h"
 #include "engine/output/OutputFile.h"
 
 #include <cmath>
@@ -103,17 +103,16 @@ inline int rnd(float v)
 
 class PsWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::PostScript; }
 
-    bool open(EngineState& st) override
+    bool open(DeviceContext& dc) override
     {
-        CycleState& c = st.cycle;
+        DeviceContext& c = dc;
         out_ = c.out.get();
         c.colourDepth = 24;
         fill_ = 0;
         fontName_.clear();
         const float s = c.devscl;
-        const int npagx = st.page.npagx, npagy = st.page.npagy;
+        const int npagx = dc.npagx, npagy = dc.npagy;
         const bool landscape = npagx > npagy;
         const double k = kPointsPerUnit;
 
@@ -147,12 +146,12 @@ public:
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override
+    void vectors(DeviceContext&, const DevVec* v, int n) override
     {
         for (int i = 0; i < n; ++i) path(rnd(v[i].x), rnd(v[i].y), v[i].pen);
     }
 
-    void colour(EngineState&, int, Rgb rgb) override
+    void colour(DeviceContext&, int, Rgb rgb) override
     {
         path(0, 0, 9);
         char t[48];
@@ -160,7 +159,7 @@ public:
         token(t, n);
     }
 
-    void polygon(EngineState&, const DevVec* p, int n) override
+    void polygon(DeviceContext&, const DevVec* p, int n) override
     {
         char t[48];
         for (int i = 0; i < n; ++i) {
@@ -172,7 +171,7 @@ public:
         token("eofill ", 7);
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int, Rgb rgb) override
+    void rect(DeviceContext&, float x1, float y1, float x2, float y2, int, Rgb rgb) override
     {
         // The path so far was drawn before the fill: stroke it first, so
         // that the fill covers it (the page border) as it does on PDF.
@@ -183,19 +182,19 @@ public:
         token(t, n);
     }
 
-    void character(EngineState& st, int code, float x, float y, float width, const CharParams& p) override
+    void character(DeviceContext& dc, int code, float x, float y, float width, const CharParams& p) override
     {
-        const float s = st.cycle.devscl;
+        const float s = dc.devscl;
         const float xb = x + (width / 2) * p.cosA - p.vOffset * p.sinA;
         const float yb = y - (width / 2) * p.sinA - p.vOffset * p.cosA;
         int X, Y, a;
-        if (st.page.npagx > st.page.npagy) {
+        if (dc.npagx > dc.npagy) {
             X = rnd(yb * s);
             Y = rnd(xb * s);
             a = int(std::lround(p.angle)) + 90;
         } else {
             X = rnd(xb * s);
-            Y = rnd((float(st.page.npagy) - yb) * s);
+            Y = rnd((float(dc.npagy) - yb) * s);
             a = int(std::lround(p.angle));
         }
         char t[64];
@@ -203,10 +202,10 @@ public:
         token(t, n);
     }
 
-    void font(EngineState& st, const char* name, float height, int refHeight, bool select) override
+    void font(DeviceContext& dc, const char* name, float height, int refHeight, bool select) override
     {
         const double size
-            = double(height) * st.cycle.devscl * 0.28346458 * (1000.0 / (refHeight > 0 ? refHeight : 1000)) * 0.5;
+            = double(height) * dc.devscl * 0.28346458 * (1000.0 / (refHeight > 0 ? refHeight : 1000)) * 0.5;
         std::string t;
         if (select) {
             const std::string base = name ? name : "Times-Roman";
@@ -226,11 +225,11 @@ public:
         token(sz, n);
     }
 
-    void palette(EngineState&, const std::uint32_t*) override { }
-    void box(EngineState&, int, int, int, int) override { }
-    void erase(EngineState&) override { }
+    void palette(DeviceContext&, const std::uint32_t*) override { }
+    void box(DeviceContext&, int, int, int, int) override { }
+    void erase(DeviceContext&) override { }
 
-    void finish(EngineState&) override
+    void finish(DeviceContext&) override
     {
         path(0, 0, 999);
         token("showpage ", 9);
@@ -374,7 +373,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Device> createPsWriter(EngineState&)
+std::unique_ptr<Device> createPsWriter()
 {
     return std::make_unique<PsWriter>();
 }

@@ -2,7 +2,7 @@
 // in memory and written as a PNG file at disfin.
 #include "engine/output/RasterPage.h"
 
-#include "engine/core/EngineInternal.h"
+#include "engine/output/Device.h"
 #include "engine/output/OutputFile.h"
 #include "engine/output/PngWriter.h"
 
@@ -275,22 +275,21 @@ inline int pixel(float v)
 
 class RasterWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::Raster; }
 
-    bool open(EngineState& st) override
+    bool open(DeviceContext& dc) override
     {
-        const bool trueColour = st.cycle.devcode == 605; // PPM is always RGB
-        const int w = st.cycle.devRect.w, h = st.cycle.devRect.h;
-        if (!page_.init(w, h, trueColour, st.cycle.bgmode)) {
+        const bool trueColour = dc.devcode == 605; // PPM is always RGB
+        const int w = dc.devRect.w, h = dc.devRect.h;
+        if (!page_.init(w, h, trueColour, dc.bgmode)) {
             raiseFailure(
                 53, {}, "no memory for a page of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
             return false;
         }
-        if (trueColour) st.cycle.colourDepth = 24;
+        if (trueColour) dc.colourDepth = 24;
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override
+    void vectors(DeviceContext&, const DevVec* v, int n) override
     {
         for (int i = 0; i < n; ++i) {
             const int x = pixel(v[i].x), y = pixel(v[i].y);
@@ -301,9 +300,9 @@ public:
         }
     }
 
-    void colour(EngineState&, int value, Rgb) override { page_.setColour(value); }
+    void colour(DeviceContext&, int value, Rgb) override { page_.setColour(value); }
 
-    void polygon(EngineState&, const DevVec* pts, int n) override
+    void polygon(DeviceContext&, const DevVec* pts, int n) override
     {
         xs_.resize(std::size_t(std::max(n, 0)));
         ys_.resize(xs_.size());
@@ -314,40 +313,38 @@ public:
         page_.fillPolygon(xs_.data(), ys_.data(), n);
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override
+    void rect(DeviceContext&, float x1, float y1, float x2, float y2, int value, Rgb) override
     {
         page_.fillRect(pixel(x1), pixel(y1), pixel(x2), pixel(y2), value);
     }
 
     // The raster page has no hardware fonts: the core sets text in its
     // stroke fonts, which arrive here as vectors.
-    void character(EngineState&, int, float, float, float, const CharParams&) override { }
-    void font(EngineState&, const char*, float, int, bool) override { }
+    void character(DeviceContext&, int, float, float, float, const CharParams&) override { }
+    void font(DeviceContext&, const char*, float, int, bool) override { }
 
-    void palette(EngineState&, const std::uint32_t* table) override { page_.setPalette(table); }
-    void box(EngineState&, int x1, int y1, int x2, int y2) override { page_.setClip(x1, y1, x2, y2); }
-    void erase(EngineState&) override { page_.erase(); }
+    void palette(DeviceContext&, const std::uint32_t* table) override { page_.setPalette(table); }
+    void box(DeviceContext&, int x1, int y1, int x2, int y2) override { page_.setClip(x1, y1, x2, y2); }
+    void erase(DeviceContext&) override { page_.erase(); }
 
-    void finish(EngineState& st) override
+    void finish(DeviceContext& dc) override
     {
-        const int status = writePng(*st.cycle.out, page_, packed_);
+        const PngStatus status = writePng(*dc.out, page_, packed_);
         page_.release();
         switch (status) {
-        case kPngOk:
+        case PngStatus::Ok:
             break;
-        case kPngFileError:
-            raiseFailure(36, {}, st.cycle.out->error());
+        case PngStatus::FileError:
+            raiseFailure(36, {}, dc.out->error());
             break;
-        case kPngNoMemory:
+        case PngStatus::NoMemory:
             raiseFailure(53, {}, "no memory for the compressed image");
             break;
-        default:
+        case PngStatus::DeflateError:
             raiseFailure(101, "ZLIB error", {});
             break;
         }
     }
-
-    const RasterPage& page() const { return page_; }
 
 private:
     RasterPage page_;
@@ -357,15 +354,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<Device> createRasterWriter(EngineState&)
+std::unique_ptr<Device> createRasterWriter()
 {
     return std::make_unique<RasterWriter>();
-}
-
-const RasterPage* rasterPageOf(const Device* device)
-{
-    const auto* w = dynamic_cast<const RasterWriter*>(device);
-    return w ? &w->page() : nullptr;
 }
 
 } // namespace zedozo

@@ -101,9 +101,4 @@ private:
     int clip_[4] = {0, 0, 0, 0};
 };
 
-class Device;
-// The page of the image writer behind a device (null for other devices);
-// valid between disini and disfin.
-const RasterPage* rasterPageOf(const Device* device);
-
 } // namespace zedozo

@@ -4,8 +4,7 @@
 // the window modes of disfin.
 #include "engine/output/ScreenWriter.h"
 
-#include "engine/TestSeams.h"
-#include "engine/core/EngineInternal.h"
+#include "engine/output/Device.h"
 #include "engine/output/Device.h"
 
 #include <algorithm>
@@ -173,62 +172,75 @@ std::string finishTitle(int slotNumber, int mode, int key, int delay)
     }
 }
 
+// The driver record (made on first use) with the desktop's size and colour
+// depth; null after raiseFailure() when there is no display to draw on.
+ScreenDriver* readyDriver()
+{
+    if (!g_driver) {
+        g_driver = new (std::nothrow) ScreenDriver;
+        if (!g_driver) {
+            raiseFailure(101, "Not enough memory for windows output", {});
+            return nullptr;
+        }
+    }
+    ScreenDriver& d = *g_driver;
+    reapClosed(d);
+    if (!g_backend) {
+        raiseFailure(101, "Cannot open the screen window", "no display");
+        return nullptr;
+    }
+    if (!g_backend->desktop(d.desktop)) {
+        raiseFailure(101, "Cannot open the screen window", g_backend->lastError());
+        return nullptr;
+    }
+    if (d.colourModel < 0) {
+        int bpp = d.desktop.bitsPerPixel;
+        d.colourModel = bpp > 8 ? TrueColour : bpp == 8 ? Palette129 : bpp == 4 ? Palette16 : NoColours;
+    }
+    return &d;
+}
+
+struct WindowPlace {
+    int x, y, w, h;
+};
+
+// The window request, else two thirds of the desktop in the page's
+// proportions, in the slot's corner.
+WindowPlace windowPlace(const DeviceContext& dc, const DesktopInfo& desktop, int slot)
+{
+    const WindowRequest& req = dc.windowRequest;
+    if (req.given) return {req.x, req.y, req.w, req.h};
+    int w, h;
+    const int sw = desktop.width, sh = desktop.height;
+    const int px = dc.npagx, py = dc.npagy;
+    if (px > py) {
+        w = sw * 2 / 3;
+        h = rnd(static_cast<double>(w) * py / px);
+    } else {
+        h = sh * 2 / 3;
+        w = rnd(static_cast<double>(h) * px / py);
+    }
+    // XWIN sits in the bottom right corner; the other slots take the
+    // other corners in turn.
+    const bool right = slot % 4 == 0 || slot % 4 == 3;
+    const bool bottom = slot % 4 == 0 || slot % 4 == 1;
+    return {right ? std::max(0, sw - w) : 0, bottom ? std::max(0, sh - h) : 0, w, h};
+}
+
 class ScreenWriter final : public Device {
 public:
-    DeviceFamily family() const override { return DeviceFamily::Screen; }
 
-    bool open(EngineState& st) override
+    bool open(DeviceContext& dc) override
     {
-        if (!g_driver) {
-            g_driver = new (std::nothrow) ScreenDriver;
-            if (!g_driver) {
-                raiseFailure(101, "Not enough memory for windows output", {});
-                return false;
-            }
-        }
-        ScreenDriver& d = *g_driver;
-        reapClosed(d);
-        if (!g_backend) {
-            raiseFailure(101, "Cannot open the screen window", "no display");
-            return false;
-        }
-        if (!g_backend->desktop(d.desktop)) {
-            raiseFailure(101, "Cannot open the screen window", g_backend->lastError());
-            return false;
-        }
-        if (d.colourModel < 0) {
-            int bpp = d.desktop.bitsPerPixel;
-            d.colourModel = bpp > 8 ? TrueColour : bpp == 8 ? Palette129 : bpp == 4 ? Palette16 : NoColours;
-        }
+        ScreenDriver* driver = readyDriver();
+        if (!driver) return false;
+        ScreenDriver& d = *driver;
         // The paper colour before the engine sends its table.
-        d.table[0] = st.cycle.bgmode == 2 ? 0xFFFFFFu : 0x000000u;
+        d.table[0] = dc.bgmode == 2 ? 0xFFFFFFu : 0x000000u;
         d.penRgb = 0xFFFFFF;
 
-        int slot = slotOf(st.cycle.devcode);
-        int x, y, w, h;
-        const WindowRequest& req = st.cycle.windowRequest;
-        if (req.given) {
-            x = req.x;
-            y = req.y;
-            w = req.w;
-            h = req.h;
-        } else {
-            int sw = d.desktop.width, sh = d.desktop.height;
-            int px = st.page.npagx, py = st.page.npagy;
-            if (px > py) {
-                w = sw * 2 / 3;
-                h = rnd(static_cast<double>(w) * py / px);
-            } else {
-                h = sh * 2 / 3;
-                w = rnd(static_cast<double>(h) * px / py);
-            }
-            // XWIN sits in the bottom right corner; the other slots take the
-            // other corners in turn.
-            bool right = slot % 4 == 0 || slot % 4 == 3;
-            bool bottom = slot % 4 == 0 || slot % 4 == 1;
-            x = right ? std::max(0, sw - w) : 0;
-            y = bottom ? std::max(0, sh - h) : 0;
-        }
+        const int slot = slotOf(dc.devcode);
+        const auto [x, y, w, h] = windowPlace(dc, d.desktop, slot);
 
         // Replace this slot's window; the previous slot's window, if still
         // there, loses its "Working" title.
@@ -267,12 +279,12 @@ public:
         d.clip[1] = 0;
         d.clip[2] = W - 1;
         d.clip[3] = H - 1;
-        st.cycle.devRect = {x, y, W, H};
-        st.cycle.colourDepth = d.desktop.bitsPerPixel;
+        dc.devRect = {x, y, W, H};
+        dc.colourDepth = d.desktop.bitsPerPixel;
         return true;
     }
 
-    void vectors(EngineState&, const DevVec* v, int n) override
+    void vectors(DeviceContext&, const DevVec* v, int n) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -280,7 +292,7 @@ public:
         for (int i = 0; i < n; ++i) linePoint(d, w, static_cast<int>(v[i].x), static_cast<int>(v[i].y), v[i].pen);
     }
 
-    void colour(EngineState&, int value, Rgb) override
+    void colour(DeviceContext&, int value, Rgb) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -290,7 +302,7 @@ public:
         if (BackendWindow* w = currentWindow(d)) w->setColour(d.penRgb);
     }
 
-    void polygon(EngineState&, const DevVec* pts, int n) override
+    void polygon(DeviceContext&, const DevVec* pts, int n) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -303,7 +315,7 @@ public:
         d.polygon.clear();
     }
 
-    void rect(EngineState&, float x1, float y1, float x2, float y2, int value, Rgb) override
+    void rect(DeviceContext&, float x1, float y1, float x2, float y2, int value, Rgb) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -316,14 +328,14 @@ public:
         w->fillRect(ix1, iy1, ix2 - ix1 + 1, iy2 - iy1 + 1, resolveColour(d, value));
     }
 
-    void character(EngineState& st, int code, float x, float y, float, const CharParams& p) override
+    void character(DeviceContext& dc, int code, float x, float y, float, const CharParams& p) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         BackendWindow* w = currentWindow(d);
         if (!w || !d.fontSelected) return;
         flushPoints(d);
-        double s = st.cycle.devscl;
+        double s = dc.devscl;
         double xc = x - (p.height + p.vOffset) * p.sinA;
         double yc = y - (p.height + p.vOffset) * p.cosA;
         int X = rnd(xc * s), Y = rnd(yc * s);
@@ -332,7 +344,7 @@ public:
 
     // Window fonts are made and measured by windowFont(), which winfnt asks
     // for the widths it needs; nothing to do here.
-    void font(EngineState&, const char*, float, int, bool) override { }
+    void font(DeviceContext&, const char*, float, int, bool) override { }
 
     bool windowFont(
         std::string_view name, int pixelHeight, int angleDegrees, std::uint16_t widths[kWindowFontCodes]) override
@@ -340,14 +352,14 @@ public:
         return screenWindowFont(name, pixelHeight, angleDegrees, widths) == 0;
     }
 
-    void palette(EngineState&, const std::uint32_t* table) override
+    void palette(DeviceContext&, const std::uint32_t* table) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         for (int i = 0; i < 256; ++i) d.table[i] = table[i] & 0xFFFFFFu;
     }
 
-    void box(EngineState&, int x1, int y1, int x2, int y2) override
+    void box(DeviceContext&, int x1, int y1, int x2, int y2) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -357,7 +369,7 @@ public:
         d.clip[3] = y2;
     }
 
-    void erase(EngineState&) override
+    void erase(DeviceContext&) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -368,27 +380,26 @@ public:
 
     // The pixels of the x axis as the frame was drawn (the same rounding as
     // every vector), so that the window can map its pointer back to time.
-    void axisSystem(EngineState& st) override
+    void axisSystem(DeviceContext& dc, const AxisFrame& frame) override
     {
-        if (!g_driver || st.map.xLog) return;
+        if (!g_driver || frame.xLogarithmic) return;
         BackendWindow* w = currentWindow(*g_driver);
         if (!w) return;
-        const float s = st.cycle.devscl;
+        const float s = dc.devscl;
         auto pixel = [s](int plotUnits) { return static_cast<int>(static_cast<float>(plotUnits) * s + 0.5f); };
-        const int left = st.axis.posX, bottom = st.axis.posY;
         WindowAxis axis;
-        axis.left = pixel(left);
-        axis.right = pixel(left + st.axis.lenX - 1);
-        axis.top = pixel(bottom - st.axis.lenY + 1);
-        axis.bottom = pixel(bottom);
-        axis.from = st.map.xa;
-        axis.to = st.map.xe;
+        axis.left = pixel(frame.left);
+        axis.right = pixel(frame.left + frame.width - 1);
+        axis.top = pixel(frame.bottom - frame.height + 1);
+        axis.bottom = pixel(frame.bottom);
+        axis.from = frame.xFrom;
+        axis.to = frame.xTo;
         w->setAxis(axis);
     }
 
     // The window update of sendbf/winupd: show what is drawn so far and let
     // the waiting events of the thread run.
-    void update(EngineState&) override
+    void update(DeviceContext&) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
@@ -401,14 +412,14 @@ public:
         if (!painted) present(d);
     }
 
-    void finish(EngineState& st) override
+    void finish(DeviceContext& dc) override
     {
         if (!g_driver) return;
         ScreenDriver& d = *g_driver;
         reapClosed(d);
-        int mode = st.cycle.windowMode;
-        int key = st.cycle.continueKey;
-        int delay = st.cycle.delay;
+        int mode = dc.windowMode;
+        int key = dc.continueKey;
+        int delay = dc.delay;
         d.windowMode = mode;
         d.continueKey = key;
         BackendWindow* w = currentWindow(d);
@@ -464,7 +475,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Device> createScreenWriter(EngineState&)
+std::unique_ptr<Device> createScreenWriter()
 {
     return std::make_unique<ScreenWriter>();
 }

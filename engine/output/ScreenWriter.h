@@ -13,27 +13,9 @@
 
 namespace zedozo {
 
-// Installs the backend that screen output draws through. Windows made by
-// the previous backend are destroyed first. Without a backend a screen
-// disini fails (reported through lastFailure()) and the cycle draws nothing.
-void setWindowBackend(WindowBackend* backend);
-WindowBackend* windowBackend();
-
-// Installs a backend for the lifetime of the scope and restores the
-// previous one (destroying this backend's windows) when it ends.
-class WindowBackendScope {
-public:
-    explicit WindowBackendScope(WindowBackend* backend);
-    ~WindowBackendScope();
-    WindowBackendScope(const WindowBackendScope&) = delete;
-    WindowBackendScope& operator=(const WindowBackendScope&) = delete;
-
-private:
-    WindowBackend* previous_;
-};
-
-// The window of a slot (1..8), null when the slot is empty.
-BackendWindow* screenWindow(int slot = 1);
+// Destroys the screen windows and forgets the driver record, so that the
+// next screen disini starts afresh (colour model chosen again).
+void resetScreenForTests();
 
 // Window fonts (winfnt): creates the font on the current slot's window,
 // the name giving the face ("Arial" or "Courier" when it contains them,

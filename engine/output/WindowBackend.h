@@ -121,4 +121,30 @@ public:
     virtual std::string lastError() const = 0;
 };
 
+// The screen writer's side (ScreenWriter.cpp), for the program that
+// hands its toolkit's windows to the engine.
+
+// Installs the backend that screen output draws through. Windows made by
+// the previous backend are destroyed first. Without a backend a screen
+// disini fails (reported through lastFailure()) and the cycle draws nothing.
+void setWindowBackend(WindowBackend* backend);
+// The installed backend, null when none (the desktop listens to its windows).
+WindowBackend* windowBackend();
+
+// Installs a backend for the lifetime of the scope and restores the
+// previous one (destroying this backend's windows) when it ends.
+class WindowBackendScope {
+public:
+    explicit WindowBackendScope(WindowBackend* backend);
+    ~WindowBackendScope();
+    WindowBackendScope(const WindowBackendScope&) = delete;
+    WindowBackendScope& operator=(const WindowBackendScope&) = delete;
+
+private:
+    WindowBackend* previous_;
+};
+
+// The window of a slot (1..8), null when the slot is empty.
+BackendWindow* screenWindow(int slot = 1);
+
 } // namespace zedozo

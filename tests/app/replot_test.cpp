@@ -1,5 +1,5 @@
-// The re-plot's fill of the plot description (title, ranges and steps with
-// the quiet-data mend, names, devices) and its order of steps; the
+// The re-plot's fill of the plot description (title, ranges and steps, a
+// fractional step for quiet data, names, devices) and its order of steps; the
 // configuration file's keys, numbers and line limit; file names that are
 // not ASCII in the title.
 
@@ -24,24 +24,24 @@ protected:
         return dir / name;
     }
     const quorva::PlotDescription& run(const std::string& path, OutputChoice output = OutputChoice::Pdf,
-        const char* folder = "/data/out/", const char* thickness = "2")
+        const char* folder = "/data/out/", int thickness = 2)
     {
         rePlot.run({.selectedPath = path,
             .unitText = "SFU",
             .outputFolder = folder,
             .output = output,
-            .thicknessText = thickness});
+            .thickness = thickness});
         return rePlot.description();
     }
     TempDir dir;
     quorva::RePlot rePlot;
 };
 
-TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
+TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsAndAFractionalStepForQuietData)
 {
     const quorva::PlotDescription& d = run(write("LC_a_SFU.txt", "10.25,3,20,30\n10.5,52,4,5\n10.75,7,8,9\n"));
     EXPECT_EQ(d.title, "LC_a_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
-    EXPECT_EQ(d.xName + d.yName + d.device, "Time [UT][SFU]PDF");
+    EXPECT_EQ(d.xName + d.yName + quorva::deviceName(d.device), "Time [UT][SFU]PDF");
     EXPECT_EQ(d.fileName, "/data/out/Plot_LC_a_SFU.txt.PDF");
     EXPECT_EQ(d.pointCount, 5);
     EXPECT_TRUE(d.xValues == rePlot.lightCurve().times.data() && d.y3Values == rePlot.lightCurve().values3.data());
@@ -56,8 +56,8 @@ TEST_F(RePlotTest, FillsTitleNamesRangesAndStepsWithTheQuietDataMend)
     EXPECT_EQ(axes(), (std::vector<float> {13, 14, 0.1f, 1000, 1005, 0.5f}));
     // No file at all still fills everything, from the start values (the
     // frequencies of the last header stay).
-    run("", OutputChoice::Screen, "", "thick");
-    EXPECT_EQ(d.title + d.fileName + d.device + std::to_string(d.curveThickness),
+    run("", OutputChoice::Screen, "", 0);
+    EXPECT_EQ(d.title + d.fileName + quorva::deviceName(d.device) + std::to_string(d.curveThickness),
         ":r= 45.00MHz, g=150.50MHz, b=410.00MHzPlot_.PNGXWIN0");
     EXPECT_EQ(axes(), (std::vector<float> {24, 1, float(-23.0f * 0.1), 1000, -995, -199}));
 }
@@ -74,12 +74,13 @@ TEST_F(RePlotTest, OutputNamesKeepTheFolderPartAndTextsWhole)
              Case {OutputChoice::Png, "/data/lc/plots", "PNG", "/data/lc/Plot_LC_100%_ADU.txt.PNG"},
              Case {OutputChoice::Eps, "plots", "EPS", "Plot_LC_100%_ADU.txt.EPS"},
              Case {OutputChoice::Pdf, longFolder, "PDF", longFolder + "Plot_LC_100%_ADU.txt.PDF"}}) {
-        const quorva::PlotDescription& d = run(path, c.output, c.folder.c_str(), " 4x");
-        EXPECT_EQ(d.device + " " + d.fileName + " " + std::to_string(d.curveThickness) + " " + d.title,
+        const quorva::PlotDescription& d = run(path, c.output, c.folder.c_str(), 4);
+        EXPECT_EQ(quorva::deviceName(d.device) + std::string(" ") + d.fileName + " " + std::to_string(d.curveThickness) + " " + d.title,
             c.device + " " + c.fileName + " 4 LC_100%_ADU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz");
     }
     EXPECT_EQ(quorva::integerFromText("99999999999999999999"), INT_MAX);
     EXPECT_EQ(quorva::integerFromText("- 4"), 0);
+    EXPECT_TRUE(quorva::integerFromText(" 4x") == 4 && quorva::integerFromText("thick") == 0);
 }
 
 TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
@@ -88,16 +89,16 @@ TEST_F(RePlotTest, ReadRefreshFillAndPlotInOrderAndNeverInsideItself)
     std::vector<std::string> steps;
     rePlot.setRefreshStep([&] {
         steps.push_back(
-            "refresh " + std::to_string(rePlot.lightCurve().sampleCount) + " " + rePlot.description().device);
+            "refresh " + std::to_string(rePlot.lightCurve().sampleCount) + " " + rePlot.description().fileName);
     });
     rePlot.setPlotStep([&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) {
-        steps.push_back("plot " + d.device);
+        steps.push_back(std::string("plot ") + quorva::deviceName(d.device) + " " + d.fileName);
         // A request while plotting is dropped (and, were it not, would run
         // only once more here).
         if (steps.size() < 4 && rePlot.run({.selectedPath = path}).skipped) steps.push_back("skipped");
     });
     EXPECT_TRUE(rePlot.run({.selectedPath = path, .output = OutputChoice::Eps}).plotted && !rePlot.running());
-    EXPECT_EQ(steps, (std::vector<std::string> {"refresh 3 ", "plot EPS", "skipped"}));
+    EXPECT_EQ(steps, (std::vector<std::string> {"refresh 3 ", "plot EPS Plot_LC_a_SFU.txt.EPS", "skipped"}));
     const auto missing = rePlot.run({.selectedPath = dir / "gone.txt"});
     EXPECT_TRUE(!missing.read.opened && missing.plotted);
     EXPECT_EQ(rePlot.description().pointCount, 3); // kept from the last good read
@@ -113,23 +114,23 @@ TEST(Configuration, KeysAtLineStartNumbersLikePercentIAndTheLineLimit)
 {
     auto c = parse("[path]=  /data/My|Light|Curves  old\r\n[output]=/data/My|Plots/\r\n[size]=0x3\r\n[update]=7 s\r\n");
     EXPECT_EQ(c.inputFolder + "," + c.outputFolder, "/data/My Light Curves,/data/My Plots/");
-    EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({3, 7}));
+    EXPECT_EQ(std::vector<int>({c.sizeIndex.value_or(-1), c.updateInterval}), std::vector<int>({3, 7}));
     c = parse("# [size]=4\n[SIZE]=3\n [size]=1\nx[update]=9\n[path]=/a\n[path]=\n[size]=010\n[size]=oops\n"
               "[update]=-99999999999");
     EXPECT_EQ(c.inputFolder, "/a");
-    EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({8, INT_MIN}));
+    EXPECT_EQ(std::vector<int>({c.sizeIndex.value_or(-1), c.updateInterval}), std::vector<int>({8, INT_MIN}));
     // 240 characters: the first 239 are a line, nothing after is read.
     const std::string value232(232, 'a');
     c = parse("[update]=3\n[path]=" + value232 + "b\n[size]=2\n");
     EXPECT_EQ(c.inputFolder, value232);
-    EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({0, 3}));
+    EXPECT_EQ(std::vector<int>({c.sizeIndex.value_or(-1), c.updateInterval}), std::vector<int>({-1, 3}));
     using namespace std::string_literals;
     c = parse("\x01\xff\n[size]=3\0x\n[update]=\0"
               "77\n[path]=%s%n|\xfe\0b\n"s);
     EXPECT_EQ(c.inputFolder, "%s%n \xfe");
-    EXPECT_EQ(std::vector<int>({c.sizeIndex, c.updateInterval}), std::vector<int>({3, 0}));
+    EXPECT_EQ(std::vector<int>({c.sizeIndex.value_or(-1), c.updateInterval}), std::vector<int>({3, 0}));
     c = quorva::readConfiguration(QUORVA_SOURCE_DIR "/examples/Quorva.cfg");
-    EXPECT_EQ(c.inputFolder + "," + c.outputFolder + std::to_string(c.sizeIndex), "examples,out/2");
+    EXPECT_EQ(c.inputFolder + "," + c.outputFolder + std::to_string(c.sizeIndex.value_or(-1)), "examples,out/2");
 }
 
 // A file name that is not ASCII reaches the title as the engine's own

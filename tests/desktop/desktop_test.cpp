@@ -11,8 +11,7 @@
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/Engine.h"
 #include "plotjob/PlotSequence.h"
 
 #include <QAbstractItemView>
@@ -81,7 +80,7 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     form->Edit2->setText("3");
     ASSERT_TRUE(dialog.clickFile("LC_a_SFU.txt") && plots.size() == 1u);
     const PlotDescription& d = plots[0].description;
-    EXPECT_EQ(d.device + " " + d.fileName + " " + d.yName,
+    EXPECT_EQ(deviceName(d.device) + std::string(" ") + d.fileName + " " + d.yName,
         "EPS " + (out + "/Plot_LC_a_SFU.txt.EPS").toStdString() + " [SFU]");
     EXPECT_EQ(std::vector<int>({d.pointCount, d.curveThickness, d.winWidth, plots[0].geometry.plotLeft}),
         std::vector<int>({5, 3, 640, 1280}));
@@ -91,7 +90,7 @@ TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls
     form->RadioButton1->setChecked(true);
     form->Button1->click();
     ASSERT_EQ(plots.size(), 2u);
-    EXPECT_EQ(plots[1].description.device + " " + plots[1].description.fileName,
+    EXPECT_EQ(deviceName(plots[1].description.device) + std::string(" ") + plots[1].description.fileName,
         "XWIN " + (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
 }
 
@@ -217,7 +216,7 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
     ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
     EXPECT_EQ(maxDepth, 1);      // none started inside the running plot
     ASSERT_EQ(plots.size(), 2u); // four requests: one more plot
-    EXPECT_EQ(plots[0].description.device + plots[1].description.device, "XWINPDF"); // the controls as they are then
+    EXPECT_EQ(deviceName(plots[0].description.device) + std::string(deviceName(plots[1].description.device)), "XWINPDF"); // the controls as they are then
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
 }
 
@@ -230,7 +229,7 @@ TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
     // A plot step that runs a real output cycle: enough for a file to be
     // written or to fail.
     TForm1::Options o = options(cfg, [](const PlotDescription& d, const PlotGeometry&) {
-        zedozo::metafl(d.device);
+        zedozo::metafl(deviceName(d.device));
         zedozo::setfil(d.fileName);
         zedozo::disini();
         zedozo::errmod("ALL", "OFF");

@@ -10,7 +10,6 @@
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
-#include "engine/output/ScreenWriter.h"
 #include "plotjob/PlotSequence.h"
 
 #include <QAbstractItemView>

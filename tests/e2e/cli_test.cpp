@@ -79,8 +79,9 @@ TEST_F(Cli, UnreadableAndUnwritableFilesAreToldAndTheOthersPlotted)
     RunResult r = plot(
         {"--output", dir / "out", dir / "missing.txt", dir / "out", dir / "fifo.txt", kSfu}, {.timeout = Seconds(60)});
     EXPECT_TRUE(r.status == 2 && r.out == dir / "out/Plot_LC20261206_SFU.txt.PNG\n") << r.out;
-    for (const std::string& bad : {dir / "missing.txt", dir / "out", dir / "fifo.txt"})
-        EXPECT_NE(r.err.find("quorva: cannot open " + bad + ": "), std::string::npos) << r.err;
+    for (const auto& [bad, why] : {std::pair(dir / "missing.txt", "No such file or directory"),
+             std::pair(dir / "out", "Is a directory"), std::pair(dir / "fifo.txt", "not a regular file")})
+        EXPECT_NE(r.err.find("quorva: cannot open " + bad + ": " + why + "\n"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
     // Paths that cannot reach the standard output are a failure too.
     r = plot({"--output", dir / "out", kAdu}, {.stdoutFile = "/dev/full"});

@@ -4,7 +4,7 @@
 // clip rectangle, and curves (clip cut, thickness passes, 100-point
 // batches, the colour-change flush) through a recording device.
 
-#include "engine/core/AxisInternal.h"
+#include "engine/TestSeams.h"
 #include "support/Recorder.h"
 
 #include <cmath>
@@ -100,9 +100,9 @@ TEST(FloatLabel, DigitsRoundingAndBufferLimits)
 class Axes : public EngineTest {
 protected:
     // The plot sequence's settings before graf.
-    void programSettings(const char* device = "EPS", DeviceFamily family = DeviceFamily::PostScript)
+    void programSettings(const char* device = "EPS")
     {
-        openRecorded(device, family);
+        openRecorded(device);
         hwfont();
         height(50);
         axspos(350, 1800);
@@ -151,7 +151,7 @@ TEST_F(Axes, MappingAndClipRectangleOneUnitInsideOrAPixelFurtherIn)
     EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {351, 202, 2548, 1799}));
     endgrf();
     captureStdout([] { disfin(); });
-    programSettings("PNG", DeviceFamily::Raster);
+    programSettings("PNG");
     graf(10, 0, 10, -2, 0, 100, 0, 20); // descending x
     EXPECT_EQ(std::vector<int>(st().map.clipRect, st().map.clipRect + 4), (std::vector<int> {352, 203, 2547, 1798}));
     mapPoint(st(), 0, 0, px, py);

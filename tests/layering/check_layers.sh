@@ -1,9 +1,10 @@
 #!/bin/sh
 # Fails when a dependency runs against the layers (docs/ARCHITECTURE.md):
-# lightcurve -> plotjob -> engine -> app -> cli and the desktop. Everything
-# but the desktop is toolkit-free, the engine's core sees the writers only
-# through the device interface, and the build need not tolerate a cycle
-# between libraries.
+# lightcurve, engine -> plotjob -> app -> cli and the desktop. Everything
+# but the desktop is toolkit-free, the program sees the engine through its
+# public header alone, inside the engine the writers (output) depend on the
+# device interface and the core on nothing of output but that interface,
+# and the build need not tolerate a cycle between libraries.
 # Usage: check_layers.sh SOURCE_DIR
 cd "$1" || exit 2
 status=0
@@ -17,13 +18,25 @@ inc='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 report "Qt included below the desktop:" \
     "$(grep -rnE "$inc<Q" lightcurve plotjob engine cli app/*.h app/*.cpp)"
 # Each layer with the folders it must not include (the layers after it).
-for rule in "lightcurve:plotjob|engine|app|cli|dialogs" "plotjob:app|cli|dialogs" "engine:lightcurve|plotjob|app|cli|dialogs" \
+for rule in "lightcurve:engine|plotjob|app|cli|dialogs" "engine:lightcurve|plotjob|app|cli|dialogs" "plotjob:app|cli|dialogs" \
             "app/*.h app/*.cpp:cli|dialogs|app/forms|app/main" "cli:dialogs|app/forms|app/main"; do
     report "${rule%%:*} includes a later layer:" \
         "$(grep -nE "$inc\"(${rule#*:})/" ${rule%%:*} -r)"
 done
+# The engine's public header, and for the desktop the window backend
+# interface it fills; every other engine header is the engine's inside.
+report "the program includes an engine-internal header (only engine/Engine.h; the desktop also engine/output/WindowBackend.h):" \
+    "$(grep -rnE "$inc\"engine/" plotjob app cli dialogs \
+        | grep -vE "\"engine/Engine\.h\"" | grep -vE '^app/forms/[^:]*:[0-9]+:#include "engine/output/WindowBackend\.h"')"
+# Tests, fuzz targets and benchmarks reach inside through the test seams
+# and test the writers' own building blocks directly.
+report "a test includes an engine-internal header other than engine/TestSeams.h and the writer headers it tests:" \
+    "$(grep -rnE "$inc\"engine/" tests fuzz bench 2>/dev/null \
+        | grep -vE "\"engine/(Engine|TestSeams|output/(WindowBackend|PdfWriter|PngWriter|Deflate|Crc32|RasterPage))\.h\"")"
 report "engine/core includes a writer-side header (only engine/output/Device.h is allowed):" \
-    "$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]*/)?output/' engine/core | grep -v '"engine/output/Device\.h"')"
+    "$(grep -rnE "$inc\"engine/output/" engine/core | grep -v '"engine/output/Device\.h"')"
+report "engine/output includes the engine core (writers get what they need through engine/output/Device.h):" \
+    "$(grep -rnE "$inc\"engine/core/" engine/output)"
 report "LINK_INTERFACE_MULTIPLICITY (a cycle between libraries) in a CMakeLists.txt:" \
     "$(grep -rn --include=CMakeLists.txt --exclude-dir='build*' LINK_INTERFACE_MULTIPLICITY .)"
 exit $status

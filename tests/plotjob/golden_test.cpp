@@ -8,7 +8,6 @@
 #include "app/PlotFiles.h"
 #include "app/RePlot.h"
 #include "engine/TestSeams.h"
-#include "engine/core/EngineState.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Formats.h"
 #include "support/Golden.h"
@@ -86,7 +85,7 @@ protected:
             .unitText = file.find("ADU") != std::string::npos ? "ADU" : "SFU",
             .outputFolder = dir.path() + "/",
             .output = output,
-            .thicknessText = "2"});
+            .thickness = 2});
         EXPECT_TRUE(zedozo::engineState().level == 0 && !zedozo::lastFailure().failed()) << zedozo::lastFailure().text;
         return rePlot.description().fileName;
     }
@@ -134,7 +133,8 @@ TEST_F(Golden, PagesOnEveryFileDeviceInTheReadableStylesAreTheGoldenPages)
         {"Readable_ninety_seconds", quorva::AxisStyle::Readable, 10.6 - 0.5 / 60, 10.6 + 1 / 60.0},
         {"Log_day", quorva::AxisStyle::ReadableLog, {}, {}}};
     for (const auto& page : pages) {
-        for (const char* format : {"EPS", "PNG"}) {
+        for (const auto [format, extension] :
+            {std::pair {quorva::OutputChoice::Eps, "EPS"}, std::pair {quorva::OutputChoice::Png, "PNG"}}) {
             quorva::PlotSettings s {.format = format, .outputFolder = dir.path() + "/", .desktop = {1280, 720}};
             s.window.from = page.from, s.window.to = page.to;
             s.axisStyle = page.style;
@@ -143,7 +143,7 @@ TEST_F(Golden, PagesOnEveryFileDeviceInTheReadableStylesAreTheGoldenPages)
             const quorva::FilePlotter::Outcome drawn = plotter.draw();
             ASSERT_EQ(drawn.status, quorva::FilePlotter::Outcome::Plotted) << drawn.message;
             EXPECT_EQ(checkPlot(drawn.plotPath), "");
-            const std::string name = std::string(page.golden) + "." + format;
+            const std::string name = std::string(page.golden) + "." + extension;
             if (updatingGolden())
                 fs::copy_file(drawn.plotPath, goldenPath(name), fs::copy_options::overwrite_existing);
             else if (comparingGolden())
@@ -161,6 +161,24 @@ TEST_F(Golden, PlotsInARowAreIndependent)
     plot(file, quorva::OutputChoice::Eps);
     plot(file, quorva::OutputChoice::Pdf);
     EXPECT_TRUE(readFile(plot(file, quorva::OutputChoice::Png)) == first);
+}
+
+// A full day on PDF fills many content streams, which worker threads
+// deflate while the page is drawn: the file is the same with any number of
+// them, plot after plot (the sanitizer build's ThreadSanitizer run goes
+// through here).
+TEST_F(Golden, AFullDayOnPdfIsTheSameWhateverThreadsDeflateIt)
+{
+    ASSERT_TRUE(writeFile(dir / "LC20261206_SFU.txt", lightCurveText(345600)));
+    zedozo::pdfWriterOptions().deflateThreads = 0;
+    const std::string serial = readFile(plot("LC20261206_SFU.txt", quorva::OutputChoice::Pdf));
+    EXPECT_EQ(checkPlot(dir / "Plot_LC20261206_SFU.txt.PDF"), "");
+    for (int threads : {3, -1}) {
+        zedozo::pdfWriterOptions().deflateThreads = threads;
+        EXPECT_TRUE(readFile(plot("LC20261206_SFU.txt", quorva::OutputChoice::Pdf)) == serial) << threads;
+    }
+    zedozo::pdfWriterOptions().deflateThreads = -1;
+    EXPECT_GT(serial.size(), 1000000u);
 }
 
 } // namespace

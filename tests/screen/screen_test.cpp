@@ -1,16 +1,14 @@
 // The screen window on the Qt backend under the offscreen platform: the plot
 // sequence's page for the golden light curves compared pixel for pixel with
 // tests/golden/Screen_*.png, the window's place and size, its life across
-// plots, a backend taken away during the update's dispatch, and a missing
-// backend.
+// plots, a backend taken away during the update's dispatch, a missing
+// backend, and a filled polygon.
 
 #include "app/RePlot.h"
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/core/EngineState.h"
-#include "engine/output/ScreenWriter.h"
+#include "engine/Engine.h"
 #include "plotjob/PlotSequence.h"
 #include "support/Golden.h"
 
@@ -115,6 +113,31 @@ TEST_F(Screen, ABackendTakenAwayDuringTheUpdateOrNoneAtAllFailsNothingElse)
     plot(file);
     EXPECT_TRUE(lastFailure().warning == 101 && lastFailure().text == "Cannot open the screen window")
         << lastFailure().text;
+}
+
+// devpol on the screen: a filled polygon in the window's image.
+TEST_F(Screen, APolygonIsFilledInTheWindow)
+{
+    const float x[3] = {1000, 2000, 1500}, y[3] = {500, 500, 1500}; // plot units
+    metafl("XWIN");
+    window(30, 40, 640, 452);
+    disini();
+    winmod("NONE");
+    errmod("ALL", "OFF");
+    color("RED");
+    devpol(x, y, 3);
+    const float s = engineState().cycle.devscl;
+    disfin();
+    auto* w = static_cast<QtBackendWindow*>(screenWindow(1));
+    ASSERT_TRUE(w && !lastFailure().failed()) << lastFailure().text;
+    const QImage image = w->image().convertToFormat(QImage::Format_RGB32);
+    auto at = [&](float px, float py) { return image.pixel(int(px * s + 0.5f), int(py * s + 0.5f)) & 0xFFFFFFu; };
+    int red = 0;
+    for (int j = 0; j < image.height(); ++j)
+        for (int i = 0; i < image.width(); ++i) red += (image.pixel(i, j) & 0xFFFFFFu) == 0xFF0000u;
+    const double area = 0.5 * (1000 * s) * (1000 * s);
+    EXPECT_TRUE(at(1500, 800) == 0xFF0000u && at(1100, 1400) != 0xFF0000u && std::abs(red - area) < 0.05 * area)
+        << red << " red pixels for " << area;
 }
 
 } // namespace

@@ -30,8 +30,8 @@ inline std::string goldenPath(const std::string& name)
 }
 
 // File name and content: an ordinary five minutes with a burst; quiet data
-// (within 20 to 25, so the y step is the quiet-data mend's 0.5) with a second header line in the middle; an empty
-// file.
+// (within 20 to 25, so the y step is a fractional 0.5) with a second header
+// line in the middle; an empty file.
 inline std::vector<std::pair<std::string, std::string>> goldenLightCurves()
 {
     std::string quiet = lightCurveText(0, 0, "\n");

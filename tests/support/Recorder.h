@@ -3,8 +3,7 @@
 // fresh engine, a reproducible clock and a scratch working folder.
 
 #include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
-#include "engine/core/EngineInternal.h"
+#include "engine/Engine.h"
 #include "support/Support.h"
 
 #include <memory>
@@ -29,27 +28,25 @@ struct RecVec {
 // landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
 public:
-    explicit Recorder(zedozo::DeviceFamily f = zedozo::DeviceFamily::PostScript) : family_(f) { }
-    zedozo::DeviceFamily family() const override { return family_; }
-    bool open(zedozo::EngineState&) override { return true; }
-    void vectors(zedozo::EngineState& st, const zedozo::DevVec* v, int n) override
+    bool open(zedozo::DeviceContext&) override { return true; }
+    void vectors(zedozo::DeviceContext& st, const zedozo::DevVec* v, int n) override
     {
         for (int i = 0; i < n; ++i)
             vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
         ++batches;
     }
-    void colour(zedozo::EngineState&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
-    void polygon(zedozo::EngineState&, const zedozo::DevVec*, int) override { }
-    void rect(zedozo::EngineState&, float, float, float, float, int, zedozo::Rgb) override { }
-    void character(zedozo::EngineState&, int code, float, float, float, const zedozo::CharParams&) override
+    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
+    void polygon(zedozo::DeviceContext&, const zedozo::DevVec*, int) override { }
+    void rect(zedozo::DeviceContext&, float, float, float, float, int, zedozo::Rgb) override { }
+    void character(zedozo::DeviceContext&, int code, float, float, float, const zedozo::CharParams&) override
     {
         chars.push_back(code);
     }
-    void font(zedozo::EngineState&, const char*, float, int, bool) override { }
-    void palette(zedozo::EngineState&, const std::uint32_t*) override { }
-    void box(zedozo::EngineState&, int, int, int, int) override { }
-    void erase(zedozo::EngineState&) override { }
-    void finish(zedozo::EngineState&) override { }
+    void font(zedozo::DeviceContext&, const char*, float, int, bool) override { }
+    void palette(zedozo::DeviceContext&, const std::uint32_t*) override { }
+    void box(zedozo::DeviceContext&, int, int, int, int) override { }
+    void erase(zedozo::DeviceContext&) override { }
+    void finish(zedozo::DeviceContext&) override { }
 
     void clear() { vecs.clear(), chars.clear(); }
 
@@ -59,11 +56,10 @@ public:
     int batches = 0;
 
 private:
-    static bool swapped(const zedozo::EngineState& st)
+    static bool swapped(const zedozo::DeviceContext& st)
     {
-        return zedozo::familyOf(st.cycle.devcode) == zedozo::DeviceFamily::PostScript && st.page.npagx > st.page.npagy;
+        return zedozo::deviceKind(st.devcode).caps.mapping == zedozo::DeviceCaps::Mapping::Paper && st.npagx > st.npagy;
     }
-    zedozo::DeviceFamily family_;
 };
 
 // Fresh engine, reproducible clock, working folder in a scratch folder.
@@ -86,9 +82,9 @@ protected:
     }
 
     // A cycle whose primitives go to `rec` at one device unit per plot unit.
-    void openRecorded(const char* device, zedozo::DeviceFamily family = zedozo::DeviceFamily::PostScript)
+    void openRecorded(const char* device)
     {
-        rec = std::make_unique<Recorder>(family);
+        rec = std::make_unique<Recorder>();
         captureStdout([&] { open(device, dir / "out"); });
         st().device = rec.get(), st().cycle.drawNothing = false, st().cycle.devscl = 1.0f;
     }

@@ -2,7 +2,8 @@
 // line algorithm stepped over its whole length (also from far outside the
 // page), and whole PNG cycles checked by pngcheck and by decoding the file
 // here; a failed compression and a page too big to allocate leave the
-// older plot. (Fills and colours of the plotted page: the golden pages.)
+// older plot; a polygon fill on every file device. (Fills and colours of
+// the plotted page: the golden pages.)
 
 #include "engine/output/Crc32.h"
 #include "engine/output/Deflate.h"
@@ -119,6 +120,57 @@ TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
     const RunResult check = run({"pngcheck", "-v", f});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_NE(check.out.find("960 x 679 image, 8-bit palette"), std::string::npos) << check.out;
+}
+
+// devpol, which this program's own page never reaches: a solid fill on
+// every file device, in each one's own form.
+TEST_F(EngineTest, APolygonIsASolidFillOnEveryFileDevice)
+{
+    const float x[3] = {1000, 2000, 1500}, y[3] = {500, 500, 1500}; // plot units
+    auto draw = [&](const char* device, const std::string& f) {
+        metafl(device);
+        window(10, 20, 960, 679);
+        setfil(f);
+        disini();
+        errmod("ALL", "OFF");
+        devrec(0, 0, 2969, 2099, 255);
+        color("RED");
+        devpol(x, y, 3);
+        const float s = st().cycle.devscl;
+        disfin();
+        EXPECT_FALSE(lastFailure().failed()) << device;
+        return s;
+    };
+    // PNG: the triangle's pixels are red, and about as many as its area.
+    float s = draw("PNG", dir / "p.png");
+    const PngImage img = decodePng(readFile(dir / "p.png"));
+    auto dev = [&s](float v) { return int(v * s + 0.5f); };
+    const double area = 0.5 * (1000 * s) * (1000 * s);
+    const auto red = std::count(img.pixels.begin(), img.pixels.end(), char(254));
+    EXPECT_TRUE(img.at(dev(1500), dev(800)) == 254 && img.at(dev(1100), dev(1400)) == 255
+        && std::abs(double(red) - area) < 0.03 * area)
+        << red << " red pixels for " << area;
+    // EPS: the points on the landscape page (x and y exchanged), closed,
+    // eofill (the token buffer keeps one blank between tokens).
+    s = draw("EPS", dir / "p.eps");
+    std::string eps = readFile(dir / "p.eps");
+    eps.erase(std::remove(eps.begin(), eps.end(), '\n'), eps.end());
+    char expected[160];
+    auto r = [&s](float v) { return int(v * s + 0.5f); };
+    std::snprintf(expected, sizeof expected, "%d %d u %d %d d %d %d d %d %d d eofill ", r(y[0]), r(x[0]),
+        r(y[1]), r(x[1]), r(y[2]), r(x[2]), r(y[0]), r(x[0]));
+    EXPECT_NE(eps.find(expected), std::string::npos) << expected;
+    // PDF: a path of a move and two lines, closed and filled with even-odd.
+    draw("PDF", dir / "p.pdf");
+    std::string content;
+    for (const PdfObject& o : pdfObjects(readFile(dir / "p.pdf"))) content += o.isStream ? o.inflated : "";
+    const std::size_t fill = content.find("h\nf*\n");
+    ASSERT_NE(fill, std::string::npos) << content;
+    const std::size_t move = content.rfind(" m\n", fill);
+    EXPECT_TRUE(move != std::string::npos && content.substr(move, fill - move).find(" l\n") != std::string::npos
+        && content.find(" l\n", content.find(" l\n", move) + 1) < fill)
+        << content;
+    EXPECT_EQ(checkPlot(dir / "p.pdf") + checkPlot(dir / "p.eps") + checkPlot(dir / "p.png"), "");
 }
 
 TEST_F(EngineTest, PngFailuresKeepTheOlderPlot)

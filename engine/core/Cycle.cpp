@@ -1,9 +1,7 @@
 // The output cycle: metafl, window, setfil, filmod, winmod, disini, disfin,
 // erase, sendbf, winupd, and the existing-file policy chkfil.
-#include "engine/TestSeams.h"
-#include "engine/core/Engine.h"
+#include "engine/Engine.h"
 #include "engine/core/EngineInternal.h"
-#include "engine/output/OutputFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -103,58 +101,30 @@ bool replaceable(const std::string& name)
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-// The writers this system has, by device code range; every other device
-// runs its cycle on a stand-in that draws nothing.
-struct WriterEntry {
-    int first, last; // device codes
-    DeviceFamily family;
-    std::unique_ptr<Device> (*create)(EngineState&);
-};
-
-constexpr WriterEntry kWriters[] = {
-    {1, 100, DeviceFamily::Screen, createScreenWriter},   // XWIN, XWI1..8, XWND, CONS
-    {501, 504, DeviceFamily::PostScript, createPsWriter}, // POST, PSCL, EPS, PS
-    {511, 511, DeviceFamily::Pdf, createPdfWriter},       // PDF
-    {604, 604, DeviceFamily::Raster, createRasterWriter}, // PNG
-};
-
-const WriterEntry* writerEntry(int code)
-{
-    for (const WriterEntry& w : kWriters)
-        if (code >= w.first && code <= w.last) return &w;
-    return nullptr;
-}
-
 void computeScale(EngineState& st)
 {
     CycleState& c = st.cycle;
     const double nx = st.page.npagx, ny = st.page.npagy;
     const bool landscape = st.page.npagx > st.page.npagy;
-    const DeviceFamily f = familyOf(c.devcode);
+    const DeviceCaps& caps = deviceKind(c.devcode).caps;
     double s = 1.0;
-    if (f == DeviceFamily::Screen || f == DeviceFamily::Raster) {
+    if (caps.mapping == DeviceCaps::Mapping::Pixels) {
         const double w1 = c.devRect.w - 1, h1 = c.devRect.h - 1;
         s = std::min(w1 / nx, h1 / ny);
         s = std::min(s, (landscape ? w1 : h1) / 2969.0);
-    } else if (f == DeviceFamily::PostScript || f == DeviceFamily::Pdf) {
-        double a = 3900.0, b = 5600.0, limit = 2.0;
-        if (f == DeviceFamily::Pdf) {
-            a = 3900.0 * 0.5 * 72.0 / 254.0;
-            b = 5600.0 * 0.5 * 72.0 / 254.0;
-            limit = 72.0 / 254.0;
-        }
+    } else if (caps.mapping == DeviceCaps::Mapping::Paper) {
+        const double a = caps.paperShort, b = caps.paperLong;
         s = landscape ? std::min(b / nx, a / ny) : std::min(a / nx, b / ny);
-        s = std::min(s, limit);
+        s = std::min(s, caps.paperLimit);
     }
     c.devscl = float(s);
 }
 
-// The writer of a device code from kWriters, made on first use and kept
-// per family.
-Device* writerFor(EngineState& st, const WriterEntry& entry)
+// The writer of a device, made on first use and kept for later cycles.
+Device* writerFor(EngineState& st, const DeviceKind& kind)
 {
-    std::unique_ptr<Device>& w = st.writers[int(entry.family)];
-    if (!w) w = entry.create(st);
+    std::unique_ptr<Device>& w = st.writers[kind.writerSlot];
+    if (!w) w = kind.create();
     return w.get();
 }
 
@@ -202,10 +172,7 @@ void metafl(std::string_view device)
     EngineState* st = levelCheck(0, 0, "metafl");
     if (!st) return;
     char key[5] = "    ";
-    for (std::size_t i = 0; i < 4 && i < device.size(); ++i) {
-        char ch = device[i];
-        key[i] = (ch >= 'a' && ch <= 'z') ? char(ch - 'a' + 'A') : ch;
-    }
+    for (std::size_t i = 0; i < 4 && i < device.size(); ++i) key[i] = upperAscii(device[i]);
     int code;
     if (std::strncmp(key, "MET1", 4) >= 0 && std::strncmp(key, "MET9", 4) <= 0) {
         code = 80;
@@ -260,38 +227,39 @@ void winmod(std::string_view mode)
     if (n) st.cycle.windowMode = n - 1;
 }
 
-void disini()
-{
-    EngineState* stp = levelCheck(0, 0, "disini");
-    if (!stp) return;
-    EngineState& st = *stp;
-    CycleState& c = st.cycle;
+namespace {
 
+// A new cycle's counters and flags, and an empty plot file.
+void startCycle(EngineState& st)
+{
+    CycleState& c = st.cycle;
     st.failure = EngineFailure {};
     st.level = 1;
     c.vectorCount = 0;
     st.warn.warningCount = 0;
     st.poly.count = 0;
-    c.cycleFinished = 0;
     c.drawNothing = false;
     c.fileWritten = false;
     c.errFileWasOpen = false;
     if (!c.out) c.out.reset(new OutputFile);
     c.out->abandon();
     st.device = nullptr;
-
     if (c.devcode == 0) {
         c.devcode = 201;
         std::strcpy(c.devname, "GKSL");
     }
-    const int code = c.devcode;
-    const DeviceFamily fam = familyOf(code);
-    c.bgmode = (code == 511 || code == 503 || code == 504 || fam == DeviceFamily::Svg) ? 2 : 0;
+}
 
+// Page extent and the device rectangle a window starts from (the window
+// request, else the default window for the page's orientation).
+void setPageAndWindow(EngineState& st)
+{
+    CycleState& c = st.cycle;
     st.page.npagx = int(st.page.limitX / 1.0f + 0.5f);
     st.page.npagy = int(st.page.limitY / 1.0f + 0.5f);
+    c.npagx = st.page.npagx;
+    c.npagy = st.page.npagy;
     st.clip = ClipWindow {0.0f, 0.0f, float(st.page.npagx), float(st.page.npagy)};
-
     if (c.windowRequest.given) {
         c.devRect = DeviceRect {c.windowRequest.x, c.windowRequest.y, c.windowRequest.w, c.windowRequest.h};
     } else if (st.page.npagx > st.page.npagy) {
@@ -300,49 +268,67 @@ void disini()
         c.devRect = DeviceRect {0, 0, 603, 853};
     }
     c.colourDepth = 8;
+}
 
-    const WriterEntry* entry = writerEntry(code);
-    if (fam == DeviceFamily::Screen) {
-        Device* dev = writerFor(st, *entry);
-        st.device = dev;
-        if (dev->open(st)) computeScale(st);
+// A file device: the plot-file name, the existing-file policy, the file
+// opened and the writer's set-up; a device without writer fails its open.
+void openFileDevice(EngineState& st, const DeviceKind& kind)
+{
+    CycleState& c = st.cycle;
+    // A cycle without setfil reuses the last setfil name.
+    if (c.plotFileStatus == 1) {
+        c.savedPlotFile = c.plotFile;
+        c.plotFileStatus = 2;
+    } else if (c.plotFileStatus == 2) {
+        c.plotFile = c.savedPlotFile;
     } else {
-        // Plot-file name: a cycle without setfil reuses the last setfil name.
-        if (c.plotFileStatus == 1) {
-            c.savedPlotFile = c.plotFile;
-            c.plotFileStatus = 2;
-        } else if (c.plotFileStatus == 2) {
-            c.plotFile = c.savedPlotFile;
-        } else {
-            c.plotFile = std::string("zedozo.") + extensionOf(code);
-        }
-        computeScale(st);
-        if (!entry) {
-            st.unsupported
-                = createUnsupportedDevice(fam, ("Device " + std::string(c.devname) + " is not supported").c_str());
-            st.device = st.unsupported.get();
-            st.device->open(st);
-        } else {
-            c.fileWritten = true;
-            std::string text;
-            int r = chkfil(c.plotFile, c.fileMode, text);
-            if (r != 0) {
-                raiseFailure(r, text, {});
-            } else if (!c.out->open(c.plotFile)) {
-                raiseFailure(36, {}, c.out->error());
-            } else {
-                Device* dev = writerFor(st, *entry);
-                st.device = dev;
-                dev->open(st);
-            }
-        }
+        c.plotFile = std::string("zedozo.") + extensionOf(c.devcode);
+    }
+    computeScale(st);
+    if (!kind.create) {
+        st.unsupported = createUnsupportedDevice(("Device " + std::string(c.devname) + " is not supported").c_str());
+        st.device = st.unsupported.get();
+        st.device->open(c);
+        return;
+    }
+    c.fileWritten = true;
+    std::string text;
+    if (const int r = chkfil(c.plotFile, c.fileMode, text); r != 0) {
+        raiseFailure(r, text, {});
+    } else if (!c.out->open(c.plotFile)) {
+        raiseFailure(36, {}, c.out->error());
+    } else {
+        st.device = writerFor(st, kind);
+        st.device->open(c);
+    }
+}
+
+} // namespace
+
+void disini()
+{
+    EngineState* stp = levelCheck(0, 0, "disini");
+    if (!stp) return;
+    EngineState& st = *stp;
+    CycleState& c = st.cycle;
+
+    startCycle(st);
+    const DeviceKind& kind = deviceKind(c.devcode);
+    c.bgmode = kind.caps.paperBackground ? 2 : 0;
+    setPageAndWindow(st);
+
+    if (kind.caps.window) {
+        st.device = writerFor(st, kind);
+        if (st.device->open(c)) computeScale(st);
+    } else {
+        openFileDevice(st, kind);
     }
     if (c.drawNothing) c.out->abandon();
 
     coreDefaults(st);
 
     if (c.firstBgmode == -1) c.firstBgmode = c.bgmode;
-    if (fam == DeviceFamily::Screen && c.colourDepth > 8 && c.bgmode != c.firstBgmode) erase();
+    if (kind.caps.window && c.colourDepth > 8 && c.bgmode != c.firstBgmode) erase();
 }
 
 void disfin()
@@ -352,7 +338,7 @@ void disfin()
     EngineState& st = *stp;
     CycleState& c = st.cycle;
     flushPolyline();
-    if (st.device && !c.drawNothing) st.device->finish(st);
+    if (st.device && !c.drawNothing) st.device->finish(st.cycle);
     if (c.out && c.out->isOpen()) {
         if (c.drawNothing)
             c.out->abandon();
@@ -360,7 +346,6 @@ void disfin()
             raiseFailure(36, {}, c.out->error());
     }
     st.level = 0;
-    c.cycleFinished = 1;
     writeBanner(st);
 }
 
@@ -369,7 +354,7 @@ void erase()
     EngineState* st = levelCheck(1, 3, "erase");
     if (!st) return;
     flushPolyline();
-    if (st->device && !st->cycle.drawNothing) st->device->erase(*st);
+    if (st->device && !st->cycle.drawNothing) st->device->erase(st->cycle);
 }
 
 void sendbf()
@@ -377,15 +362,16 @@ void sendbf()
     EngineState* st = levelCheck(1, 3, "sendbf");
     if (!st) return;
     flushPolyline();
-    if (st->cycle.devcode < 201 && st->device && !st->cycle.drawNothing) st->device->update(*st);
+    if (deviceKind(st->cycle.devcode).caps.window && st->device && !st->cycle.drawNothing)
+        st->device->update(st->cycle);
 }
 
 void winupd()
 {
     EngineState* st = levelCheck(0, 3, "winupd");
     if (!st) return;
-    if (familyOf(st->cycle.devcode) == DeviceFamily::Screen && st->device && !st->cycle.drawNothing)
-        st->device->update(*st);
+    if (deviceKind(st->cycle.devcode).caps.window && st->device && !st->cycle.drawNothing)
+        st->device->update(st->cycle);
 }
 
 void failNextPlotFileFlushForTests()

@@ -6,21 +6,6 @@
 
 namespace zedozo {
 
-DeviceFamily familyOf(int code)
-{
-    if (code <= 0) return DeviceFamily::None;
-    if (code < 101) return DeviceFamily::Screen;
-    if (code <= 200) return DeviceFamily::Terminal;
-    if (code <= 300) return DeviceFamily::Metafile;
-    if (code <= 400) return DeviceFamily::Kyocera;
-    if (code <= 500) return DeviceFamily::Hpgl;
-    if (code == 511) return DeviceFamily::Pdf;
-    if (code <= 600) return DeviceFamily::PostScript;
-    if (code <= 700) return DeviceFamily::Raster;
-    if (code <= 800) return DeviceFamily::Applet;
-    return DeviceFamily::Svg;
-}
-
 namespace {
 
 inline int rnd(float v)
@@ -34,27 +19,24 @@ inline bool active(const EngineState& st)
     return st.device && !st.cycle.drawNothing && st.level >= 1;
 }
 
-inline bool pixelFamily(DeviceFamily f)
+inline const DeviceCaps& caps(const EngineState& st)
 {
-    return f == DeviceFamily::Screen || f == DeviceFamily::Raster;
+    return deviceKind(st.cycle.devcode).caps;
 }
 
-inline bool paperFamily(DeviceFamily f)
-{
-    return f == DeviceFamily::PostScript || f == DeviceFamily::Pdf;
-}
+using Mapping = DeviceCaps::Mapping;
 
 // Converts plot units to device units in place.
 void convert(const EngineState& st, DevVec* v, int n)
 {
     const float s = st.cycle.devscl;
-    const DeviceFamily f = familyOf(st.cycle.devcode);
-    if (pixelFamily(f)) {
+    const Mapping mapping = caps(st).mapping;
+    if (mapping == Mapping::Pixels) {
         for (int i = 0; i < n; ++i) {
             v[i].x = float(rnd(v[i].x * s));
             v[i].y = float(rnd(v[i].y * s));
         }
-    } else if (paperFamily(f)) {
+    } else if (mapping == Mapping::Paper) {
         if (st.page.npagx > st.page.npagy) {
             for (int i = 0; i < n; ++i) {
                 const float x = v[i].x;
@@ -79,7 +61,7 @@ void sendVectors(DevVec* v, int n)
     st.cycle.vectorCount += n;
     if (!active(st) || n <= 0) return;
     convert(st, v, n);
-    st.device->vectors(st, v, n);
+    st.device->vectors(st.cycle, v, n);
 }
 
 void devvec(float x, float y, int pen)
@@ -94,7 +76,7 @@ void devcol(int colour)
     if (!st.poly.flushing) flushPolyline();
     st.colour.current = colour;
     if (!active(st)) return;
-    st.device->colour(st, colour, colourRgb(st, colour));
+    st.device->colour(st.cycle, colour, colourRgb(st, colour));
 }
 
 void devpol(const float* x, const float* y, int n)
@@ -102,7 +84,7 @@ void devpol(const float* x, const float* y, int n)
     EngineState& st = engineState();
     flushPolyline();
     if (n <= 0) return;
-    if (familyOf(st.cycle.devcode) == DeviceFamily::Pdf) {
+    if (caps(st).oneContentStream) {
         devvec(x[0], y[0], 3);
         for (int i = 1; i < n; ++i) devvec(x[i], y[i], 2);
         devvec(x[0], y[0], 5);
@@ -118,7 +100,7 @@ void devpol(const float* x, const float* y, int n)
     }
     for (int i = 0; i < n; ++i) v[i] = {x[i], y[i], i == 0 ? 3 : 2};
     convert(st, v, n);
-    st.device->polygon(st, v, n);
+    st.device->polygon(st.cycle, v, n);
 }
 
 void devrec(float x1, float y1, float x2, float y2, int colour)
@@ -134,19 +116,19 @@ void devrec(float x1, float y1, float x2, float y2, int colour)
     if (x2 > w.right) x2 = w.right;
     if (y2 > w.bottom) y2 = w.bottom;
     if (x1 > x2 || y1 > y2) return;
-    const DeviceFamily f = familyOf(st.cycle.devcode);
+    const Mapping mapping = caps(st).mapping;
     const float s = st.cycle.devscl;
     // What is pending was drawn before the fill: it goes out first, so that
     // the fill paints over it on paper as on pixels (the page border).
-    if (pixelFamily(f) || paperFamily(f)) flushPolyline();
+    if (mapping != Mapping::None) flushPolyline();
     if (!active(st)) return;
     float a1 = x1, b1 = y1, a2 = x2, b2 = y2;
-    if (pixelFamily(f)) {
+    if (mapping == Mapping::Pixels) {
         a1 = float(rnd(x1 * s));
         b1 = float(rnd(y1 * s));
         a2 = float(rnd(x2 * s));
         b2 = float(rnd(y2 * s));
-    } else if (paperFamily(f)) {
+    } else if (mapping == Mapping::Paper) {
         if (st.page.npagx > st.page.npagy) {
             a1 = y1 * s;
             b1 = x1 * s;
@@ -160,14 +142,14 @@ void devrec(float x1, float y1, float x2, float y2, int colour)
             b2 = (h - y2) * s;
         }
     }
-    st.device->rect(st, a1, b1, a2, b2, colour, colourRgb(st, colour));
+    st.device->rect(st.cycle, a1, b1, a2, b2, colour, colourRgb(st, colour));
 }
 
 void fillPage(int colour)
 {
     EngineState& st = engineState();
     const float pw = float(st.page.npagx), ph = float(st.page.npagy);
-    if (!pixelFamily(familyOf(st.cycle.devcode))) {
+    if (caps(st).mapping != DeviceCaps::Mapping::Pixels) {
         devrec(0.0f, 0.0f, pw, ph, colour);
         return;
     }
@@ -178,29 +160,29 @@ void fillPage(int colour)
     flushPolyline();
     if (!active(st)) return;
     const DeviceRect& r = st.cycle.devRect;
-    st.device->rect(st, 0.0f, 0.0f, float(r.w - 1), float(r.h - 1), colour, colourRgb(st, colour));
+    st.device->rect(st.cycle, 0.0f, 0.0f, float(r.w - 1), float(r.h - 1), colour, colourRgb(st, colour));
 }
 
 void devchr(int code, float x, float y, float width, const CharParams& p)
 {
     EngineState& st = engineState();
-    if (familyOf(st.cycle.devcode) == DeviceFamily::Pdf) flushPolyline();
+    if (caps(st).oneContentStream) flushPolyline();
     if (!active(st)) return;
-    st.device->character(st, code, x, y, width, p);
+    st.device->character(st.cycle, code, x, y, width, p);
 }
 
 void devfnt(const char* name, float height, int refHeight, bool select)
 {
     EngineState& st = engineState();
     if (!active(st)) return;
-    st.device->font(st, name, height, refHeight, select);
+    st.device->font(st.cycle, name, height, refHeight, select);
 }
 
 void devvlt(const std::uint32_t* table)
 {
     EngineState& st = engineState();
     if (!active(st)) return;
-    st.device->palette(st, table);
+    st.device->palette(st.cycle, table);
 }
 
 void devbox(float left, float top, float right, float bottom)
@@ -208,14 +190,22 @@ void devbox(float left, float top, float right, float bottom)
     EngineState& st = engineState();
     if (!active(st)) return;
     const float s = st.cycle.devscl;
-    st.device->box(st, rnd(left * s), rnd(top * s), rnd(right * s), rnd(bottom * s));
+    st.device->box(st.cycle, rnd(left * s), rnd(top * s), rnd(right * s), rnd(bottom * s));
 }
 
 void devaxs()
 {
     EngineState& st = engineState();
     if (!active(st)) return;
-    st.device->axisSystem(st);
+    AxisFrame frame;
+    frame.left = st.axis.posX;
+    frame.bottom = st.axis.posY;
+    frame.width = st.axis.lenX;
+    frame.height = st.axis.lenY;
+    frame.xFrom = st.map.xa;
+    frame.xTo = st.map.xe;
+    frame.xLogarithmic = st.map.xLog;
+    st.device->axisSystem(st.cycle, frame);
 }
 
 } // namespace zedozo
