@@ -10,8 +10,8 @@
 #include "desktop/DesktopSupport.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "engine/TestSeams.h"
 #include "engine/Engine.h"
+#include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
 
 #include <QAbstractItemView>
@@ -216,7 +216,8 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
     ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
     EXPECT_EQ(maxDepth, 1);      // none started inside the running plot
     ASSERT_EQ(plots.size(), 2u); // four requests: one more plot
-    EXPECT_EQ(deviceName(plots[0].description.device) + std::string(deviceName(plots[1].description.device)), "XWINPDF"); // the controls as they are then
+    EXPECT_EQ(deviceName(plots[0].description.device) + std::string(deviceName(plots[1].description.device)),
+        "XWINPDF"); // the controls as they are then
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
 }
 
@@ -343,13 +344,10 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         form.Button3Click(); // "Run"
         QTest::qWait(5500);
         form.Button3Click(); // "Stop"
-        std::vector<qint64> ticks(plotMs.begin() + 1, plotMs.end());
-        ASSERT_GE(ticks.size(), 4u) << "auto-plot ticks in 5.5 s";
-        std::sort(ticks.begin(), ticks.end());
-        RecordProperty("plot_median_ms", int(ticks[ticks.size() / 2]));
-        RecordProperty("stall_ms", int(worst));
+        ASSERT_GE(plotMs.size(), 5u) << "auto-plot ticks in 5.5 s";
+        const qint64 longest = *std::max_element(plotMs.begin() + 1, plotMs.end());
         EXPECT_GT(form.rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
-        EXPECT_TRUE(ticks.back() < 900 && worst < 600) << ticks.back() << " ms a plot, " << worst << " ms a stall";
+        EXPECT_TRUE(longest < 900 && worst < 600) << longest << " ms a plot, " << worst << " ms a stall";
     }
     zedozo::resetScreenForTests();
     zedozo::resetEngineForTests();
@@ -408,53 +406,73 @@ int textRoom(QWidget* w)
     return w->contentsRect().width();
 }
 
+// Every visible control of `window` has room for its whole text (a label
+// as it wraps) and none covers a visible neighbour or leaves its parent;
+// lists may share their edge pixel, and `hint` may lie under `list`.
+void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const QWidget* list = nullptr)
+{
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->parentWidget()->inherits("QComboBox")
+            || w->parentWidget()->inherits("QAbstractSpinBox"))
+            continue;
+        const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at "
+            + QString::number(w->x()) + "," + QString::number(w->y()))
+                                      .toStdString();
+        QStringList texts;
+        QWidget* room = w;
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+            texts << e->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            texts << b->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
+        else if (auto* sb = qobject_cast<QSpinBox*>(w))
+            texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
+        for (const QString& t : texts) // paths: as long as the folders, with the tooltip
+            EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
+                << where << ": " << t.toStdString();
+        if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().contains(QLatin1Char('/'))) {
+            const int flags = Qt::AlignLeft | Qt::AlignTop | (l->wordWrap() ? Qt::TextWordWrap : 0);
+            const QRect need = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
+            EXPECT_TRUE(l->contentsRect().contains(need)) << where << ": " << l->text().toStdString();
+        }
+        if (w->parentWidget() != window && !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractButton*>(w)
+            && !qobject_cast<QAbstractSpinBox*>(w))
+            continue; // inside a group box only the grown controls
+        for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect both = w->geometry() & other->geometry();
+            const bool under = (w == hint && other == list) || (w == list && other == hint);
+            EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && !under && both.width() > 1
+                && both.height() > 1)
+                << where << " covers " << other->metaObject()->className() << " at " << other->x() << "," << other->y();
+        }
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << where;
+    }
+}
+
+// The main window, the statistics and the file dialog in both modes (the
+// hint "Select Directory for Output" included).
 TEST_F(DesktopForms, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
 {
     auto form = openDialog();
     form->form2().clickFile("LC_a_ADU.txt"); // the statistics show values
     form->Button4Click();
-    for (QWidget* window : QList<QWidget*> {form.get(), &form->form2(), &form->form3()}) {
+    TForm2& dialog = form->form2();
+    for (QWidget* window : QList<QWidget*> {form.get(), &form->form3()}) {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox")
-                || w->parentWidget()->inherits("QAbstractSpinBox"))
-                continue;
-            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at "
-                + QString::number(w->x()) + "," + QString::number(w->y()))
-                                          .toStdString();
-            QStringList texts;
-            QWidget* room = w;
-            if (auto* c = qobject_cast<QComboBox*>(w))
-                for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
-            else if (auto* e = qobject_cast<QLineEdit*>(w))
-                texts << e->text();
-            else if (auto* b = qobject_cast<QAbstractButton*>(w))
-                texts << b->text();
-            else if (auto* l = qobject_cast<QLabel*>(w))
-                texts << l->text();
-            else if (auto* g = qobject_cast<QGroupBox*>(w))
-                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
-            else if (auto* sb = qobject_cast<QSpinBox*>(w))
-                texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
-            for (const QString& t : texts) // paths: as long as the folders, with the tooltip
-                EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
-                    << where << ": " << t.toStdString();
-            // Grown controls keep clear of the visible controls beside them
-            // (the dialog's own layout lets some lists share their edge pixel).
-            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w)
-                || qobject_cast<QAbstractSpinBox*>(w)) {
-                for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                    const QRect both = w->geometry() & other->geometry();
-                    EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && both.width() > 1
-                        && both.height() > 1)
-                        << where << " covers " << other->metaObject()->className() << " at " << other->x() << ","
-                        << other->y();
-                }
-                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where;
-            }
-        }
+        expectRoomAndNoCover(window);
         window->hide();
+    }
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (int mode : {1, 0}) {
+        dialog.ComboBox2->setCurrentIndex(mode);
+        dialog.ComboBox2Change();
+        EXPECT_TRUE(dialog.Label3->isVisible());
+        expectRoomAndNoCover(&dialog, dialog.Label3, dialog.FileListBox1);
     }
 }
 

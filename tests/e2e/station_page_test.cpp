@@ -12,13 +12,6 @@ namespace {
 
 using namespace qtest;
 
-// Data lines only (no title or header line), to append to a file.
-std::string dataLines(int samples, double startHours)
-{
-    const std::string text = lightCurveText(samples, startHours, "\n");
-    return text.substr(text.find('\n', text.find('\n') + 1) + 1);
-}
-
 // The top-level members of an object as `quorva stats --json` writes it:
 // key -> value as written.
 std::map<std::string, std::string> members(const std::string& json)
@@ -151,7 +144,6 @@ std::set<std::string> fetched(WebServer& server)
 
 class StationPage : public ::testing::Test {
 protected:
-    static void TearDownTestSuite() { std::cerr << "[ chromium ] " << chromiumSeconds() << " s in Chromium\n"; }
     TempDir dir;
     std::string out = dir / "www";
     void SetUp() override { fs::create_directory(out); }
@@ -198,8 +190,8 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     // and blue curves is there (the page's own colour marks are other
     // colours).
     const PngImage plot = decodePng(readFile(out + "/Plot_LC20261206_SFU.txt.PNG"));
-    const RgbImage screen = decodeRgbPng(readFile(shot));
-    ASSERT_TRUE(plot.filtersOk && plot.colourType == 3 && screen.w == 1700) << screen.w;
+    const PngImage screen = decodePng(readFile(shot));
+    ASSERT_TRUE(plot.filtersOk && plot.colourType == 3 && screen.w == 1700 && screen.bpp() > 1) << screen.w;
     std::map<std::uint32_t, std::size_t> inPlot, onScreen;
     for (int y = 0; y < plot.h; ++y)
         for (int x = 0; x < plot.w; ++x)
@@ -280,12 +272,6 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
         = runQuorva({"stats", "--json", "--from", json["windowFrom"], "--to", json["windowTo"], file}).out;
     for (const auto& [key, value] : members(window)) EXPECT_EQ(json[key], value) << key;
     EXPECT_EQ(json["sampleCount"], "51") << "from 12:00:30 on: the line at 12:15 and the 50 appended before it";
-    EXPECT_EQ(tidy(out + "/index.html"), "");
-    WebServer server(out);
-    const std::string dom = chromium(server, server.url("index.html"), "--dump-dom", 500).out;
-    EXPECT_EQ(text(dom, "stale"), stale);
-    EXPECT_EQ(startTag(dom, "stale").find(" hidden"), std::string::npos) << startTag(dom, "stale");
-    fetched(server);
 
     // Without --always the watch does not plot an unchanged file, but it
     // rewrites the page when it turns stale.
