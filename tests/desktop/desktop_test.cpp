@@ -407,8 +407,9 @@ int textRoom(QWidget* w)
 }
 
 // Every visible control of `window` has room for its whole text (a label
-// as it wraps) and none covers a visible neighbour or leaves its parent;
-// lists may share their edge pixel, and `hint` may lie under `list`.
+// as it wraps); the controls grown to their texts, and in a dialog with a
+// `hint` every control, cover no visible neighbour and stay inside their
+// parent. Lists may share their edge pixel, and `hint` may lie under `list`.
 void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const QWidget* list = nullptr)
 {
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -438,9 +439,10 @@ void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const 
             const QRect need = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
             EXPECT_TRUE(l->contentsRect().contains(need)) << where << ": " << l->text().toStdString();
         }
-        if (w->parentWidget() != window && !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractButton*>(w)
-            && !qobject_cast<QAbstractSpinBox*>(w))
-            continue; // inside a group box only the grown controls
+        const bool grown
+            = qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+        if (!grown && (w->parentWidget() != window || !hint))
+            continue; // the grown controls, and in the dialog every control
         for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             const QRect both = w->geometry() & other->geometry();
             const bool under = (w == hint && other == list) || (w == list && other == hint);
