@@ -8,7 +8,6 @@
 
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
-#include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/Engine.h"
 #include "engine/TestSeams.h"
@@ -43,7 +42,7 @@ protected:
     // LC_a_ADU.txt in the input folder of Quorva.cfg, the file dialog open.
     std::unique_ptr<TForm1> openDialog(const std::string& moreConfig = "")
     {
-        writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+        writeFile(in + "/LC_a_ADU.txt", kSimpleCurve);
         config("[path]=" + in.toStdString() + "\n" + moreConfig);
         auto form = makeForm();
         form->Button2Click();
@@ -64,7 +63,7 @@ protected:
 
 TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls)
 {
-    writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_a_SFU.txt", kSimpleCurve);
     config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n[update]=900\n");
     auto form = makeForm();
     EXPECT_EQ(
@@ -130,7 +129,7 @@ void choose(QComboBox* c, int i)
 
 TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntilAChoice)
 {
-    writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_b_ADU.txt", kSimpleCurve);
     for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"}) writeFile(in + other, "x\n");
     auto form = openDialog();
     TForm2& dialog = form->form2();
@@ -177,12 +176,8 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     const QString examples = QStringLiteral(QUORVA_SOURCE_DIR) + "/examples";
     config("[path]=" + examples.toStdString() + "\n");
     auto form = makeForm();
-    form->Button2Click();
-    TForm2& dialog = form->form2();
     TForm3& stats = form->form3();
-    dialog.ComboBox1->setCurrentIndex(0);
-    dialog.ComboBox1Change();
-    ASSERT_TRUE(dialog.clickFile("LC20261206_SFU.txt"));
+    ASSERT_TRUE(openAndClick(*form, "LC20261206_SFU.txt"));
     EXPECT_EQ(QStringList({stats.EditFilename->text(), stats.GroupBox[0]->title(), stats.EditLast[0]->text(),
                   stats.EditMinlc[0]->text(), stats.EditMaxlc[2]->text(), stats.EditTmax->text()}),
         QStringList({"LC20261206_SFU.txt", " 45.00 MHz", " 19.88 SFU", " 17.78 SFU", "468.58 SFU", " 12.00 UT"}));
@@ -223,7 +218,7 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
 
 TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
 {
-    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_a_ADU.txt", kSimpleCurve);
     const QString missing = root + "/no/such/folder/";
     config("[path]=" + in.toStdString() + "\n[output]=" + missing.toStdString() + "\n");
     std::vector<std::string> reported;
@@ -324,10 +319,7 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         TForm1 form(options(dir + "/Quorva.cfg", [&](PlotDescription& d, const PlotGeometry& g) {
             plotClock.start(), quorva::plot(d, g), plotMs.push_back(plotClock.elapsed());
         }));
-        form.Button2Click();
-        form.form2().ComboBox1->setCurrentIndex(0); // SFU
-        form.form2().ComboBox1Change();
-        ASSERT_TRUE(form.form2().clickFile("LC20261206_SFU.txt") && zedozo::screenWindow(1));
+        ASSERT_TRUE(openAndClick(form, "LC20261206_SFU.txt") && zedozo::screenWindow(1));
         EXPECT_EQ(form.rePlot().lightCurve().sampleCount, 345602);
         QFile growing(dir + "/LC20261206_SFU.txt");
         ASSERT_TRUE(growing.open(QIODevice::Append));

@@ -6,7 +6,6 @@
 
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
-#include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
@@ -95,11 +94,7 @@ protected:
                   ++plots;
               }));
         form->show();
-        form->Button2Click();
-        TForm2& dialog = form->form2();
-        dialog.ComboBox1->setCurrentIndex(file.contains(QLatin1String("SFU")) ? 0 : 1);
-        dialog.ComboBox1Change();
-        ASSERT_TRUE(dialog.clickFile(file) && zedozo::screenWindow(1));
+        ASSERT_TRUE(openAndClick(*form, file) && zedozo::screenWindow(1));
     }
     zedozo::QtBackendWindow* window() const { return static_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1)); }
     QWidget* screen() const { return window()->widget(); }

@@ -1,6 +1,7 @@
-// Time windows from outside (their usage errors: cli_test): `plot`/`stats --from --to` and `watch --last`
-// on generated light curves, checked by the PNG pixels, a reference over
-// the generated text, the axis labels Ghostscript reads and a golden page.
+// Time windows from outside: `plot`/`stats --from --to` and `watch --last`
+// on generated light curves, checked by a reference over the generated text,
+// the axis labels Ghostscript reads and a golden page of a window around a
+// burst. (Their usage errors: cli_test.)
 
 #include "support/Formats.h"
 #include "support/Golden.h"
@@ -13,37 +14,6 @@
 namespace {
 
 using namespace qtest;
-
-TEST(Window, TenMinutesAroundTheBurstFillTheAxis)
-{
-    TempDir dir;
-    writeFile(dir / "LC_day_SFU.txt", lightCurveText(345600));
-    // Columns of curve pixels (any colour that is not grey), and of those the
-    // columns whose top curve pixel stands clearly above the quiet level.
-    auto columns = [&](const std::vector<std::string>& window) {
-        std::vector<std::string> args {"plot", "--output", dir.path(), dir / "LC_day_SFU.txt"};
-        args.insert(args.end(), window.begin(), window.end());
-        const RunResult r = runQuorva(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        const PngImage png = decodePng(readFile(r.out.substr(0, r.out.find('\n'))));
-        std::vector<int> top;
-        for (int x = 0; x < png.w; ++x)
-            for (int y = 0; y < png.h; ++y)
-                if (const char* c = &png.palette[std::size_t(png.at(x, y)) * 3]; c[0] != c[1] || c[1] != c[2]) {
-                    top.push_back(y);
-                    break;
-                }
-        const int quiet = top.empty() ? 0 : *std::max_element(top.begin(), top.end());
-        const auto burst = std::count_if(top.begin(), top.end(), [&](int y) { return y < quiet - 3; });
-        return std::pair {double(top.size()), double(burst)};
-    };
-    // The whole day's curve spans the axis, which the window's plot has in the same place.
-    const auto [axis, dayBurst] = columns({});
-    EXPECT_GT(axis, 500);
-    EXPECT_LT(dayBurst / axis, 0.02) << "the whole day: the burst is a few pixels wide";
-    EXPECT_GE(columns({"--from", "1:36", "--to", "1:46"}).second / axis, 0.5);
-    EXPECT_EQ(listFolder(dir.path()).size(), 3u) << "the window's plot beside the whole file's";
-}
 
 TEST(Window, StatsOfAWindowEqualAReference)
 {
