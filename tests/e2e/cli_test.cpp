@@ -46,10 +46,7 @@ TEST_F(Cli, PlotsEveryFormatToFilesTheirReadersAccept)
         ASSERT_TRUE(r.status == 0 && r.err.empty() && endsWith(r.out, "\n")) << r.err;
         EXPECT_EQ(checkPlot(r.out.substr(0, r.out.size() - 1)), "") << format;
     }
-    const RunResult text = run({"pdftotext", dir / "Plot_LC20261206_SFU.txt.PDF", "-"});
-    for (const char* expected : {"LC20261206_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz", "Time [UT]", "[SFU]",
-             "VAXO 14.11.2023, 22:13:20, ZEDOZO 9.1 Tervasol"})
-        EXPECT_NE(text.out.find(expected), std::string::npos) << expected << " not in\n" << text.out;
+    // (What the pages show: the golden pages, compared whole.)
 }
 
 TEST_F(Cli, SizesFollowThePlotSizeTheDesktopAndQuorvaCfg)

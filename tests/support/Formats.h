@@ -65,9 +65,11 @@ struct PngImage {
     bool filtersOk = false;
     std::size_t bpp() const { return colourType == 2 ? 3 : colourType == 6 ? 4 : 1; }
     int at(int x, int y) const { return static_cast<unsigned char>(pixels[std::size_t(y) * w + x]); }
-    std::uint32_t rgb(int x, int y) const
+    std::uint32_t rgb(int x, int y) const // also through the palette
     {
-        return be32('\0' + pixels.substr((std::size_t(y) * std::size_t(w) + std::size_t(x)) * bpp(), 3), 0);
+        const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+        return be32(
+            '\0' + (colourType == 3 ? palette.substr(std::size_t(at(x, y)) * 3, 3) : pixels.substr(i * bpp(), 3)), 0);
     }
 };
 
