@@ -6,6 +6,7 @@
 
 #include "app/forms/DesktopProgram.h"
 #include "app/forms/Main.h"
+#include "dialogs/FileSelect.h"
 #include "support/Support.h"
 
 #include <QFile>
@@ -28,12 +29,18 @@ inline void writeFile(const QString& path, const std::string& text)
     ASSERT_TRUE(qtest::writeFile(QFile::encodeName(path).toStdString(), text)) << path.toStdString();
 }
 
-inline std::string lightCurveText(const char* header, const char* lines)
+// Three samples, channel 1 peaking at 10:30.
+inline const std::string kSimpleCurve = "Tervasol light curve test\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n"
+                                        "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
+
+// Opens the file dialog and clicks `file` in it, the unit chosen by its name.
+inline bool openAndClick(TForm1& form, const QString& file)
 {
-    return std::string("Tervasol light curve test\n") + header + "\n" + lines;
+    form.Button2Click();
+    form.form2().ComboBox1->setCurrentIndex(file.contains(QLatin1String("SFU")) ? 0 : 1);
+    form.form2().ComboBox1Change();
+    return form.form2().clickFile(file);
 }
-inline const char* kSimpleCurve = "Time_UT,45.0MHz,150.5MHz,410.0MHz";
-inline const char* kSimpleSamples = "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
 
 inline TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
 {

@@ -8,10 +8,9 @@
 
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
-#include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
-#include "engine/TestSeams.h"
 #include "engine/Engine.h"
+#include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
 
 #include <QAbstractItemView>
@@ -43,7 +42,7 @@ protected:
     // LC_a_ADU.txt in the input folder of Quorva.cfg, the file dialog open.
     std::unique_ptr<TForm1> openDialog(const std::string& moreConfig = "")
     {
-        writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+        writeFile(in + "/LC_a_ADU.txt", kSimpleCurve);
         config("[path]=" + in.toStdString() + "\n" + moreConfig);
         auto form = makeForm();
         form->Button2Click();
@@ -64,7 +63,7 @@ protected:
 
 TEST_F(DesktopForms, ConfigurationIsAppliedAndOpenThenAClickPlotsWithTheControls)
 {
-    writeFile(in + "/LC_a_SFU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_a_SFU.txt", kSimpleCurve);
     config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=1\n[update]=900\n");
     auto form = makeForm();
     EXPECT_EQ(
@@ -130,7 +129,7 @@ void choose(QComboBox* c, int i)
 
 TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntilAChoice)
 {
-    writeFile(in + "/LC_b_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_b_ADU.txt", kSimpleCurve);
     for (const char* other : {"/LC_c_SFU.txt", "/LCxADU.dat", "/notes.txt"}) writeFile(in + other, "x\n");
     auto form = openDialog();
     TForm2& dialog = form->form2();
@@ -177,12 +176,8 @@ TEST_F(DesktopForms, StatisticsWindowTexts)
     const QString examples = QStringLiteral(QUORVA_SOURCE_DIR) + "/examples";
     config("[path]=" + examples.toStdString() + "\n");
     auto form = makeForm();
-    form->Button2Click();
-    TForm2& dialog = form->form2();
     TForm3& stats = form->form3();
-    dialog.ComboBox1->setCurrentIndex(0);
-    dialog.ComboBox1Change();
-    ASSERT_TRUE(dialog.clickFile("LC20261206_SFU.txt"));
+    ASSERT_TRUE(openAndClick(*form, "LC20261206_SFU.txt"));
     EXPECT_EQ(QStringList({stats.EditFilename->text(), stats.GroupBox[0]->title(), stats.EditLast[0]->text(),
                   stats.EditMinlc[0]->text(), stats.EditMaxlc[2]->text(), stats.EditTmax->text()}),
         QStringList({"LC20261206_SFU.txt", " 45.00 MHz", " 19.88 SFU", " 17.78 SFU", "468.58 SFU", " 12.00 UT"}));
@@ -216,13 +211,14 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
     ASSERT_TRUE(dialog.clickFile("LC_a_ADU.txt"));
     EXPECT_EQ(maxDepth, 1);      // none started inside the running plot
     ASSERT_EQ(plots.size(), 2u); // four requests: one more plot
-    EXPECT_EQ(deviceName(plots[0].description.device) + std::string(deviceName(plots[1].description.device)), "XWINPDF"); // the controls as they are then
+    EXPECT_EQ(deviceName(plots[0].description.device) + std::string(deviceName(plots[1].description.device)),
+        "XWINPDF"); // the controls as they are then
     EXPECT_EQ(plots[1].geometry.plotTop, plots[0].geometry.plotTop - 9);
 }
 
 TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
 {
-    writeFile(in + "/LC_a_ADU.txt", lightCurveText(kSimpleCurve, kSimpleSamples));
+    writeFile(in + "/LC_a_ADU.txt", kSimpleCurve);
     const QString missing = root + "/no/such/folder/";
     config("[path]=" + in.toStdString() + "\n[output]=" + missing.toStdString() + "\n");
     std::vector<std::string> reported;
@@ -323,10 +319,7 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         TForm1 form(options(dir + "/Quorva.cfg", [&](PlotDescription& d, const PlotGeometry& g) {
             plotClock.start(), quorva::plot(d, g), plotMs.push_back(plotClock.elapsed());
         }));
-        form.Button2Click();
-        form.form2().ComboBox1->setCurrentIndex(0); // SFU
-        form.form2().ComboBox1Change();
-        ASSERT_TRUE(form.form2().clickFile("LC20261206_SFU.txt") && zedozo::screenWindow(1));
+        ASSERT_TRUE(openAndClick(form, "LC20261206_SFU.txt") && zedozo::screenWindow(1));
         EXPECT_EQ(form.rePlot().lightCurve().sampleCount, 345602);
         QFile growing(dir + "/LC20261206_SFU.txt");
         ASSERT_TRUE(growing.open(QIODevice::Append));
@@ -343,13 +336,10 @@ TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
         form.Button3Click(); // "Run"
         QTest::qWait(5500);
         form.Button3Click(); // "Stop"
-        std::vector<qint64> ticks(plotMs.begin() + 1, plotMs.end());
-        ASSERT_GE(ticks.size(), 4u) << "auto-plot ticks in 5.5 s";
-        std::sort(ticks.begin(), ticks.end());
-        RecordProperty("plot_median_ms", int(ticks[ticks.size() / 2]));
-        RecordProperty("stall_ms", int(worst));
+        ASSERT_GE(plotMs.size(), 5u) << "auto-plot ticks in 5.5 s";
+        const qint64 longest = *std::max_element(plotMs.begin() + 1, plotMs.end());
         EXPECT_GT(form.rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
-        EXPECT_TRUE(ticks.back() < 900 && worst < 600) << ticks.back() << " ms a plot, " << worst << " ms a stall";
+        EXPECT_TRUE(longest < 900 && worst < 600) << longest << " ms a plot, " << worst << " ms a stall";
     }
     zedozo::resetScreenForTests();
     zedozo::resetEngineForTests();
@@ -408,53 +398,75 @@ int textRoom(QWidget* w)
     return w->contentsRect().width();
 }
 
+// Every visible control of `window` has room for its whole text (a label
+// as it wraps); the controls grown to their texts, and in a dialog with a
+// `hint` every control, cover no visible neighbour and stay inside their
+// parent. Lists may share their edge pixel, and `hint` may lie under `list`.
+void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const QWidget* list = nullptr)
+{
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->parentWidget()->inherits("QComboBox")
+            || w->parentWidget()->inherits("QAbstractSpinBox"))
+            continue;
+        const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at "
+            + QString::number(w->x()) + "," + QString::number(w->y()))
+                                      .toStdString();
+        QStringList texts;
+        QWidget* room = w;
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+            texts << e->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            texts << b->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
+        else if (auto* sb = qobject_cast<QSpinBox*>(w))
+            texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
+        for (const QString& t : texts) // paths: as long as the folders, with the tooltip
+            EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
+                << where << ": " << t.toStdString();
+        if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().contains(QLatin1Char('/'))) {
+            const int flags = Qt::AlignLeft | Qt::AlignTop | (l->wordWrap() ? Qt::TextWordWrap : 0);
+            const QRect need = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
+            EXPECT_TRUE(l->contentsRect().contains(need)) << where << ": " << l->text().toStdString();
+        }
+        const bool grown
+            = qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+        if (!grown && (w->parentWidget() != window || !hint))
+            continue; // the grown controls, and in the dialog every control
+        for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect both = w->geometry() & other->geometry();
+            const bool under = (w == hint && other == list) || (w == list && other == hint);
+            EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && !under && both.width() > 1
+                && both.height() > 1)
+                << where << " covers " << other->metaObject()->className() << " at " << other->x() << "," << other->y();
+        }
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << where;
+    }
+}
+
+// The main window, the statistics and the file dialog in both modes (the
+// hint "Select Directory for Output" included).
 TEST_F(DesktopForms, EveryControlHasRoomForItsTextAndNoneCoversANeighbour)
 {
     auto form = openDialog();
     form->form2().clickFile("LC_a_ADU.txt"); // the statistics show values
     form->Button4Click();
-    for (QWidget* window : QList<QWidget*> {form.get(), &form->form2(), &form->form3()}) {
+    TForm2& dialog = form->form2();
+    for (QWidget* window : QList<QWidget*> {form.get(), &form->form3()}) {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!w->isVisible() || w->parentWidget()->inherits("QComboBox")
-                || w->parentWidget()->inherits("QAbstractSpinBox"))
-                continue;
-            const std::string where = (window->windowTitle() + " / " + w->metaObject()->className() + " at "
-                + QString::number(w->x()) + "," + QString::number(w->y()))
-                                          .toStdString();
-            QStringList texts;
-            QWidget* room = w;
-            if (auto* c = qobject_cast<QComboBox*>(w))
-                for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
-            else if (auto* e = qobject_cast<QLineEdit*>(w))
-                texts << e->text();
-            else if (auto* b = qobject_cast<QAbstractButton*>(w))
-                texts << b->text();
-            else if (auto* l = qobject_cast<QLabel*>(w))
-                texts << l->text();
-            else if (auto* g = qobject_cast<QGroupBox*>(w))
-                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
-            else if (auto* sb = qobject_cast<QSpinBox*>(w))
-                texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
-            for (const QString& t : texts) // paths: as long as the folders, with the tooltip
-                EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
-                    << where << ": " << t.toStdString();
-            // Grown controls keep clear of the visible controls beside them
-            // (the dialog's own layout lets some lists share their edge pixel).
-            if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w)
-                || qobject_cast<QAbstractSpinBox*>(w)) {
-                for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                    const QRect both = w->geometry() & other->geometry();
-                    EXPECT_FALSE(other != w && other->isVisible() && !other->inherits("QGroupBox") && both.width() > 1
-                        && both.height() > 1)
-                        << where << " covers " << other->metaObject()->className() << " at " << other->x() << ","
-                        << other->y();
-                }
-                EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << where;
-            }
-        }
+        expectRoomAndNoCover(window);
         window->hide();
+    }
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    for (int mode : {1, 0}) {
+        dialog.ComboBox2->setCurrentIndex(mode);
+        dialog.ComboBox2Change();
+        EXPECT_TRUE(dialog.Label3->isVisible());
+        expectRoomAndNoCover(&dialog, dialog.Label3, dialog.FileListBox1);
     }
 }
 

@@ -1,13 +1,12 @@
 // The screen window as a desktop user meets it, on the real plot sequence
 // and the Qt window under the offscreen platform: re-created windows leave
-// the keyboard focus where it is, the file dialog's hint shows in full, and
-// the zoom: a drag over the time axis (its pixels read from the picture),
-// the wheel, the arrows, Escape, a growing file followed, a zoomed PDF read
-// back with pdftotext, and the right-click menu's axis styles.
+// the keyboard focus where it is, and the zoom: a drag over the time axis
+// (its pixels read from the picture), the wheel, the arrows, Escape, a
+// growing file followed, a zoomed PDF read back with pdftotext, and the
+// right-click menu's axis styles.
 
 #include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
-#include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"
@@ -96,11 +95,7 @@ protected:
                   ++plots;
               }));
         form->show();
-        form->Button2Click();
-        TForm2& dialog = form->form2();
-        dialog.ComboBox1->setCurrentIndex(file.contains(QLatin1String("SFU")) ? 0 : 1);
-        dialog.ComboBox1Change();
-        ASSERT_TRUE(dialog.clickFile(file) && zedozo::screenWindow(1));
+        ASSERT_TRUE(openAndClick(*form, file) && zedozo::screenWindow(1));
     }
     zedozo::QtBackendWindow* window() const { return static_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1)); }
     QWidget* screen() const { return window()->widget(); }
@@ -164,8 +159,8 @@ protected:
 
 // Auto-plot every second re-creates the screen window; the main window keeps
 // the keyboard focus meanwhile: a field being typed in takes every key, and
-// the open "Plot Size" list stays open. A click on the screen window still
-// gives it the focus.
+// the open "Plot Size" list stays open. (A click on the screen window still
+// gives it the focus: the drag test.)
 TEST_F(ScreenWindow, ReCreatedWindowsLeaveTheFocusWhereItIs)
 {
     writeFile(root + "/LC20261206_SFU.txt", qtest::lightCurveText(2000, 10.0));
@@ -200,58 +195,13 @@ TEST_F(ScreenWindow, ReCreatedWindowsLeaveTheFocusWhereItIs)
     }
     form->ComboBox1->hidePopup();
     form->Button3Click(); // "Stop"
-
-    // The window is on top and takes the focus when the user clicks it.
-    QWidget* screen = window()->widget();
-    EXPECT_TRUE(screen->isVisible());
-    QTest::mouseClick(screen, Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_TRUE(QTest::qWaitForWindowActive(screen));
-}
-
-// In both modes of the file dialog no visible control covers another
-// (lists may share their edge pixel), and every label has room for its
-// whole text, the hint "Select Directory for Output" included.
-TEST_F(ScreenWindow, FileDialogHintShowsInFullInEitherMode)
-{
-    TForm2 dialog(root.toStdString(), root.toStdString(), {}, {});
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    for (int mode : {1, 0}) {
-        dialog.ComboBox2->setCurrentIndex(mode);
-        dialog.ComboBox2Change();
-        EXPECT_TRUE(dialog.Label3->isVisible());
-        const QList<QWidget*> shown = [&] {
-            QList<QWidget*> list;
-            for (QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (w->isVisible()) list << w;
-            return list;
-        }();
-        for (QWidget* w : shown) {
-            const std::string where = std::to_string(mode) + ": " + w->metaObject()->className() + " at "
-                + std::to_string(w->x()) + "," + std::to_string(w->y());
-            if (auto* l = qobject_cast<QLabel*>(w)) {
-                const int flags = Qt::AlignLeft | Qt::AlignTop | (l->wordWrap() ? Qt::TextWordWrap : 0);
-                const QRect need = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
-                EXPECT_TRUE(l->contentsRect().contains(need)) << where << ": " << l->text().toStdString();
-            }
-            for (QWidget* other : shown) {
-                const QRect both = w->geometry() & other->geometry();
-                // The hint lies under the file list, which hides it in input mode.
-                const bool hintUnderList = (w == dialog.Label3 && other == dialog.FileListBox1)
-                    || (w == dialog.FileListBox1 && other == dialog.Label3);
-                EXPECT_FALSE(other != w && !hintUnderList && both.width() > 1 && both.height() > 1)
-                    << where << " covers " << other->metaObject()->className() << " at " << other->x() << ","
-                    << other->y();
-            }
-            EXPECT_TRUE(dialog.rect().contains(w->geometry())) << where;
-        }
-    }
 }
 
 // A drag from the pixel of 10:30 to the pixel of 10:45 on a plotted day
-// zooms to that window within a pixel; the statistics and the window title
-// name it; the wheel zooms around the pointer, the arrows pan by half the
-// window, a narrow drag is a click, and Escape shows the whole day again.
+// zooms to that window within a pixel; the statistics, the window title and
+// a PDF of it (its name, and its axis as pdftotext reads it) show it; the
+// wheel zooms around the pointer, the arrows pan by half the window, a
+// narrow drag is a click, and Escape shows the whole day again.
 TEST_F(ScreenWindow, DragWheelArrowsAndEscape)
 {
     writeFile(root + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
@@ -291,6 +241,26 @@ TEST_F(ScreenWindow, DragWheelArrowsAndEscape)
     EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / " + windowLine.mid(8));
     // The drag's click gave the window the keyboard; its successor has it.
     EXPECT_TRUE(QTest::qWaitForWindowActive(screen()));
+    // Sent to PDF: named by the window as the command line names it, and
+    // pdftotext reads the window's times on its axis, not the whole day's.
+    form->RadioButton2->setChecked(true);
+    form->Button1->click();
+    form->RadioButton1->setChecked(true);
+    const QStringList pdfs = QDir(root).entryList({"Plot_*.PDF"});
+    ASSERT_EQ(pdfs.size(), 1) << pdfs.join(' ').toStdString();
+    const QRegularExpressionMatch m
+        = QRegularExpression("^Plot_LC20261206_SFU\\.txt_(\\d\\d)(\\d\\d)(\\d\\d)-(\\d\\d)(\\d\\d)(\\d\\d)\\.PDF$")
+              .match(pdfs[0]);
+    ASSERT_TRUE(m.hasMatch()) << pdfs[0].toStdString();
+    auto hours = [&](int i) {
+        return m.captured(i).toInt() + m.captured(i + 1).toInt() / 60.0 + m.captured(i + 2).toInt() / 3600.0;
+    };
+    EXPECT_NEAR(hours(1), 10.5, pixel);
+    EXPECT_NEAR(hours(4), 10.75, pixel);
+    const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (root + "/" + pdfs[0]).toStdString(), "-"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* label : {"10.5", "10.6", "10.7"}) EXPECT_NE(text.out.find(label), std::string::npos) << label;
+    for (const char* label : {"2.4", "4.8", "21.6"}) EXPECT_EQ(text.out.find(label), std::string::npos) << label;
     // Another plot size keeps the window.
     form->ComboBox1->setCurrentIndex(1);
     form->ComboBox1Change();
@@ -377,35 +347,6 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
     EXPECT_EQ(plotted().pointCount, samplesWithin(10.0, newest, newest - 10.0 / 60.0 - 1e-6, newest)); // both ends kept
     EXPECT_EQ(form->form3().LabelWindow->text(), "Window: 11:09:55 to 11:19:55 UT (last 10 minutes)");
     EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / 11:09:55 to 11:19:55 UT (last 10 minutes)");
-}
-
-// A zoomed view sent to PDF is written under the window's name, as the
-// command line names it, and pdftotext reads the window's times on its
-// axis, not those of the whole day.
-TEST_F(ScreenWindow, AZoomedPdfCarriesTheWindow)
-{
-    writeFile(root + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
-    openAndPlot("[size]=2\n", "LC20261206_SFU.txt");
-    const double pixel = pixelHours();
-    drag(10.5, 10.75);
-    form->RadioButton2->setChecked(true); // PDF
-    form->Button1->click();
-    const QStringList pdfs = QDir(root).entryList({"Plot_*.PDF"});
-    ASSERT_EQ(pdfs.size(), 1) << pdfs.join(' ').toStdString();
-    const QRegularExpressionMatch m
-        = QRegularExpression("^Plot_LC20261206_SFU\\.txt_(\\d\\d)(\\d\\d)(\\d\\d)-(\\d\\d)(\\d\\d)(\\d\\d)\\.PDF$")
-              .match(pdfs[0]);
-    ASSERT_TRUE(m.hasMatch()) << pdfs[0].toStdString();
-    auto hours = [&](int i) {
-        return m.captured(i).toInt() + m.captured(i + 1).toInt() / 60.0 + m.captured(i + 2).toInt() / 3600.0;
-    };
-    EXPECT_NEAR(hours(1), 10.5, pixel);
-    EXPECT_NEAR(hours(4), 10.75, pixel);
-    const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (root + "/" + pdfs[0]).toStdString(), "-"});
-    ASSERT_EQ(text.status, 0) << text.err;
-    for (const char* label : {"10.5", "10.6", "10.7"}) EXPECT_NE(text.out.find(label), std::string::npos) << label;
-    for (const char* label : {"2.4", "4.8", "21.6"}) EXPECT_EQ(text.out.find(label), std::string::npos) << label;
-    EXPECT_NE(text.out.find("LC20261206_SFU.txt:r= 45.00MHz"), std::string::npos) << text.out;
 }
 
 // The right-click menu's check marks and the Quorva.cfg keys choose the

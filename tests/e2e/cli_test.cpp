@@ -1,7 +1,7 @@
 // The quorva program from outside, as a user and a package see it: `plot`
 // to every format (each file through its reader), sizes and defaults from
-// Quorva.cfg, files that cannot be read or written, reproducible bytes, the
-// progress line, usage errors and help, the unit rule shared by stats and
+// Quorva.cfg, files that cannot be read or written, reproducible bytes,
+// usage errors, the unit rule shared by stats and
 // plot, `stats` as text and as JSON read back to the reader's floats, and a
 // program that loads no window toolkit.
 
@@ -46,10 +46,7 @@ TEST_F(Cli, PlotsEveryFormatToFilesTheirReadersAccept)
         ASSERT_TRUE(r.status == 0 && r.err.empty() && endsWith(r.out, "\n")) << r.err;
         EXPECT_EQ(checkPlot(r.out.substr(0, r.out.size() - 1)), "") << format;
     }
-    const RunResult text = run({"pdftotext", dir / "Plot_LC20261206_SFU.txt.PDF", "-"});
-    for (const char* expected : {"LC20261206_SFU.txt:r= 45.00MHz, g=150.50MHz, b=410.00MHz", "Time [UT]", "[SFU]",
-             "VAXO 14.11.2023, 22:13:20, ZEDOZO 9.1 Tervasol"})
-        EXPECT_NE(text.out.find(expected), std::string::npos) << expected << " not in\n" << text.out;
+    // (What the pages show: the golden pages, compared whole.)
 }
 
 TEST_F(Cli, SizesFollowThePlotSizeTheDesktopAndQuorvaCfg)
@@ -83,18 +80,15 @@ TEST_F(Cli, UnreadableAndUnwritableFilesAreToldAndTheOthersPlotted)
              std::pair(dir / "out", "Is a directory"), std::pair(dir / "fifo.txt", "not a regular file")})
         EXPECT_NE(r.err.find("quorva: cannot open " + bad + ": " + why + "\n"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 3) << r.err;
-    // Paths that cannot reach the standard output are a failure too.
-    r = plot({"--output", dir / "out", kAdu}, {.stdoutFile = "/dev/full"});
-    EXPECT_TRUE(r.status == 1 && r.err.find("standard output") != std::string::npos) << r.err;
     // The same plot name twice would overwrite the first plot.
     r = plot({"--output", dir / "out", kSfu, kSfu});
     EXPECT_TRUE(r.status == 1 && r.out == dir / "out/Plot_LC20261206_SFU.txt.PNG\n"
         && r.err.find("written already") != std::string::npos)
         << r.err;
-    EXPECT_EQ(listFolder(dir / "out").size(), 2u);
+    EXPECT_EQ(listFolder(dir / "out").size(), 1u);
 }
 
-TEST_F(Cli, TheSameInputAndDateGiveTheSameBytesAndATerminalSeesProgress)
+TEST_F(Cli, TheSameInputAndDateGiveTheSameBytes)
 {
     for (const char* sub : {"a", "b", "c"}) fs::create_directory(dir / sub);
     for (const char* format : {"pdf", "eps", "png"})
@@ -106,15 +100,6 @@ TEST_F(Cli, TheSameInputAndDateGiveTheSameBytesAndATerminalSeesProgress)
     ASSERT_EQ(
         plot({"--format", "pdf", "--output", dir / "c", kSfu}, {.env = {"SOURCE_DATE_EPOCH=1800000000"}}).status, 0);
     EXPECT_NE(readFile(dir / "a/Plot_LC20261206_SFU.txt.PDF"), readFile(dir / "c/Plot_LC20261206_SFU.txt.PDF"));
-    // `script` gives the program a terminal: a progress line per file there
-    // (one that knows escape sequences), none into a pipe.
-    const RunResult t
-        = run({"script", "-qec", "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'",
-                  "/dev/null"},
-            {.env = {"TERM=xterm"}});
-    EXPECT_TRUE(t.status == 0 && t.out.find("\rquorva: plotting 2/2: " + kAdu) != std::string::npos) << t.out;
-    const RunResult plain = plot({"--output", dir.path(), kSfu});
-    EXPECT_EQ(plain.err + plain.out, dir / "Plot_LC20261206_SFU.txt.PNG\n");
 }
 
 TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
@@ -123,21 +108,30 @@ TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
         std::vector<std::string> args;
         std::string reason, command; // the exact message, when given
     };
-    const Case cases[]
-        = {{{"--frobnicate"}, "unknown option '--frobnicate'", ""}, {{"draw"}, "unknown command 'draw'", ""},
-            {{"stats"}, "missing FILE", "stats "}, {{"stats", "--json=yes", "f"}, "--json takes no value", "stats "},
-            {{"plot", "--size", "9", "f"}, "--size must be 0, 1, 2, 3 or 4, not '9'", "plot "},
-            {{"plot", "--format", "xwin", "f"}, "--format xwin needs the desktop program; run quorva without a command",
-                "plot "},
-            {{"plot", "f", "--output"}, "missing value after '--output'", "plot "},
-            {{"watch", "--count", "1", "--count", "0", "f"}, "--count must be a whole number of at least 1, not '0'",
-                "watch "},
-            {{"watch", "a", "b"}, "one FILE or DIR only, not 2", "watch "}, {{"plot"}},
-            {{"plot", "--format", "gif", kSfu}}, {{"plot", "--thickness", "0", kSfu}},
-            {{"plot", "--desktop", "1920x1080x2", kSfu}}, {{"plot", "--format", "pdf", "--format=gif", kSfu}},
-            {{"stats", kSfu, kSfu}}, {{"stats", "--unit", "XYZ", kSfu}}, {{"stats", "--samples", kSfu}},
-            {{"watch", "--interval", "0.04", "x"}}, {{"watch", "--interval", "1e1", "x"}},
-            {{"watch", "--count", "0", "x"}}, {{"watch", "--always=yes", "x"}}, {{"watch", "--format", "svg", "x"}}};
+    const Case cases[] = {{{"--frobnicate"}, "unknown option '--frobnicate'", ""},
+        {{"draw"}, "unknown command 'draw'", ""}, {{"stats"}, "missing FILE", "stats "},
+        {{"stats", "--json=yes", "f"}, "--json takes no value", "stats "},
+        {{"plot", "--size", "9", "f"}, "--size must be 0, 1, 2, 3 or 4, not '9'", "plot "},
+        {{"plot", "--format", "xwin", "f"}, "--format xwin needs the desktop program; run quorva without a command",
+            "plot "},
+        {{"plot", "f", "--output"}, "missing value after '--output'", "plot "},
+        {{"watch", "--count", "1", "--count", "0", "f"}, "--count must be a whole number of at least 1, not '0'",
+            "watch "},
+        {{"watch", "a", "b"}, "one FILE or DIR only, not 2", "watch "},
+        {{"plot", "--from", "11", "--to", "10:59", "f"}, "--from 11 is after --to 10:59", "plot "},
+        {{"plot", "--from", "24:01", "f"}, "--from must be hours UT (10.5) or HH:MM[:SS] from 0 to 24, not '24:01'",
+            "plot "},
+        {{"stats", "--to", "10:7", "f"}, "--to must be hours UT (10.5) or HH:MM[:SS] from 0 to 24, not '10:7'",
+            "stats "},
+        {{"watch", "--last", "0.05", "f"}, "--last must be a number of minutes from 0.1 to 1440, not '0.05'", "watch "},
+        {{"watch", "--from", "1", "f"}, "unknown option '--from'", "watch "},
+        {{"plot", "--axes", "round", "f"}, "--axes must be classic or readable, not 'round'", "plot "},
+        {{"plot", "--axes", "classic", "--log", kSfu}}, {{"plot"}}, {{"plot", "--format", "gif", kSfu}},
+        {{"plot", "--thickness", "0", kSfu}}, {{"plot", "--desktop", "1920x1080x2", kSfu}},
+        {{"plot", "--format", "pdf", "--format=gif", kSfu}}, {{"stats", kSfu, kSfu}},
+        {{"stats", "--unit", "XYZ", kSfu}}, {{"stats", "--samples", kSfu}}, {{"watch", "--interval", "0.04", "x"}},
+        {{"watch", "--interval", "1e1", "x"}}, {{"watch", "--count", "0", "x"}}, {{"watch", "--always=yes", "x"}},
+        {{"watch", "--format", "svg", "x"}}};
     for (const Case& c : cases) {
         const RunResult r = runQuorva(c.args, {.workDir = dir.path()});
         EXPECT_EQ(r.status, 64) << c.args[0] << " " << (c.args.size() > 1 ? c.args[1] : "");
@@ -148,12 +142,6 @@ TEST_F(Cli, BadUsageEndsWith64WritesNothingAndSaysWhereHelpIs)
             EXPECT_EQ(r.err, "quorva: " + c.reason + "\nTry 'quorva " + c.command + "--help' for more information.\n");
     }
     EXPECT_TRUE(listFolder(dir.path()).empty()) << "nothing written";
-    for (const std::string command : {"", "stats", "plot", "watch"}) {
-        const RunResult r = command.empty() ? runQuorva({"--help"}) : runQuorva({command, "--help"});
-        EXPECT_EQ(r.status + r.err.size(), 0u) << command << r.err;
-        EXPECT_TRUE(r.out.starts_with(command.empty() ? "Usage: quorva [COMMAND" : "Usage: quorva " + command))
-            << r.out;
-    }
     EXPECT_NE(runQuorva({"plot", "--help"}).out.find("default 1920x1080 on every machine"), std::string::npos);
     // After "--" a name that starts with '-' is a file.
     fs::copy_file(kSfu, dir / "-LC_SFU.txt");

@@ -74,6 +74,8 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
         {{"--help", "plot"}, 0, plotHelp, ""},
         {{"plot", "-h", "--format", "gif"}, 0, plotHelp, ""},
         {{"-V"}, 0, version, ""},
+        {{"stats", "--help"}, 0, "*", ""},
+        {{"watch", "-h"}, 0, "*", ""},
         {{"help", "draw"}, 64, "", "quorva: unknown command 'draw'\nTry 'quorva --help' for more information.\n"},
         // One output file for one input only.
         {{"plot", "-o", out + "two.png", kSfu, kAdu}, 64, "",
@@ -173,7 +175,10 @@ TEST_F(Conventions, OutputFileIsReplacedWholeAndUpdateSkipsPlotsNewerThanTheirFi
         << t.out;
 }
 
-TEST_F(Conventions, EscapeSequencesOnlyForATerminalThatKnowsThem)
+// `script` gives the program a terminal: a progress line per file there, with
+// escape sequences only when the terminal knows them (none into a pipe: the
+// table above compares standard error whole).
+TEST_F(Conventions, ProgressAndEscapeSequencesOnlyForATerminalThatKnowsThem)
 {
     const std::string command = "'" QUORVA_BINARY "' plot --output '" + dir.path() + "' '" + kSfu + "' '" + kAdu + "'";
     for (const char* term : {"TERM=xterm", "TERM=dumb"}) {
@@ -181,6 +186,7 @@ TEST_F(Conventions, EscapeSequencesOnlyForATerminalThatKnowsThem)
         ASSERT_EQ(t.status, 0) << t.out;
         const bool escapes = t.out.find('\033') != std::string::npos;
         EXPECT_EQ(escapes, term == std::string("TERM=xterm")) << term << ": " << t.out;
+        EXPECT_TRUE(!escapes || t.out.find("\rquorva: plotting 2/2: " + kAdu) != std::string::npos) << t.out;
         EXPECT_NE(t.out.find(dir / "Plot_LC20261207_ADU.txt.PNG"), std::string::npos);
     }
 }

@@ -84,12 +84,6 @@ void expectRoundValueLabels(const std::vector<Word>& y, double lowest, double hi
     EXPECT_TRUE(std::stod(y.front().text) >= highest && std::stod(y.front().text) < highest + step) << what;
 }
 
-float jsonNumber(const std::string& json, const std::string& key)
-{
-    const std::size_t at = json.find("\"" + key + "\": ");
-    return at == std::string::npos ? NAN : std::strtof(json.c_str() + at + key.size() + 4, nullptr);
-}
-
 TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
 {
     TempDir dir;
@@ -279,10 +273,6 @@ TEST(Readable, LogarithmicAxisLeavesOutValuesAtOrBelowZeroAndBreaksTheCurve)
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.err, "quorva: no sample above 0 for the logarithmic axis in " + (empty / "LC_SFU.txt") + "\n");
     EXPECT_EQ(listFolder(empty.path()).size(), 1u);
-    const RunResult bad = runQuorva({"plot", "--axes", "classic", "--log", file});
-    EXPECT_EQ(bad.status, 64);
-    EXPECT_EQ(runQuorva({"plot", "--axes", "round", file}).err,
-        "quorva: --axes must be classic or readable, not 'round'\nTry 'quorva plot --help' for more information.\n");
 }
 
 } // namespace

@@ -12,13 +12,6 @@ namespace {
 
 using namespace qtest;
 
-// Data lines only (no title or header line), to append to a file.
-std::string dataLines(int samples, double startHours)
-{
-    const std::string text = lightCurveText(samples, startHours, "\n");
-    return text.substr(text.find('\n', text.find('\n') + 1) + 1);
-}
-
 // The top-level members of an object as `quorva stats --json` writes it:
 // key -> value as written.
 std::map<std::string, std::string> members(const std::string& json)
@@ -151,7 +144,6 @@ std::set<std::string> fetched(WebServer& server)
 
 class StationPage : public ::testing::Test {
 protected:
-    static void TearDownTestSuite() { std::cerr << "[ chromium ] " << chromiumSeconds() << " s in Chromium\n"; }
     TempDir dir;
     std::string out = dir / "www";
     void SetUp() override { fs::create_directory(out); }
@@ -184,13 +176,12 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     const std::string& dom = page.out;
     const std::map<std::string, std::string> window = statsLines(runQuorva({"stats", file}).out);
     ASSERT_EQ(window.at("Data Points"), "603");
-    EXPECT_EQ(text(dom, "file"), window.at("File"));
+    std::vector<std::pair<std::string, std::string>> fields {
+        {"file", "File"}, {"timeMin", "Time min"}, {"timeMax", "Time max"}, {"count", "Data Points"}};
     for (const char* n : {"1", "2", "3"})
         for (const auto& [id, label] : {std::pair {"freq", "Freq"}, {"last", "Last"}, {"min", "Min"}, {"max", "Max"}})
-            EXPECT_EQ(text(dom, id + std::string(n)), window.at(label + std::string(n))) << id << n;
-    EXPECT_EQ(text(dom, "timeMin"), window.at("Time min"));
-    EXPECT_EQ(text(dom, "timeMax"), window.at("Time max"));
-    EXPECT_EQ(text(dom, "count"), window.at("Data Points"));
+            fields.emplace_back(id + std::string(n), label + std::string(n));
+    for (const auto& [id, label] : fields) EXPECT_EQ(text(dom, id), window.at(label)) << id;
     EXPECT_EQ(text(dom, "updated"), "Updated 22:13:20 UT"); // SOURCE_DATE_EPOCH 1700000000
     EXPECT_NE(startTag(dom, "stale").find(" hidden"), std::string::npos) << startTag(dom, "stale");
     EXPECT_NE(startTag(dom, "plot").find("Plot_LC20261206_SFU.txt.PNG?v=1700000000-3"), std::string::npos);
@@ -198,14 +189,16 @@ TEST_F(StationPage, FollowsAGrowingFileAndShowsTheLastPlotAsTheStatisticsDo)
     // and blue curves is there (the page's own colour marks are other
     // colours).
     const PngImage plot = decodePng(readFile(out + "/Plot_LC20261206_SFU.txt.PNG"));
-    const RgbImage screen = decodeRgbPng(readFile(shot));
-    ASSERT_TRUE(plot.filtersOk && plot.colourType == 3 && screen.w == 1700) << screen.w;
-    std::map<std::uint32_t, std::size_t> inPlot, onScreen;
-    for (int y = 0; y < plot.h; ++y)
-        for (int x = 0; x < plot.w; ++x)
-            ++inPlot[be32(std::string(1, '\0') + plot.palette.substr(std::size_t(plot.at(x, y)) * 3, 3), 0)];
-    for (int y = 0; y < screen.h; ++y)
-        for (int x = 0; x < screen.w; ++x) ++onScreen[screen.rgb(x, y)];
+    const PngImage screen = decodePng(readFile(shot));
+    ASSERT_TRUE(plot.filtersOk && plot.colourType == 3 && screen.w == 1700 && screen.bpp() > 1) << screen.w;
+    auto colours = [](const PngImage& image) {
+        std::map<std::uint32_t, std::size_t> n;
+        for (int y = 0; y < image.h; ++y)
+            for (int x = 0; x < image.w; ++x) ++n[image.rgb(x, y)];
+        return n;
+    };
+    const auto inPlot = colours(plot);
+    auto onScreen = colours(screen);
     std::set<int> channels; // 16, 8, 0: the shift of the one strong component
     for (const auto& [colour, n] : inPlot)
         for (const int shift : {16, 8, 0})
@@ -280,12 +273,6 @@ TEST_F(StationPage, SaysSoWhenTheFileStopsGrowing)
         = runQuorva({"stats", "--json", "--from", json["windowFrom"], "--to", json["windowTo"], file}).out;
     for (const auto& [key, value] : members(window)) EXPECT_EQ(json[key], value) << key;
     EXPECT_EQ(json["sampleCount"], "51") << "from 12:00:30 on: the line at 12:15 and the 50 appended before it";
-    EXPECT_EQ(tidy(out + "/index.html"), "");
-    WebServer server(out);
-    const std::string dom = chromium(server, server.url("index.html"), "--dump-dom", 500).out;
-    EXPECT_EQ(text(dom, "stale"), stale);
-    EXPECT_EQ(startTag(dom, "stale").find(" hidden"), std::string::npos) << startTag(dom, "stale");
-    fetched(server);
 
     // Without --always the watch does not plot an unchanged file, but it
     // rewrites the page when it turns stale.

@@ -97,4 +97,11 @@ inline std::string lightCurveText(
     return text;
 }
 
+// The data lines of lightCurveText (no title or header line), to append to a file.
+inline std::string dataLines(int samples, double startHours)
+{
+    const std::string t = lightCurveText(samples, startHours, "\n");
+    return t.substr(t.find('\n', t.find('\n') + 1) + 1);
+}
+
 } // namespace qtest

@@ -56,13 +56,21 @@ inline std::vector<PngChunk> pngChunks(const std::string& file)
     return v;
 }
 
-// A PNG's pixels: palette indices (colour type 3) or RGB triples (type 2),
-// rows without their filter bytes; filter type 0 expected on every row.
+// A PNG's pixels, 8 bits a sample: palette indices (colour type 3), RGB
+// (type 2) or RGBA (type 6), every row filter undone; filtersOk when it
+// inflated whole and every row has filter type 0, as the writer uses.
 struct PngImage {
     int w = 0, h = 0, colourType = 0;
     std::string palette, pixels;
     bool filtersOk = false;
+    std::size_t bpp() const { return colourType == 2 ? 3 : colourType == 6 ? 4 : 1; }
     int at(int x, int y) const { return static_cast<unsigned char>(pixels[std::size_t(y) * w + x]); }
+    std::uint32_t rgb(int x, int y) const // also through the palette
+    {
+        const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+        return be32(
+            '\0' + (colourType == 3 ? palette.substr(std::size_t(at(x, y)) * 3, 3) : pixels.substr(i * bpp(), 3)), 0);
+    }
 };
 
 inline PngImage decodePng(const std::string& file)
@@ -76,11 +84,26 @@ inline PngImage decodePng(const std::string& file)
     }
     bool ok = false;
     const std::string rows = inflateAll(idat, ok);
-    const std::size_t bpp = img.colourType == 2 ? 3 : 1, stride = std::size_t(img.w) * bpp + 1;
-    img.filtersOk = ok && rows.size() == stride * std::size_t(img.h);
-    for (std::size_t y = 0; img.filtersOk && y < std::size_t(img.h); ++y) {
-        img.filtersOk = rows[y * stride] == 0;
-        img.pixels += rows.substr(y * stride + 1, stride - 1);
+    const std::size_t bpp = img.bpp(), stride = std::size_t(img.w) * bpp;
+    const bool whole = ok && rows.size() == (stride + 1) * std::size_t(img.h);
+    img.filtersOk = whole;
+    std::vector<unsigned char> cur(stride), prev(stride, 0);
+    for (std::size_t y = 0; whole && y < std::size_t(img.h); ++y) {
+        const unsigned char filter = static_cast<unsigned char>(rows[y * (stride + 1)]);
+        img.filtersOk = img.filtersOk && filter == 0;
+        for (std::size_t x = 0; x < stride; ++x) {
+            const int a = x >= bpp ? cur[x - bpp] : 0, b = prev[x], c = x >= bpp ? prev[x - bpp] : 0;
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            const int paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+            const int predictor = filter == 1 ? a
+                : filter == 2                 ? b
+                : filter == 3                 ? (a + b) / 2
+                : filter == 4                 ? paeth
+                                              : 0;
+            cur[x] = static_cast<unsigned char>(static_cast<unsigned char>(rows[y * (stride + 1) + 1 + x]) + predictor);
+        }
+        img.pixels.append(reinterpret_cast<const char*>(cur.data()), stride);
+        std::swap(cur, prev);
     }
     return img;
 }

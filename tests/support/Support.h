@@ -159,6 +159,13 @@ inline bool endsWith(const std::string& s, const std::string& tail)
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// A number of `quorva stats --json` by its key; NaN when the key is missing.
+inline float jsonNumber(const std::string& json, const std::string& key)
+{
+    const std::size_t at = json.find("\"" + key + "\": ");
+    return at == std::string::npos ? NAN : std::strtof(json.c_str() + at + key.size() + 4, nullptr);
+}
+
 // Checks a plot file with the format's own reader: qpdf for PDF,
 // Ghostscript for EPS, pngcheck for PNG (by the file name's extension).
 // Returns the complaint, empty when the file passes.

@@ -101,7 +101,7 @@ TEST_F(Pdf, PageWithTextHasItsObjectsInOrderAndTheReadersAgree)
         << minX << "-" << maxX << " x " << minY << "-" << maxY << ": 0.2633 pixels a plot unit";
 }
 
-TEST_F(Pdf, LargePagesAreTheSameWithAnyDeflateWorkersAndJoinToTheUnbufferedStream)
+TEST_F(Pdf, LargePagesSplitIntoStreamsThatJoinToTheUnbufferedStream)
 {
     auto plot = [&](const std::string& f) {
         open("PDF", f);
@@ -116,12 +116,9 @@ TEST_F(Pdf, LargePagesAreTheSameWithAnyDeflateWorkersAndJoinToTheUnbufferedStrea
         EXPECT_FALSE(lastFailure().failed());
         return readFile(f);
     };
+    // (The same bytes with any number of deflate workers: Golden.AFullDayOnPdf...)
     pdfWriterOptions().deflateThreads = 0;
     const std::string pdf = plot(dir / "big0.pdf");
-    for (int threads : {1, 3}) {
-        pdfWriterOptions().deflateThreads = threads;
-        EXPECT_TRUE(plot(dir / ("big" + std::to_string(threads) + ".pdf")) == pdf) << threads << " workers";
-    }
     std::string joined;
     int streams = 0;
     for (const PdfObject& o : pdfObjects(pdf))

@@ -101,13 +101,8 @@ TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
     disfin();
     ASSERT_FALSE(lastFailure().failed());
     const std::string png = readFile(f);
-    std::string types;
-    for (const PngChunk& c : pngChunks(png)) {
-        const std::string td = c.type + c.data;
-        EXPECT_EQ(be32(c.crc, 0), std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(td.data()), uInt(td.size()))))
-            << c.type;
-        types += c.type;
-    }
+    std::string types; // (pngcheck below checks every chunk's CRC)
+    for (const PngChunk& c : pngChunks(png)) types += c.type;
     EXPECT_EQ(types, "IHDRPLTEIDATIEND");
     EXPECT_EQ(pngChunks(png)[0].data, std::string("\0\0\x03\xC0\0\0\x02\xA7\x08\x03\0\0\0", 13));
     const PngImage img = decodePng(png);
@@ -157,8 +152,8 @@ TEST_F(EngineTest, APolygonIsASolidFillOnEveryFileDevice)
     eps.erase(std::remove(eps.begin(), eps.end(), '\n'), eps.end());
     char expected[160];
     auto r = [&s](float v) { return int(v * s + 0.5f); };
-    std::snprintf(expected, sizeof expected, "%d %d u %d %d d %d %d d %d %d d eofill ", r(y[0]), r(x[0]),
-        r(y[1]), r(x[1]), r(y[2]), r(x[2]), r(y[0]), r(x[0]));
+    std::snprintf(expected, sizeof expected, "%d %d u %d %d d %d %d d %d %d d eofill ", r(y[0]), r(x[0]), r(y[1]),
+        r(x[1]), r(y[2]), r(x[2]), r(y[0]), r(x[0]));
     EXPECT_NE(eps.find(expected), std::string::npos) << expected;
     // PDF: a path of a move and two lines, closed and filled with even-odd.
     draw("PDF", dir / "p.pdf");
