@@ -11,7 +11,7 @@ packages=(
   qpdf pngcheck ghostscript poppler-utils
   xvfb xauth fonts-liberation
   chromium tidy
-  time
+  time python3
   dpkg-dev lintian help2man man-db desktop-file-utils appstream systemd
 )
 
