@@ -19,7 +19,7 @@
 // With `page` each plot is published with the station page beside it, with
 // `metricsPath` also as metrics (app/StationPage.h).
 
-#include "app/PlotFiles.h"
+#include "app/FilePlotter.h"
 
 #include <ctime>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 // The plot options that `quorva plot` and `quorva watch` share.
 
-#include "app/PlotFiles.h"
+#include "app/FilePlotter.h"
 #include "cli/Options.h"
 
 #include <algorithm>

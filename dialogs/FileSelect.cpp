@@ -1,6 +1,6 @@
 #include "dialogs/FileSelect.h"
 
-#include "dialogs/ControlRoom.h"
+#include "dialogs/ControlWidths.h"
 #include "dialogs/Widgets.h"
 #include "lightcurve/FileNames.h"
 

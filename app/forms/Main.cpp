@@ -1,7 +1,7 @@
 #include "app/forms/Main.h"
 
 #include "app/Configuration.h"
-#include "dialogs/ControlRoom.h"
+#include "dialogs/ControlWidths.h"
 #include "dialogs/FileSelect.h"
 #include "dialogs/Stats.h"
 #include "dialogs/Widgets.h"

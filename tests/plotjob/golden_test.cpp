@@ -5,7 +5,7 @@
 // Each page also passes its format's own reader; plots in a row are
 // independent.
 
-#include "app/PlotFiles.h"
+#include "app/FilePlotter.h"
 #include "app/RePlot.h"
 #include "engine/TestSeams.h"
 #include "plotjob/PlotSequence.h"

@@ -1,4 +1,4 @@
-#include "dialogs/ControlRoom.h"
+#include "dialogs/ControlWidths.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
