@@ -46,6 +46,14 @@ void parseNumber(const char* line, const char* key, std::optional<std::int32_t>&
     value = static_cast<std::int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
 }
 
+// "KEY%i" into a setting that has a start value: no number keeps it.
+void parseNumber(const char* line, const char* key, std::int32_t& value)
+{
+    std::optional<std::int32_t> number;
+    parseNumber(line, key, number);
+    if (number) value = *number;
+}
+
 // The keys (lower case) and the setting each line sets.
 struct Key {
     const char* text;
@@ -57,18 +65,9 @@ constexpr Key kKeys[] = {
     {"[output]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.outputFolder); }},
     {"[size]=", [](const char* line, const char* key, Configuration& c) { parseNumber(line, key, c.sizeIndex); }},
     {"[update]=",
-        [](const char* line, const char* key, Configuration& c) {
-            std::optional<std::int32_t> interval;
-            parseNumber(line, key, interval);
-            if (interval) c.updateInterval = *interval;
-        }},
+        [](const char* line, const char* key, Configuration& c) { parseNumber(line, key, c.updateInterval); }},
     {"[axes]=", [](const char* line, const char* key, Configuration& c) { parseText(line, key, c.axes); }},
-    {"[log]=",
-        [](const char* line, const char* key, Configuration& c) {
-            std::optional<std::int32_t> log;
-            parseNumber(line, key, log);
-            if (log) c.logarithmic = *log;
-        }},
+    {"[log]=", [](const char* line, const char* key, Configuration& c) { parseNumber(line, key, c.logarithmic); }},
 };
 
 } // namespace
@@ -83,8 +82,7 @@ Configuration readConfiguration(std::istream& in)
         in.getline(line, kLineBuffer); // a line of 240 or more sets the failed state
         if (line[0] != '[') continue;
         std::size_t i = 0;
-        for (; line[i]; ++i)
-            lower[i] = lowerAscii(line[i]);
+        for (; line[i]; ++i) lower[i] = lowerAscii(line[i]);
         lower[i] = '\0';
         for (const Key& key : kKeys)
             if (std::strstr(lower, key.text)) key.set(line, key.text, config);
