@@ -103,11 +103,7 @@ std::string promText(std::string_view s, bool label)
 
 template <typename T> std::string promNumber(T v)
 {
-    if (std::isnan(v)) return "NaN";
-    if (std::isinf(v)) return v > 0 ? "+Inf" : "-Inf";
-    char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-    return std::string(text, end);
+    return shortestDecimal(v, "NaN", "+Inf", "-Inf");
 }
 
 std::string utcClock(long long unixSeconds)

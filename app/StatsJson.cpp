@@ -21,19 +21,15 @@ constexpr Key<float> kFloatKeys[] = {{"freq1", &LightCurve::freq1}, {"freq2", &L
     {"max3", &LightCurve::max3}, {"min1", &LightCurve::min1}, {"min2", &LightCurve::min2}, {"min3", &LightCurve::min3},
     {"timeMax", &LightCurve::timeMax}, {"timeMin", &LightCurve::timeMin}, {"yBottom", &LightCurve::yBottom},
     {"yTop", &LightCurve::yTop}};
-constexpr Key<std::int32_t> kCountKeys[]
-    = {{"lineCount", &LightCurve::lineCount}, {"sampleCount", &LightCurve::sampleCount},
-        {"samples", &LightCurve::timedSampleCount}};
+constexpr Key<std::int32_t> kCountKeys[] = {{"lineCount", &LightCurve::lineCount},
+    {"sampleCount", &LightCurve::sampleCount}, {"samples", &LightCurve::timedSampleCount}};
 constexpr Key<SampleArray> kArrayKeys[] = {{"times", &LightCurve::times}, {"values1", &LightCurve::values1},
     {"values2", &LightCurve::values2}, {"values3", &LightCurve::values3}};
 
+// JSON has no infinities or NaN, so they are strings.
 template <typename T> std::string shortest(T v)
 {
-    if (std::isnan(v)) return "\"nan\"";
-    if (std::isinf(v)) return v > 0 ? "\"inf\"" : "\"-inf\"";
-    char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-    return std::string(text, end);
+    return shortestDecimal(v, "\"nan\"", "\"inf\"", "\"-inf\"");
 }
 
 std::string array(const SampleArray& a, std::int32_t count)

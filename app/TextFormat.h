@@ -4,6 +4,8 @@
 // texts, "%6.2f MHz" and titles, must not pick up a decimal comma from the
 // user's locale); decimal numbers of the command line; UTF-8 sequences.
 
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +15,18 @@
 namespace quorva {
 
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The shortest decimal text that reads back to the same float or double.
+// Not-a-number and the infinities get the caller's spellings: JSON and the
+// Prometheus text format write them differently.
+template <typename T> std::string shortestDecimal(T v, const char* nan, const char* infinity, const char* minusInfinity)
+{
+    if (std::isnan(v)) return nan;
+    if (std::isinf(v)) return v > 0 ? infinity : minusInfinity;
+    char text[32];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, end);
+}
 
 // Digits with at most one '.' (no sign, no exponent, at most 32
 // characters) read as a decimal number; nothing for any other text.

@@ -325,20 +325,18 @@ void TForm1::fillMenu(QMenu& menu)
     whole->setEnabled(zoom_.active());
     connect(whole, &QAction::triggered, this, [this] { wholeFileAsked(); });
     menu.addSeparator();
-    QAction* readable = menu.addAction(QStringLiteral("Readable axes"));
-    readable->setCheckable(true);
-    readable->setChecked(readable_);
-    connect(readable, &QAction::triggered, this, [this](bool on) {
-        setReadableAxes(on);
-        rePlotSoon(true);
-    });
-    QAction* log = menu.addAction(QStringLiteral("Logarithmic y axis"));
-    log->setCheckable(true);
-    log->setChecked(log_);
-    connect(log, &QAction::triggered, this, [this](bool on) {
-        setLogarithmicAxis(on);
-        rePlotSoon(true);
-    });
+    // A check mark that sets the axis style of every following plot.
+    const auto addStyle = [&](const char* text, bool checked, void (TForm1::*set)(bool)) {
+        QAction* action = menu.addAction(QString::fromLatin1(text));
+        action->setCheckable(true);
+        action->setChecked(checked);
+        connect(action, &QAction::triggered, this, [this, set](bool on) {
+            (this->*set)(on);
+            rePlotSoon(true);
+        });
+    };
+    addStyle("Readable axes", readable_, &TForm1::setReadableAxes);
+    addStyle("Logarithmic y axis", log_, &TForm1::setLogarithmicAxis);
 }
 
 void TForm1::notePlotResult()
