@@ -42,6 +42,8 @@ public:
     Outcome draw();
 
     RePlot& rePlot() noexcept { return rePlot_; }
+    // The unit of the file prepared last: the one given, else its name's.
+    const std::string& unitText() const noexcept { return request_.unitText; }
 
 private:
     RePlot rePlot_;

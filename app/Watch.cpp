@@ -126,9 +126,8 @@ std::string localTimeText()
 class Watch {
 public:
     Watch(const PlotSettings& settings, const WatchOptions& options, std::ostream& out, std::ostream& err)
-        : plotter_(settings), options_(options), target_(settings.files.front()), unit_(settings.unit),
-          window_(settings.window), out_(out), err_(err),
-          publisher_(options.page, options.metricsPath, options.interval)
+        : plotter_(settings), options_(options), target_(settings.files.front()), window_(settings.window), out_(out),
+          err_(err), publisher_(options.page, options.metricsPath, options.interval)
     {
         struct stat st;
         folder_ = ::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -180,8 +179,8 @@ public:
         plotted_ = true;
         reported_.clear();
         if (publisher_.active()) {
-            reportPage(publisher_.published(
-                plotter_.rePlot().lightCurve(), window_, drawn.plotPath, unit_ ? *unit_ : unitFromFileName(path)));
+            reportPage(
+                publisher_.published(plotter_.rePlot().lightCurve(), window_, drawn.plotPath, plotter_.unitText()));
         }
         errno = 0;
         out_ << localTimeText() << '\t' << path << '\t' << drawn.plotPath << '\t' << drawn.samples << '\n'
@@ -219,7 +218,6 @@ private:
     FilePlotter plotter_;
     WatchOptions options_;
     std::string target_;
-    std::optional<std::string> unit_;
     TimeWindow window_;
     bool folder_ = false;
     std::ostream& out_;
