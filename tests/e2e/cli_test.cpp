@@ -1,9 +1,9 @@
-// The quorva program from outside, as a user and a package see it: `plot`
-// to every format (each file through its reader), sizes and defaults from
-// Quorva.cfg, files that cannot be read or written, reproducible bytes,
-// usage errors, the unit rule shared by stats and
-// plot, `stats` as text and as JSON read back to the reader's floats, and a
-// program that loads no window toolkit.
+// The quorva program from outside, as a user and a package see it: sizes
+// and defaults from Quorva.cfg, files that cannot be read or written,
+// reproducible bytes, usage errors, the unit rule shared by stats and plot,
+// `stats` as text and as JSON read back to the reader's floats, and a
+// program that loads no window toolkit. (Every format through its reader:
+// output_faults_test.)
 
 #include "lightcurve/LightCurve.h"
 #include "support/Formats.h"
@@ -38,16 +38,6 @@ protected:
     }
     TempDir dir;
 };
-
-TEST_F(Cli, PlotsEveryFormatToFilesTheirReadersAccept)
-{
-    for (const char* format : {"pdf", "EPS", "png"}) {
-        const RunResult r = plot({"--format", format, "--output", dir.path(), kSfu});
-        ASSERT_TRUE(r.status == 0 && r.err.empty() && endsWith(r.out, "\n")) << r.err;
-        EXPECT_EQ(checkPlot(r.out.substr(0, r.out.size() - 1)), "") << format;
-    }
-    // (What the pages show: the golden pages, compared whole.)
-}
 
 TEST_F(Cli, SizesFollowThePlotSizeTheDesktopAndQuorvaCfg)
 {
