@@ -47,6 +47,16 @@ Labels pdfLabels(const std::string& pdf)
     return l;
 }
 
+// The labels of `file` plotted to PDF with readable axes over `window`.
+Labels readableLabels(const TempDir& dir, const std::string& file, const std::vector<std::string>& window = {})
+{
+    std::vector<std::string> args {"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), file};
+    args.insert(args.end(), window.begin(), window.end());
+    const RunResult r = runQuorva(args);
+    EXPECT_EQ(r.status, 0) << file << r.err;
+    return pdfLabels(r.out.substr(0, r.out.find('\n')));
+}
+
 // Seconds of an "HH:MM" or "HH:MM:SS" label; -1 for anything else.
 int labelSeconds(const std::string& t, bool withSeconds)
 {
@@ -101,11 +111,7 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
         const int from = span < 40000 ? 5797 + span % 7 : std::min(1 + span % 13, 86400 - span);
         const std::string what = clock(from) + " + " + std::to_string(span) + " s";
         const std::vector<std::string> window {"--from", clock(from), "--to", clock(from + span)};
-        std::vector<std::string> args {"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), file};
-        args.insert(args.end(), window.begin(), window.end());
-        const RunResult r = runQuorva(args);
-        ASSERT_EQ(r.status, 0) << what << r.err;
-        const Labels l = pdfLabels(r.out.substr(0, r.out.find('\n')));
+        const Labels l = readableLabels(dir, file, window);
 
         ASSERT_GE(l.x.size(), 4u) << what;
         ASSERT_LE(l.x.size(), 10u) << what;
@@ -141,12 +147,8 @@ TEST(Readable, TheExampleReadsItsTimesOfDayAndTheClassicPageStaysAsItWas)
     TempDir dir;
     const std::string file = std::string(QUORVA_SOURCE_DIR) + "/examples/LC20261206_SFU.txt";
     auto xLabels = [&](const std::vector<std::string>& window) {
-        std::vector<std::string> args {"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), file};
-        args.insert(args.end(), window.begin(), window.end());
-        const RunResult r = runQuorva(args);
-        EXPECT_EQ(r.status, 0) << r.err;
         std::string texts;
-        for (const Word& w : pdfLabels(r.out.substr(0, r.out.find('\n'))).x) texts += w.text + " ";
+        for (const Word& w : readableLabels(dir, file, window).x) texts += w.text + " ";
         return texts;
     };
     EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:43"}), "10:32 10:34 10:36 10:38 10:40 10:42 10:44 ");
@@ -166,8 +168,7 @@ TEST(Readable, TheExampleReadsItsTimesOfDayAndTheClassicPageStaysAsItWas)
         lowest = std::min({lowest, v[1], v[2], v[3]}), highest = std::max({highest, v[1], v[2], v[3]});
     }
     ASSERT_GT(lowest, 1000);
-    const RunResult r = runQuorva({"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), loud});
-    expectRoundValueLabels(pdfLabels(r.out.substr(0, r.out.find('\n'))).y, lowest, highest, "above 1000");
+    expectRoundValueLabels(readableLabels(dir, loud).y, lowest, highest, "above 1000");
 
     // Without the new options, or with --axes classic, the same bytes.
     for (const char* format : {"eps", "pdf"}) {

@@ -14,7 +14,8 @@ namespace {
 
 using namespace qtest;
 
-const char* const kFormats[] = {"pdf", "eps", "png"};
+// (The format without regard to case: "EPS".)
+const char* const kFormats[] = {"pdf", "EPS", "png"};
 
 class OutputFaults : public ::testing::Test {
 protected:

@@ -38,24 +38,6 @@ inline std::uint32_t be32(const std::string& s, std::size_t at)
     return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
 }
 
-struct PngChunk {
-    std::string type, data, crc; // crc: the 4 bytes as stored
-};
-
-// Chunks after the signature; empty when the signature is wrong.
-inline std::vector<PngChunk> pngChunks(const std::string& file)
-{
-    std::vector<PngChunk> v;
-    if (file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)) != 0) return v;
-    for (std::size_t at = 8; at + 12 <= file.size();) {
-        const std::uint32_t n = be32(file, at);
-        if (at + 12 + n > file.size()) break;
-        v.push_back({file.substr(at + 4, 4), file.substr(at + 8, n), file.substr(at + 8 + n, 4)});
-        at += 12 + n;
-    }
-    return v;
-}
-
 // A PNG's pixels, 8 bits a sample: palette indices (colour type 3), RGB
 // (type 2) or RGBA (type 6), every row filter undone; filtersOk when it
 // inflated whole and every row has filter type 0, as the writer uses.
@@ -77,10 +59,16 @@ inline PngImage decodePng(const std::string& file)
 {
     PngImage img;
     std::string idat;
-    for (const PngChunk& c : pngChunks(file)) {
-        if (c.type == "IHDR") img.w = int(be32(c.data, 0)), img.h = int(be32(c.data, 4)), img.colourType = c.data[9];
-        img.palette += c.type == "PLTE" ? c.data : "";
-        idat += c.type == "IDAT" ? c.data : "";
+    // The chunks after the signature (none when it is wrong).
+    const bool png = file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)) == 0;
+    for (std::size_t at = 8; png && at + 12 <= file.size();) {
+        const std::uint32_t n = be32(file, at);
+        if (at + 12 + n > file.size()) break;
+        const std::string type = file.substr(at + 4, 4), data = file.substr(at + 8, n);
+        if (type == "IHDR") img.w = int(be32(data, 0)), img.h = int(be32(data, 4)), img.colourType = data[9];
+        img.palette += type == "PLTE" ? data : "";
+        idat += type == "IDAT" ? data : "";
+        at += 12 + n;
     }
     bool ok = false;
     const std::string rows = inflateAll(idat, ok);

@@ -1,9 +1,9 @@
 // The raster page and PNG writer: CRC-32 against zlib's, lines against the
 // line algorithm stepped over its whole length (also from far outside the
-// page), and whole PNG cycles checked by pngcheck and by decoding the file
-// here; a failed compression and a page too big to allocate leave the
-// older plot; a polygon fill on every file device. (Fills and colours of
-// the plotted page: the golden pages.)
+// page); a failed compression and a page too big to allocate leave the
+// older plot; a polygon fill on every file device. (Whole PNG files, their
+// chunks, size, palette and pixels through pngcheck and decoded here: the
+// golden pages.)
 
 #include "engine/output/Crc32.h"
 #include "engine/output/Deflate.h"
@@ -85,36 +85,6 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
         else if (f[1] == f[3]) // level across the whole page
             EXPECT_EQ(setPixels(p).size(), std::size_t(W));
     }
-}
-
-TEST_F(EngineTest, PngFileStructureCrcsAndPixels)
-{
-    const std::string f = dir / "plot.png";
-    metafl("PNG");
-    window(10, 20, 960, 679);
-    setfil(f);
-    disini();
-    errmod("ALL", "OFF");
-    devrec(0, 0, 2969, 2099, 255); // white, as the plot sequence fills it
-    color("RED");
-    drawLine(100, 100, 2800, 2000);
-    disfin();
-    ASSERT_FALSE(lastFailure().failed());
-    const std::string png = readFile(f);
-    std::string types; // (pngcheck below checks every chunk's CRC)
-    for (const PngChunk& c : pngChunks(png)) types += c.type;
-    EXPECT_EQ(types, "IHDRPLTEIDATIEND");
-    EXPECT_EQ(pngChunks(png)[0].data, std::string("\0\0\x03\xC0\0\0\x02\xA7\x08\x03\0\0\0", 13));
-    const PngImage img = decodePng(png);
-    ASSERT_TRUE(img.filtersOk);
-    const float s = 959.0f / 2969.0f;
-    auto dev = [s](float v) { return int(v * s + 0.5f); };
-    // White, and the nearest entry of pure red at both ends of the line.
-    EXPECT_TRUE(img.at(0, 0) == 255 && img.at(dev(100), dev(100)) == 254 && img.at(dev(2800), dev(2000)) == 254);
-    EXPECT_EQ(std::count(img.pixels.begin(), img.pixels.end(), char(254)), dev(2800) - dev(100) + 1);
-    const RunResult check = run({"pngcheck", "-v", f});
-    EXPECT_EQ(check.status, 0) << check.out;
-    EXPECT_NE(check.out.find("960 x 679 image, 8-bit palette"), std::string::npos) << check.out;
 }
 
 // devpol, which this program's own page never reaches: a solid fill on
