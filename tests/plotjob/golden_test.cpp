@@ -133,7 +133,7 @@ TEST_F(Golden, PagesOnEveryFileDeviceInTheReadableStylesAreTheGoldenPages)
         {"Readable_ninety_seconds", quorva::AxisStyle::Readable, 10.6 - 0.5 / 60, 10.6 + 1 / 60.0},
         {"Log_day", quorva::AxisStyle::ReadableLog, {}, {}}};
     for (const auto& page : pages) {
-        for (const auto [format, extension] :
+        for (const auto& [format, extension] :
             {std::pair {quorva::OutputChoice::Eps, "EPS"}, std::pair {quorva::OutputChoice::Png, "PNG"}}) {
             quorva::PlotSettings s {.format = format, .outputFolder = dir.path() + "/", .desktop = {1280, 720}};
             s.window.from = page.from, s.window.to = page.to;

@@ -80,10 +80,11 @@ TEST(RasterPage, LinesAreTheLineAlgorithmsPixelsWhereverTheyComeFrom)
         p.erase();
         p.line(f[0], f[1], f[2], f[3]);
         const long long len = std::max(std::llabs((long long)f[2] - f[0]), std::llabs((long long)f[3] - f[1]));
-        if (len <= 3000000) // where stepping the algorithm is affordable
+        if (len <= 3000000) { // where stepping the algorithm is affordable
             EXPECT_EQ(setPixels(p), referenceLine(f[0], f[1], f[2], f[3], W, H));
-        else if (f[1] == f[3]) // level across the whole page
+        } else if (f[1] == f[3]) { // level across the whole page
             EXPECT_EQ(setPixels(p).size(), std::size_t(W));
+        }
     }
 }
 
