@@ -23,7 +23,7 @@ struct RecVec {
     int pen;
 };
 
-// Records the vectors, characters and colour changes the core sends its
+// Records the vectors and characters the core sends its
 // device; vectors in plot units (the tests set devscl to 1, and the
 // landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
@@ -33,9 +33,8 @@ public:
     {
         for (int i = 0; i < n; ++i)
             vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
-        ++batches;
     }
-    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
+    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { }
     void polygon(zedozo::DeviceContext&, const zedozo::DevVec*, int) override { }
     void rect(zedozo::DeviceContext&, float, float, float, float, int, zedozo::Rgb) override { }
     void character(zedozo::DeviceContext&, int code, float, float, float, const zedozo::CharParams&) override
@@ -52,8 +51,6 @@ public:
 
     std::vector<RecVec> vecs;
     std::vector<int> chars;
-    std::vector<std::size_t> colourAt; // vectors sent before each colour change
-    int batches = 0;
 
 private:
     static bool swapped(const zedozo::DeviceContext& st)
