@@ -125,11 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy(freqBefore, freqBefore + 3, ref.freq);
     fuzz::check(ref.read(textMode), "reference file opens");
 
-    if (lc.sampleCount != ref.lineCount)
-        fuzz::fail(
-            "reader counts " + std::to_string(lc.sampleCount) + " lines, fgets " + std::to_string(ref.lineCount));
-    if (lc.timedSampleCount != ref.timedCount)
-        fuzz::fail("reader counts " + std::to_string(lc.timedSampleCount) + " samples, sscanf "
+    if (lc.sampleCount != ref.lineCount || lc.timedSampleCount != ref.timedCount)
+        fuzz::fail("reader counts " + std::to_string(lc.sampleCount) + " lines and "
+            + std::to_string(lc.timedSampleCount) + " samples, fgets/sscanf " + std::to_string(ref.lineCount) + " and "
             + std::to_string(ref.timedCount));
     for (std::size_t i = 0; i < n; ++i) {
         const float got[4] = {lc.times[i], lc.values1[i], lc.values2[i], lc.values3[i]};

@@ -129,24 +129,20 @@ TEST(FuzzRegression, RandomLightCurveFilesReadLikeFgetsAndSscanf)
     }
 }
 
-TEST(FuzzRegression, ReadersAndKeywords)
+// Found under UndefinedBehaviorSanitizer (float-to-integer conversions) in
+// the whole re-plot:
+//   axis_label_beyond_float_range: values from -1e38 to 3e38 put the y
+//     labels' positions beyond the float range part-way through;
+//   nan_time_reaches_the_writers: a time "nan" went through the mapping
+//     and the clipping into the PostScript writer's integer coordinates.
+TEST(FuzzRegression, EveryCorpusThroughItsTarget)
 {
     runAll("fuzz_light_curve", fuzzLightCurveOneInput, 4);
     runAll("fuzz_configuration", fuzzConfigurationOneInput, 7);
     testing::internal::CaptureStdout(); // the engine's warning lines
     runAll("fuzz_keywords", fuzzKeywordsOneInput, 3);
-    testing::internal::GetCapturedStdout();
-}
-
-// The whole re-plot to PDF, EPS and PNG. Found under
-// UndefinedBehaviorSanitizer (float-to-integer conversions):
-//   axis_label_beyond_float_range: values from -1e38 to 3e38 put the y
-//     labels' positions beyond the float range part-way through;
-//   nan_time_reaches_the_writers: a time "nan" went through the mapping
-//     and the clipping into the PostScript writer's integer coordinates.
-TEST(FuzzRegression, WholeRePlot)
-{
     runAll("fuzz_replot", fuzzReplotOneInput, 7);
+    testing::internal::GetCapturedStdout();
 }
 
 } // namespace

@@ -35,13 +35,18 @@ std::string pdfStructure(const std::string& pdf)
     return s + pdf.substr(pdf.rfind("trailer"), pdf.rfind("startxref") - pdf.rfind("trailer"));
 }
 
-void expectSamePage(const std::string& got, const std::string& goldenName)
+// The page passes its format's reader and is the golden page (or, with
+// QUORVA_UPDATE_GOLDEN=1, becomes it).
+void expectGoldenPage(const std::string& path, const std::string& goldenName)
 {
-    const std::string golden = readFile(goldenPath(goldenName));
+    EXPECT_EQ(checkPlot(path), "");
+    if (updatingGolden()) fs::copy_file(path, goldenPath(goldenName), fs::copy_options::overwrite_existing);
+    if (updatingGolden() || !comparingGolden()) return;
+    const std::string got = readFile(path), golden = readFile(goldenPath(goldenName));
     ASSERT_FALSE(golden.empty()) << goldenName << " missing: scripts/update-golden.sh writes it";
-    if (endsWith(goldenName, ".EPS")) {
+    if (goldenName.ends_with(".EPS")) {
         EXPECT_TRUE(got == golden) << goldenName << " differs";
-    } else if (endsWith(goldenName, ".PDF")) {
+    } else if (goldenName.ends_with(".PDF")) {
         EXPECT_EQ(pdfStructure(got), pdfStructure(golden)) << goldenName;
     } else {
         const PngImage a = decodePng(got), b = decodePng(golden);
@@ -79,12 +84,7 @@ TEST_F(Golden, PagesOnEveryFileDeviceAreTheGoldenPagesAndPassTheirReaders)
         ASSERT_TRUE(writeFile(dir / file, text));
         for (auto output : {quorva::OutputChoice::Eps, quorva::OutputChoice::Pdf, quorva::OutputChoice::Png}) {
             const std::string path = plot(file, output);
-            EXPECT_EQ(checkPlot(path), "");
-            const std::string name = fs::path(path).filename().string();
-            if (updatingGolden())
-                fs::copy_file(path, goldenPath(name), fs::copy_options::overwrite_existing);
-            else if (comparingGolden())
-                expectSamePage(readFile(path), name);
+            expectGoldenPage(path, fs::path(path).filename().string());
         }
         // The title as the readers see it.
         const RunResult t = run({"pdftotext", dir / ("Plot_" + file + ".PDF"), "-"});
@@ -121,12 +121,7 @@ TEST_F(Golden, PagesOnEveryFileDeviceInTheReadableStylesAreTheGoldenPages)
             ASSERT_EQ(plotter.prepare(file).status, quorva::FilePlotter::Outcome::Prepared);
             const quorva::FilePlotter::Outcome drawn = plotter.draw();
             ASSERT_EQ(drawn.status, quorva::FilePlotter::Outcome::Plotted) << drawn.message;
-            EXPECT_EQ(checkPlot(drawn.plotPath), "");
-            const std::string name = std::string(page.golden) + "." + extension;
-            if (updatingGolden())
-                fs::copy_file(drawn.plotPath, goldenPath(name), fs::copy_options::overwrite_existing);
-            else if (comparingGolden())
-                expectSamePage(readFile(drawn.plotPath), name);
+            expectGoldenPage(drawn.plotPath, std::string(page.golden) + "." + extension);
         }
     }
 }

@@ -18,11 +18,6 @@ inline std::string captureStdout(const std::function<void()>& f)
     return ::testing::internal::GetCapturedStdout();
 }
 
-struct RecVec {
-    float x, y;
-    int pen;
-};
-
 // Records the vectors and characters the core sends its
 // device; vectors in plot units (the tests set devscl to 1, and the
 // landscape paper's exchange of x and y is undone).
@@ -31,8 +26,7 @@ public:
     bool open(zedozo::DeviceContext&) override { return true; }
     void vectors(zedozo::DeviceContext& st, const zedozo::DevVec* v, int n) override
     {
-        for (int i = 0; i < n; ++i)
-            vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
+        for (int i = 0; i < n; ++i) vecs.push_back(swapped(st) ? zedozo::DevVec {v[i].y, v[i].x, v[i].pen} : v[i]);
     }
     void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { }
     void polygon(zedozo::DeviceContext&, const zedozo::DevVec*, int) override { }
@@ -49,7 +43,7 @@ public:
 
     void clear() { vecs.clear(), chars.clear(); }
 
-    std::vector<RecVec> vecs;
+    std::vector<zedozo::DevVec> vecs;
     std::vector<int> chars;
 
 private:

@@ -111,8 +111,8 @@ TEST_F(EngineTest, APolygonIsASolidFillOnEveryFileDevice)
     auto r = [&s](float v) { return int(v * s + 0.5f); };
     const double area = 0.5 * (1000 * s) * (1000 * s);
     const auto red = std::count(img.pixels.begin(), img.pixels.end(), char(254));
-    EXPECT_TRUE(img.at(r(1500), r(800)) == 254 && img.at(r(1100), r(1400)) == 255
-        && std::abs(double(red) - area) < 0.03 * area)
+    EXPECT_TRUE(
+        img.at(r(1500), r(800)) == 254 && img.at(r(1100), r(1400)) == 255 && std::abs(double(red) - area) < 0.03 * area)
         << red << " red pixels for " << area;
     // EPS: the points on the landscape page (x and y exchanged), closed,
     // eofill (the token buffer keeps one blank between tokens).
