@@ -55,12 +55,6 @@ void writeFile(const std::string& path, const std::uint8_t* data, std::size_t si
     if (!out.flush()) fail("cannot write " + path + ": " + std::strerror(errno));
 }
 
-void silenceStandardOutput()
-{
-    std::fflush(stdout);
-    if (!std::freopen("/dev/null", "w", stdout)) fail("cannot silence the standard output");
-}
-
 void fail(const std::string& message)
 {
     std::fprintf(stderr, "fuzz: %s\n", message.c_str());
@@ -68,3 +62,12 @@ void fail(const std::string& message)
 }
 
 } // namespace fuzz
+
+// The engine writes its warnings to standard output; a fuzzer run would
+// drown in them. Standard error (libFuzzer's own reports) stays.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::fflush(stdout);
+    if (!std::freopen("/dev/null", "w", stdout)) fuzz::fail("cannot silence the standard output");
+    return 0;
+}

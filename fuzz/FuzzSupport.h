@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the fuzz targets.
+// Helpers shared by the fuzz targets; FuzzSupport.cpp also silences the
+// standard output of every target (LLVMFuzzerInitialize).
 
 #include <cstddef>
 #include <cstdint>
@@ -14,10 +15,6 @@ const std::string& scratchFolder();
 // Replaces the file at `path` with exactly these bytes. Aborts when the
 // file system refuses: a fuzzer that cannot set up its input finds nothing.
 void writeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
-
-// The engine writes its warnings to standard output; a fuzzer run would
-// drown in them. Standard error (libFuzzer's own reports) stays.
-void silenceStandardOutput();
 
 // A finding: the fuzzer reports the message and aborts (the regression
 // tests in tests/hardening/ link a version that throws instead).

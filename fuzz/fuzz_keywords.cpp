@@ -41,12 +41,6 @@ void checkMatcher(const std::string& table, int fields, const std::string& keywo
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::silenceStandardOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // Byte 0: field count; then table, keyword and a second argument,

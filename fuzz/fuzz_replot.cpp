@@ -36,12 +36,6 @@ void checkPlot(const std::string& path, quorva::OutputChoice choice)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::silenceStandardOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string input = fuzz::scratchFolder() + "LC20261206_SFU.txt";

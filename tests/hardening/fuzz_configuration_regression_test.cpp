@@ -1,4 +1,3 @@
 // The fuzz target fuzz_configuration under another name, for fuzz_regression_test.cpp.
 #define LLVMFuzzerTestOneInput fuzzConfigurationOneInput
-#define LLVMFuzzerInitialize fuzzConfigurationInitialize
 #include "fuzz/fuzz_configuration.cpp"

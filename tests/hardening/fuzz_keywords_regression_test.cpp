@@ -1,4 +1,3 @@
 // The fuzz target fuzz_keywords under another name, for fuzz_regression_test.cpp.
 #define LLVMFuzzerTestOneInput fuzzKeywordsOneInput
-#define LLVMFuzzerInitialize fuzzKeywordsInitialize
 #include "fuzz/fuzz_keywords.cpp"

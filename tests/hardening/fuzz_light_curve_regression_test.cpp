@@ -1,4 +1,3 @@
 // The fuzz target fuzz_light_curve under another name, for fuzz_regression_test.cpp.
 #define LLVMFuzzerTestOneInput fuzzLightCurveOneInput
-#define LLVMFuzzerInitialize fuzzLightCurveInitialize
 #include "fuzz/fuzz_light_curve.cpp"

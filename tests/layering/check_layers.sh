@@ -1,11 +1,6 @@
 #!/bin/sh
-# Fails when a dependency runs against the layers (docs/ARCHITECTURE.md):
-# lightcurve, engine -> plotjob -> app -> cli and the desktop. Everything
-# but the desktop is toolkit-free, the program sees the engine through its
-# public header alone, inside the engine the writers (output) depend on the
-# device interface and the core on nothing of output but that interface,
-# and the build need not tolerate a cycle between libraries.
-# Usage: check_layers.sh SOURCE_DIR
+# Fails when an include runs against the layers of docs/ARCHITECTURE.md
+# (each check's message says which rule). Usage: check_layers.sh SOURCE_DIR
 cd "$1" || exit 2
 status=0
 report() {
@@ -23,13 +18,9 @@ for rule in "lightcurve:engine|plotjob|app|cli|dialogs" "engine:lightcurve|plotj
     report "${rule%%:*} includes a later layer:" \
         "$(grep -nE "$inc\"(${rule#*:})/" ${rule%%:*} -r)"
 done
-# The engine's public header, and for the desktop the window backend
-# interface it fills; every other engine header is the engine's inside.
 report "the program includes an engine-internal header (only engine/Engine.h; the desktop also engine/output/WindowBackend.h):" \
     "$(grep -rnE "$inc\"engine/" plotjob app cli dialogs \
         | grep -vE "\"engine/Engine\.h\"" | grep -vE '^app/forms/[^:]*:[0-9]+:#include "engine/output/WindowBackend\.h"')"
-# Tests, fuzz targets and benchmarks reach inside through the test seams
-# and test the writers' own building blocks directly.
 report "a test includes an engine-internal header other than engine/TestSeams.h and the writer headers it tests:" \
     "$(grep -rnE "$inc\"engine/" tests fuzz bench 2>/dev/null \
         | grep -vE "\"engine/(Engine|TestSeams|output/(WindowBackend|PdfWriter|PngWriter|Deflate|Crc32|RasterPage))\.h\"")"

@@ -34,9 +34,7 @@ TEST(DecimalFloat, EdgeTextsMatchTheCLibrary)
              "nan", "nan(123)", "0x1p3", "0x", "1e100000000000", "1e-100000000000", "0.0000000000000000000000001e25",
              "5\r", "-.5e1,3"})
         expectLikeStrtof(t);
-    expectLikeStrtof(std::string("1\0"
-                                 "5",
-        3));
+    expectLikeStrtof(std::string {'1', '\0', '5'});
 }
 
 TEST(DecimalFloat, RandomTextsAndFloatsMatchTheCLibrary)

@@ -1,11 +1,11 @@
 // The light-curve reader on worked examples of the derived values that
 // fold the channels, samples in a window, and on hostile files (50 MB
-// without a line feed, files that shrink, are replaced, cannot be read or
-// are not regular files). Lines, pieces of 179 characters, NUL bytes and
-// random files against fgets/sscanf: the light-curve fuzz target's checks
-// in tests/hardening/.
+// without a line feed, files that shrink, cannot be read or are not
+// regular files). Lines, pieces of 179 characters, NUL bytes, cut last
+// lines and random files against fgets/sscanf, and entries past the count
+// cleared from read to read: the light-curve fuzz target's checks in
+// tests/hardening/.
 
-#include "app/RePlot.h"
 #include "lightcurve/LightCurve.h"
 #include "support/Support.h"
 
@@ -108,35 +108,6 @@ TEST(HostileLightCurve, FiftyMegabytesWithoutLineFeedInOnePass)
     EXPECT_TRUE(lc.read(path).readError == 0 && lc.sampleCount == pieces) << lc.sampleCount;
     const RunResult p = runQuorva({"stats", path});
     EXPECT_NE(p.out.find("Data Points: " + std::to_string(pieces) + "\n"), std::string::npos) << p.out;
-}
-
-TEST(HostileLightCurve, FileShrinksIsReplacedOrRemovedBetweenTwoRePlots)
-{
-    TempDir dir;
-    const std::string path = dir / "LC20261206_SFU.txt";
-    writeFile(path, lightCurveText(500));
-    quorva::RePlot rePlot;
-    std::vector<std::int32_t> counts;
-    rePlot.setPlotStep(
-        [&](const quorva::PlotDescription& d, const quorva::PlotGeometry&) { counts.push_back(d.pointCount); });
-    const quorva::RePlotRequest request {.selectedPath = path, .unitText = "SFU", .outputFolder = dir.path() + "/"};
-    const LightCurve& lc = rePlot.lightCurve();
-    rePlot.run(request);
-    ASSERT_EQ(::truncate(path.c_str(), 0), 0); // in place, the last line cut in half
-    std::ofstream(path, std::ios::binary | std::ios::app) << lightCurveText(9, 0, "\n") << "10.5,99";
-    rePlot.run(request);
-    EXPECT_EQ((std::array<float, 3> {lc.times[11], lc.values1[11], lc.values2[11]}),
-        (std::array<float, 3> {10.5f, 99, lc.values2[10]}));
-    // (Entries past the count are 0: the light-curve fuzz target's checks.)
-    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
-    rePlot.run(request);
-    EXPECT_EQ(lc.yTop, -995.0f);
-    writeFile(dir / "new.txt", lightCurveText(40, 0, "\n", 10.0));
-    ASSERT_EQ(std::rename((dir / "new.txt").c_str(), path.c_str()), 0);
-    rePlot.run(request);
-    ASSERT_EQ(::unlink(path.c_str()), 0);
-    EXPECT_TRUE(rePlot.run(request).read.openError == ENOENT && lc.values1[2] == 0.0f);
-    EXPECT_EQ(counts, (std::vector<std::int32_t> {502, 12, 0, 42, 42}));
 }
 
 TEST(HostileLightCurve, UnreadableAndNotRegularFilesAreRefusedWithoutWaiting)

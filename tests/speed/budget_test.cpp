@@ -15,10 +15,8 @@ std::pair<int, long> peakOf(const TempDir& dir, std::vector<std::string> args)
 {
     args.insert(args.begin(), {"/usr/bin/time", "-f", "%M", "-o", dir / "peak", QUORVA_BINARY});
     const int status = run(args).status;
-    const std::string report = readFile(dir / "peak"); // the last line
-    const std::size_t end = report.find_last_not_of('\n'),
-                      start = end == std::string::npos ? 0 : report.find_last_of('\n', end) + 1;
-    return {status, std::atol(report.substr(start).c_str())};
+    const std::string report = readFile(dir / "peak"); // the number is the last line
+    return {status, std::atol(report.c_str() + report.find_last_of('\n', report.size() - 2) + 1)};
 }
 
 TEST(Memory, PlotOfAFullDayStaysUnder80MegabytesOnEveryFormat)

@@ -18,16 +18,6 @@ namespace qtest {
 
 namespace fs = std::filesystem;
 
-inline void removeTree(const fs::path& path)
-{
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-}
-
 // A fresh folder below `base`, readable by everyone (so that a child running
 // as "nobody" reaches what a test puts there), removed at the end.
 class TempDir {
@@ -42,7 +32,15 @@ public:
                     | fs::perms::others_exec);
         }
     }
-    ~TempDir() { removeTree(path_); }
+    ~TempDir()
+    {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }

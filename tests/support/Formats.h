@@ -1,13 +1,12 @@
 #pragma once
 // Independent readers of the plot formats: zlib inflation, PNG chunks and
-// palette pixels, PDF objects and (inflated) streams, binary PPM.
+// palette pixels, PDF objects and (inflated) streams.
 
 #include "support/Files.h"
 
 #include <zlib.h>
 
 #include <cstdint>
-#include <sstream>
 
 namespace qtest {
 
@@ -93,35 +92,6 @@ inline PngImage decodePng(const std::string& file)
         img.pixels.append(reinterpret_cast<const char*>(cur.data()), stride);
         std::swap(cur, prev);
     }
-    return img;
-}
-
-// Binary PPM (P6) as pdftoppm and Ghostscript write it.
-struct RgbImage {
-    int w = 0, h = 0;
-    std::string px;
-    std::uint32_t rgb(int x, int y) const
-    {
-        const std::size_t i = (std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3;
-        auto c = [&](std::size_t k) { return std::uint32_t(static_cast<unsigned char>(px[i + k])); };
-        return c(0) << 16 | c(1) << 8 | c(2);
-    }
-};
-
-inline RgbImage readPpm(const std::string& path)
-{
-    RgbImage img;
-    const std::string s = readFile(path);
-    std::istringstream in(s);
-    std::string magic;
-    int maxval = 0;
-    in >> magic >> std::ws;
-    while (in.peek() == '#') // Ghostscript writes a comment line
-        in.ignore(1 << 20, '\n');
-    in >> img.w >> img.h >> maxval;
-    if (magic != "P6" || maxval != 255) return RgbImage {};
-    in.get();
-    img.px = s.substr(std::size_t(in.tellg()), std::size_t(img.w) * std::size_t(img.h) * 3);
     return img;
 }
 

@@ -18,12 +18,7 @@ inline std::string captureStdout(const std::function<void()>& f)
     return ::testing::internal::GetCapturedStdout();
 }
 
-struct RecVec {
-    float x, y;
-    int pen;
-};
-
-// Records the vectors, characters and colour changes the core sends its
+// Records the vectors and characters the core sends its
 // device; vectors in plot units (the tests set devscl to 1, and the
 // landscape paper's exchange of x and y is undone).
 class Recorder final : public zedozo::Device {
@@ -31,11 +26,9 @@ public:
     bool open(zedozo::DeviceContext&) override { return true; }
     void vectors(zedozo::DeviceContext& st, const zedozo::DevVec* v, int n) override
     {
-        for (int i = 0; i < n; ++i)
-            vecs.push_back(swapped(st) ? RecVec {v[i].y, v[i].x, v[i].pen} : RecVec {v[i].x, v[i].y, v[i].pen});
-        ++batches;
+        for (int i = 0; i < n; ++i) vecs.push_back(swapped(st) ? zedozo::DevVec {v[i].y, v[i].x, v[i].pen} : v[i]);
     }
-    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { colourAt.push_back(vecs.size()); }
+    void colour(zedozo::DeviceContext&, int, zedozo::Rgb) override { }
     void polygon(zedozo::DeviceContext&, const zedozo::DevVec*, int) override { }
     void rect(zedozo::DeviceContext&, float, float, float, float, int, zedozo::Rgb) override { }
     void character(zedozo::DeviceContext&, int code, float, float, float, const zedozo::CharParams&) override
@@ -50,10 +43,8 @@ public:
 
     void clear() { vecs.clear(), chars.clear(); }
 
-    std::vector<RecVec> vecs;
+    std::vector<zedozo::DevVec> vecs;
     std::vector<int> chars;
-    std::vector<std::size_t> colourAt; // vectors sent before each colour change
-    int batches = 0;
 
 private:
     static bool swapped(const zedozo::DeviceContext& st)

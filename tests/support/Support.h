@@ -154,11 +154,6 @@ inline RunResult runQuorva(std::vector<std::string> args, const RunOptions& o = 
     return run(args, o);
 }
 
-inline bool endsWith(const std::string& s, const std::string& tail)
-{
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // A number of `quorva stats --json` by its key; NaN when the key is missing.
 inline float jsonNumber(const std::string& json, const std::string& key)
 {

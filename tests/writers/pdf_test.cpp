@@ -1,8 +1,8 @@
-// The PDF writer: document structure and cross-reference offsets, content
-// operators and escapes read back by pdftotext and rendered by pdftoppm,
-// several content streams (the same bytes with any number of deflate
-// workers, joined they are the unbuffered content), the raw fallback, and
-// its numbers against printf. Every document goes through qpdf.
+// The PDF writer: document structure, content operators and escapes read
+// back by pdftotext, several content streams (the same bytes with any
+// number of deflate workers, joined they are the unbuffered content), the
+// raw fallback, and its numbers against printf. Every document goes through
+// qpdf, which also finds a cross-reference offset that is wrong.
 
 #include "engine/output/Deflate.h"
 #include "engine/output/PdfWriter.h"
@@ -27,78 +27,35 @@ protected:
         std::snprintf(b, sizeof b, "%.2f %.2f", double(y * st().cycle.devscl), double(x * st().cycle.devscl));
         return b;
     }
-    static std::string order(const std::string& pdf)
-    {
-        std::string v;
-        for (const PdfObject& o : pdfObjects(pdf)) v += std::to_string(o.number);
-        return v;
-    }
-    // The cross-reference table gives every object's real offset.
-    static void expectXrefMatches(const std::string& pdf)
-    {
-        const std::size_t xref = pdf.rfind("\nxref\n") + 1;
-        ASSERT_NE(xref, 0u);
-        EXPECT_EQ(std::stoul(pdf.substr(pdf.rfind("startxref\n") + 10)), xref);
-        const auto objects = pdfObjects(pdf);
-        const std::string head = "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-        ASSERT_EQ(pdf.substr(xref, head.size()), head);
-        for (const PdfObject& o : objects) {
-            char entry[21];
-            std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", o.offset);
-            EXPECT_EQ(pdf.substr(xref + head.size() + std::size_t(o.number - 1) * 20, 20), entry)
-                << "object " << o.number;
-        }
-    }
-    void zigzag(int n)
-    {
-        penMove(300, 300);
-        for (int i = 1; i < n; ++i)
-            penDraw(300.0f + 2300.0f * float(i) / float(n), (i % 2) ? 1700.0f : 300.0f + float(i % 97));
-        flushPolyline();
-    }
 };
 
-TEST_F(Pdf, PageWithTextHasItsObjectsInOrderAndTheReadersAgree)
+TEST_F(Pdf, EscapedTextReadsBackAndTheReadersAgree)
 {
     const std::string f = dir / "plot.PDF";
     open("PDF", f);
     hwfont();
     height(50);
     messag("Plot (a) 1\\2", 500, 300);
-    color("RED");
-    drawLine(100, 200, 1000, 200);
     disfin();
     ASSERT_FALSE(lastFailure().failed()) << lastFailure().text;
     const std::string pdf = readFile(f);
-    EXPECT_TRUE(pdf.starts_with("%PDF-1.3\n") && endsWith(pdf, "%%EOF\n"));
-    expectXrefMatches(pdf); // (the objects' order, dictionaries and trailer: the golden pages)
+    // (Cross-reference offsets: qpdf --check below; the objects' order,
+    // dictionaries, trailer, text and line operators: the golden pages.)
+    EXPECT_TRUE(pdf.starts_with("%PDF-1.3\n") && pdf.ends_with("%%EOF\n"));
     const std::string c = pdfContent(pdf);
-    EXPECT_NE(c.find("BT\n/F1 19.3 Tf\n0 1 -1 0 "), std::string::npos) << c;
     for (const char* escaped : {"(\\50)", "(\\51)", "(\\134)", "( )"})
         EXPECT_NE(c.find(std::string(" Tm\n") + escaped + " Tj\n"), std::string::npos) << escaped;
-    EXPECT_NE(c.find("(2) Tj\nET\n1 0 0 RG\n1 0 0 rg\n" + pt(100, 200) + " m\n" + pt(1000, 200) + " l\nS\n"),
-        std::string::npos)
-        << c;
     EXPECT_TRUE(checkPlot(f).empty() && run({"pdftotext", f, "-"}).out.find("Plot (a) 1\\2") != std::string::npos)
         << checkPlot(f);
-    // Rendered landscape (Rotate 90): the red line lies where the page puts it.
-    ASSERT_EQ(run({"pdftoppm", "-r", "72", f, dir / "r"}).status, 0);
-    const RgbImage img = readPpm(dir / "r-1.ppm");
-    ASSERT_EQ(img.w * 1000 + img.h, 782553);
-    int red = 0, minX = 9999, maxX = -1, minY = 9999, maxY = -1;
-    for (int y = 0; y < img.h; ++y)
-        for (int x = 0; x < img.w; ++x)
-            if (const std::uint32_t p = img.rgb(x, y); (p >> 16) > 200 && ((p >> 8) & 255) < 80 && (p & 255) < 80)
-                ++red, minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y),
-                       maxY = std::max(maxY, y);
-    EXPECT_GT(red, 200);
-    EXPECT_TRUE(std::abs(minX - 26.33) <= 3 && std::abs(maxX - 263.3) <= 3 && std::abs(minY - 52.66) <= 3
-        && std::abs(maxY - 52.66) <= 3)
-        << minX << "-" << maxX << " x " << minY << "-" << maxY << ": 0.2633 pixels a plot unit";
 }
 
 TEST_F(Pdf, LargePagesSplitIntoStreamsThatJoinToTheUnbufferedStream)
 {
+    auto zigzag = [](int n) {
+        penMove(300, 300);
+        for (int i = 1; i < n; ++i)
+            penDraw(300.0f + 2300.0f * float(i) / float(n), (i % 2) ? 1700.0f : 300.0f + float(i % 97));
+    };
     auto plot = [&](const std::string& f) {
         open("PDF", f);
         errmod("ALL", "OFF");
@@ -123,15 +80,15 @@ TEST_F(Pdf, LargePagesSplitIntoStreamsThatJoinToTheUnbufferedStream)
             joined += o.inflated, ++streams;
         }
     EXPECT_TRUE(streams >= 4 && checkPlot(dir / "big0.pdf").empty()) << streams;
-    expectXrefMatches(pdf);
     // Without a content buffer: one stream with a separate length object.
     pdfWriterOptions().contentBuffer = false;
     const std::string raw = plot(dir / "raw.pdf");
-    EXPECT_EQ(order(raw), "3456217");
+    std::string order;
+    for (const PdfObject& o : pdfObjects(raw)) order += std::to_string(o.number);
+    EXPECT_EQ(order, "3456217");
     EXPECT_EQ(raw.find("3 0 obj\n<< /Length 4 0 R >>\nstream\n"), 9u);
     EXPECT_TRUE(pdfObjects(raw)[0].data == joined);
     EXPECT_EQ(pdfObjects(raw)[1].dict, std::to_string(joined.size()) + "\n");
-    expectXrefMatches(raw);
     EXPECT_TRUE(checkPlot(dir / "raw.pdf").empty());
 }
 
@@ -147,7 +104,6 @@ TEST_F(Pdf, FailedCompressionWritesTheStreamRaw)
     const std::string pdf = readFile(f);
     EXPECT_NE(
         pdf.find("3 0 obj\n<< /Length " + std::to_string(body.size()) + " >>\nstream\n" + body), std::string::npos);
-    expectXrefMatches(pdf);
     EXPECT_EQ(checkPlot(f), "");
 }
 
