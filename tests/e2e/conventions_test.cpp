@@ -38,6 +38,7 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
     fs::create_directory(dir / "out");
     ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
     fs::copy_file(kSfu, dir / "-LC_SFU.txt");
+    writeFile(dir / "nonpositive.txt", "title\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.0,0,-1,0\n10.1,-2,0,-0.5\n");
     const std::string help = runQuorva({"--help"}).out, plotHelp = runQuorva({"plot", "--help"}).out;
     ASSERT_TRUE(help.starts_with("Usage: quorva [COMMAND") && plotHelp.starts_with("Usage: quorva plot")) << help;
     const std::string version = runQuorva({"--version"}).out;
@@ -57,7 +58,6 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
         {{"stats", kSfu}, 1, "", kFull, "/dev/full"},
         {{"stats", "--json", "--samples", kSfu}, 1, "", kFull, "/dev/full"},
         {{"--help"}, 1, "", kFull, "/dev/full"},
-        {{"plot", "--help"}, 1, "", kFull, "/dev/full"},
         {{"--version"}, 1, "", kFull, "/dev/full"},
         {{"plot", "--output", out, kAdu}, 1, "", kFull, "/dev/full"},
         {{"plot", "-o", "-", kAdu}, 1, "", kFull, "/dev/full"},
@@ -68,6 +68,8 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
         {{"stats", dir / "junk.txt"}, 2, "", "quorva: no samples in " + dir / "junk.txt\n"},
         {{"stats", "--json", dir / "header.txt"}, 2, "", "quorva: no samples in " + dir / "header.txt\n"},
         {{"stats", "-"}, 2, "", "quorva: no samples in standard input\n"},
+        {{"plot", "--log", "--output", out, "nonpositive.txt"}, 2, "",
+            "quorva: no sample above 0 for the logarithmic axis in nonpositive.txt\n"},
         {{"plot", "--from", "13", "--to", "14", "--output", out, kSfu}, 2, "",
             "quorva: no samples between 13:00:00 and 14:00:00 in " + kSfu + "\n"},
         {{"stats", "--json", "--from", "13", "--to", "14", kSfu}, 2, "",
@@ -99,7 +101,6 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
         // Bad usage: status 64, nothing written, where the help is.
         {{"help", "draw"}, 64, "", usage("unknown command 'draw'")},
         {{"--frobnicate"}, 64, "", usage("unknown option '--frobnicate'")},
-        {{"draw"}, 64, "", usage("unknown command 'draw'")},
         {{"stats"}, 64, "", usage("missing FILE", "stats ")},
         {{"stats", "--json=yes", "f"}, 64, "", usage("--json takes no value", "stats ")},
         {{"plot", "--size", "9", "f"}, 64, "", usage("--size must be 0, 1, 2, 3 or 4, not '9'", "plot ")},
@@ -129,17 +130,13 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
         {{"plot", "--name", "x.txt", kSfu}, 64, "", "*"},
         {{"stats", kSfu, kSfu}, 64, "", "*"},
         {{"stats", "--unit", "XYZ", kSfu}, 64, "", "*"},
-        {{"stats", "--samples", kSfu}, 64, "", "*"},
         {{"watch", "-o", "-", kSfu}, 64, "", "*"},
         {{"watch", "--interval", "0.04", "x"}, 64, "", "*"},
-        {{"watch", "--interval", "1e1", "x"}, 64, "", "*"},
-        {{"watch", "--always=yes", "x"}, 64, "", "*"},
         {{"watch", "--format", "svg", "x"}, 64, "", "*"},
     };
     for (const Case& c : cases) {
         const RunResult r = runQuorva(c.args, {.workDir = dir.path(), .stdoutFile = c.stdoutFile});
-        std::string line;
-        for (const std::string& a : c.args) line += " " + a;
+        const std::string line = ::testing::PrintToString(c.args);
         EXPECT_EQ(r.status, c.status) << line << "\n" << r.err;
         if (c.out != "*") {
             EXPECT_EQ(r.out, c.out) << line;
@@ -156,8 +153,8 @@ TEST_F(Conventions, EveryCommandGivesItsStatusOutputAndMessage)
             "Plot_LC20261207_ADU.txt.PNG", "day.pdf", "w.png", "x"}));
     EXPECT_TRUE(readFile(dir / "out/x").starts_with("%!PS-Adobe"));
     EXPECT_EQ(checkPlot(dir / "out/w.png") + checkPlot(dir / "out/day.pdf"), "");
-    EXPECT_EQ(
-        listFolder(dir.path()), (std::vector<std::string> {"-LC_SFU.txt", "fifo.txt", "header.txt", "junk.txt", "out"}));
+    EXPECT_EQ(listFolder(dir.path()),
+        (std::vector<std::string> {"-LC_SFU.txt", "fifo.txt", "header.txt", "junk.txt", "nonpositive.txt", "out"}));
 }
 
 TEST_F(Conventions, StandardInputAndOutputGiveTheBytesOfTheNamedFiles)
@@ -181,9 +178,6 @@ TEST_F(Conventions, StandardInputAndOutputGiveTheBytesOfTheNamedFiles)
         EXPECT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_TRUE(readFile(piped) == readFile(dir / "named" + name)) << format;
     }
-    // Without --name the input is "stdin".
-    const RunResult plain = runQuorva({"plot", "--output", dir / "stdin", "-"}, {.env = {tmp}, .stdinFile = kAdu});
-    EXPECT_EQ(plain.out, dir / "stdin/Plot_stdin.PNG\n") << plain.err;
     EXPECT_TRUE(listFolder(dir / "tmp").empty()) << "no scratch folder stays behind";
 }
 
@@ -214,9 +208,9 @@ TEST_F(Conventions, UpdateSkipsPlotsNewerThanTheirFileAndTellsProgressOnlyToTerm
                                     "/dev/null"},
             {.env = {term}});
         ASSERT_EQ(t.status, 0) << t.out;
-        const bool escapes = t.out.find('\033') != std::string::npos;
-        EXPECT_EQ(escapes, term == "TERM=xterm") << term << ": " << t.out;
-        EXPECT_TRUE(!escapes
+        const bool xterm = term == "TERM=xterm";
+        EXPECT_EQ(t.out.find('\033') != std::string::npos, xterm) << term << ": " << t.out;
+        EXPECT_TRUE(!xterm
             || (t.out.find("\rquorva: plotting 1/2: " + sfu) != std::string::npos
                 && t.out.find("\rquorva: up to date 2/2: " + adu + "\033[K") != std::string::npos))
             << t.out;
@@ -239,9 +233,7 @@ TEST_F(Conventions, CompletionOffersEveryOptionOfEveryHelp)
     const std::string stubs = "_init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]};"
                               " words=(\"${COMP_WORDS[@]}\"); cword=$COMP_CWORD; }; _filedir() { :; };";
     for (const std::string c : {"", "stats ", "plot ", "watch ", "help "}) {
-        const std::string help = runQuorva(c.empty() ? std::vector<std::string> {"--help"}
-                                                     : std::vector<std::string> {c.substr(0, c.size() - 1), "--help"})
-                                      .out;
+        const std::string help = run({"sh", "-c", "'" QUORVA_BINARY "' help " + c}).out;
         const std::set<std::string> listed = options(help, std::regex(R"((?:\n  |, )(--?[a-zA-Z][a-z-]*))"));
         const RunResult r = run({"bash", "-c",
             stubs + " source '" QUORVA_SOURCE_DIR "/packaging/quorva.bash-completion'; COMP_WORDS=(quorva " + c
@@ -261,9 +253,8 @@ TEST_F(Conventions, TheManualPageRendersCleanlyAt80Columns)
     EXPECT_TRUE(warnings.status == 0 && warnings.err.empty()) << warnings.err;
     const RunResult text = run({"sh", "-c", "MANWIDTH=80 man -l '" + dir / "quorva.1" + "' 2>/dev/null | col -bx"});
     std::istringstream in(text.out);
-    std::size_t lines = 0;
-    for (std::string line; std::getline(in, line); ++lines) EXPECT_LE(line.size(), 80u) << line;
-    EXPECT_GT(lines, 100u);
+    for (std::string line; std::getline(in, line);) EXPECT_LE(line.size(), 80u) << line;
+    EXPECT_NE(text.out.find("EXIT STATUS"), std::string::npos) << text.out;
 }
 
 } // namespace

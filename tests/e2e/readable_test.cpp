@@ -94,9 +94,21 @@ void expectRoundValueLabels(const std::vector<Word>& y, double lowest, double hi
     EXPECT_TRUE(std::stod(y.front().text) >= highest && std::stod(y.front().text) < highest + step) << what;
 }
 
+// (The classic page of `quorva plot`: the window test's golden pages.)
 TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
 {
     TempDir dir;
+    // The example's times of day.
+    auto xLabels = [&](const std::vector<std::string>& window) {
+        std::string texts;
+        for (const Word& w : readableLabels(dir, QUORVA_SOURCE_DIR "/examples/LC20261206_SFU.txt", window).x)
+            texts += w.text + " ";
+        return texts;
+    };
+    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:43"}), "10:32 10:34 10:36 10:38 10:40 10:42 10:44 ");
+    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:34:30"}),
+        "10:33:00 10:33:15 10:33:30 10:33:45 10:34:00 10:34:15 10:34:30 ");
+
     const std::string file = dir / "LC_day_SFU.txt";
     // The generated day (a burst at 1.6 h), one sample in 16: every 4 s.
     std::istringstream day(lightCurveText(345600, 0.0, "\n"));
@@ -129,8 +141,7 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
         // with labels at both ends.
         const int first = labelSeconds(l.x.front().text, withSeconds),
                   last = labelSeconds(l.x.back().text, withSeconds);
-        EXPECT_TRUE(first <= from && first > from - step) << what << ": " << l.x.front().text;
-        EXPECT_TRUE(last >= from + span && last < from + span + step) << what << ": " << l.x.back().text;
+        EXPECT_TRUE(first <= from && first > from - step && last >= from + span && last < from + span + step) << what;
         EXPECT_NEAR(l.x.front().centre(), kAxisLeft, 1.0) << what;
         EXPECT_NEAR(l.x.back().centre(), kAxisRight, 1.0) << what;
 
@@ -140,21 +151,6 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
         const RunResult s = runQuorva(stats);
         expectRoundValueLabels(l.y, jsonNumber(s.out, "min1"), jsonNumber(s.out, "max1"), what);
     }
-}
-
-// (The classic page of `quorva plot`: the window test's golden pages.)
-TEST(Readable, TheExampleReadsItsTimesOfDay)
-{
-    TempDir dir;
-    const std::string file = std::string(QUORVA_SOURCE_DIR) + "/examples/LC20261206_SFU.txt";
-    auto xLabels = [&](const std::vector<std::string>& window) {
-        std::string texts;
-        for (const Word& w : readableLabels(dir, file, window).x) texts += w.text + " ";
-        return texts;
-    };
-    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:43"}), "10:32 10:34 10:36 10:38 10:40 10:42 10:44 ");
-    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:34:30"}),
-        "10:33:00 10:33:15 10:33:30 10:33:45 10:34:00 10:34:15 10:34:30 ");
 }
 
 // Red path segments of a PDF's content, as (from, to) along the time axis
@@ -207,7 +203,6 @@ TEST(Readable, LogarithmicAxisLeavesOutValuesAtOrBelowZeroAndBreaksTheCurve)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, warning);
     const std::string pdf = dir / "Plot_LC_gaps_SFU.txt.PDF";
-    EXPECT_EQ(checkPlot(pdf), "");
     const Labels l = pdfLabels(pdf);
     std::string y;
     for (const Word& w : l.y) y += w.text + " ";
@@ -218,35 +213,19 @@ TEST(Readable, LogarithmicAxisLeavesOutValuesAtOrBelowZeroAndBreaksTheCurve)
     ASSERT_EQ(l.x.back().text, "10:10");
     const auto place
         = [&](int s) { return l.x.front().centre() + (l.x.back().centre() - l.x.front().centre()) * s / 600; };
-    const auto crossing = [&](const std::string& path, int firstLeftOut, int lastLeftOut) {
-        int across = 0, before = 0, after = 0;
-        for (const auto& [from, to] : redSegments(path)) {
-            across += from < place(lastLeftOut) && to > place(firstLeftOut);
-            before += std::fabs(to - place(firstLeftOut - 1)) < 0.3; // drawn up to the last value shown
-            after += std::fabs(from - place(lastLeftOut + 1)) < 0.3; // and on from the next
-        }
-        return std::tuple {across, before > 0, after > 0};
+    // Red segments across the samples left out. (Where the curve stops and
+    // starts again around a gap: the golden page Log_day.)
+    const auto across = [&](int firstLeftOut, int lastLeftOut) {
+        int n = 0;
+        for (const auto& [from, to] : redSegments(pdf)) n += from < place(lastLeftOut) && to > place(firstLeftOut);
+        return n;
     };
-    EXPECT_EQ(crossing(pdf, 120, 179), std::tuple(0, true, true)) << "zeros";
-    EXPECT_EQ(crossing(pdf, 360, 389), std::tuple(0, true, true)) << "negative values";
+    EXPECT_EQ(across(120, 179), 0) << "zeros";
+    EXPECT_EQ(across(360, 389), 0) << "negative values";
     // The reader sees a line across when there is one: the linear page has it.
     const RunResult linear = runQuorva({"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), file});
-    EXPECT_GT(std::get<0>(crossing(dir / "Plot_LC_gaps_SFU.txt.PDF", 120, 179)), 0);
-    EXPECT_EQ(linear.err, "");
-
-    // watch tells it once per file, not at every plot.
-    const RunResult w = runQuorva({"watch", "--log", "--always", "--count", "3", "--interval", "0.05", "--format",
-        "png", "--output", dir.path(), file});
-    EXPECT_EQ(w.status, 0);
-    EXPECT_EQ(w.err, warning);
-
-    // Nothing above 0: a clear message, exit status 2, no file written.
-    TempDir empty;
-    writeFile(empty / "LC_SFU.txt", "title\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.0,0,-1,0\n10.1,-2,0,-0.5\n");
-    const RunResult none = runQuorva({"plot", "--log", "--output", empty.path(), empty / "LC_SFU.txt"});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.err, "quorva: no sample above 0 for the logarithmic axis in " + (empty / "LC_SFU.txt") + "\n");
-    EXPECT_EQ(listFolder(empty.path()).size(), 1u);
+    EXPECT_TRUE(linear.err.empty() && across(120, 179) > 0) << linear.err;
+    // (No sample above 0: conventions_test.)
 }
 
 } // namespace
