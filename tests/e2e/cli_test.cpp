@@ -11,7 +11,6 @@
 
 #include <bit>
 #include <map>
-#include <regex>
 
 namespace {
 
@@ -57,7 +56,6 @@ TEST_F(Cli, SizesAndTheOutputFolderFromQuorvaCfgAndStaleTemporaryFilesGo)
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
     fs::create_directory(dir / "out");
-    fs::create_directory(dir / "My Plots");
     const std::string stale = ".zedozo-" + std::to_string(gone) + "-3.tmp";
     const std::string live = ".zedozo-" + std::to_string(::getpid()) + "-0.tmp";
     for (const std::string& name : {stale, live, std::string(".zedozo-x-1.tmp")}) writeFile(dir / ("out/" + name), "x");
@@ -65,8 +63,8 @@ TEST_F(Cli, SizesAndTheOutputFolderFromQuorvaCfgAndStaleTemporaryFilesGo)
     EXPECT_EQ(
         listFolder(dir / "out"), (std::vector<std::string> {live, ".zedozo-x-1.tmp", "Plot_LC20261206_SFU.txt.PNG"}));
     EXPECT_EQ(pngSize(dir / "out/Plot_LC20261206_SFU.txt.PNG"), std::pair(640, 452));
-    EXPECT_EQ(plot({"--output", "My Plots", "--size", "2", kSfu}, here).out, "My Plots/Plot_LC20261206_SFU.txt.PNG\n");
-    EXPECT_EQ(pngSize(dir / "My Plots/Plot_LC20261206_SFU.txt.PNG"), std::pair(960, 678));
+    EXPECT_EQ(plot({"--output", ".", "--size", "2", kSfu}, here).out, "./Plot_LC20261206_SFU.txt.PNG\n");
+    EXPECT_EQ(pngSize(dir / "Plot_LC20261206_SFU.txt.PNG"), std::pair(960, 678));
 }
 
 TEST_F(Cli, StatsAndPlotAgreeOnTheUnit)

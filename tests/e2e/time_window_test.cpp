@@ -36,7 +36,6 @@ TEST(Window, StatsOfAWindowAreThoseOfTheFileCutToIt)
              "last3", "yTop", "yBottom", "samples"})
         EXPECT_EQ(jsonNumber(r.out, key), jsonNumber(reference, key)) << key;
     EXPECT_TRUE(jsonNumber(r.out, "windowFrom") == 1.5f && jsonNumber(r.out, "windowTo") == 1.75f) << r.out;
-    EXPECT_EQ(jsonNumber(r.out, "lineCount"), 345602.0f);
     const RunResult t = runQuorva({"stats", "--from", "1.5", "--to", "1:45", dir / "LC_SFU.txt"});
     EXPECT_NE(t.out.find("\nData Points: 3601\nSamples: 3601\nWindow: 01:30:00 to 01:45:00 UT\n"), std::string::npos)
         << t.out;
@@ -51,8 +50,8 @@ TEST(Window, WatchLastMinutesMovesWithTheData)
         "--output", dir.path(), file});
     // The x-axis labels as Ghostscript reads them: a line of their own.
     long n = 0;
-    for (const char* labels :
-        {R"( 0\.0 +0\.1 +0\.2 +0\.3 +0\.4\s*\n)", R"( 0\.5 +0\.6 +0\.7 +0\.8 +0\.9\s*\n)", R"( 1\.0 +1\.1 +1\.2 +1\.3 +1\.4\s*\n)"}) {
+    for (const char* labels : {R"( 0\.0 +0\.1 +0\.2 +0\.3 +0\.4\s*\n)", R"( 0\.5 +0\.6 +0\.7 +0\.8 +0\.9\s*\n)",
+             R"( 1\.0 +1\.1 +1\.2 +1\.3 +1\.4\s*\n)"}) {
         ASSERT_TRUE(w.waitFor([&](const RunResult& r) { return std::count(r.out.begin(), r.out.end(), '\n') > n; }));
         const std::string page = ghostscriptText(dir / "Plot_LC20261206_SFU.txt_last30.EPS");
         EXPECT_TRUE(std::regex_search(page, std::regex(labels))) << labels << "\n" << page;

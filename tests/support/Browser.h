@@ -29,7 +29,8 @@ s.test(H, s.ThreadingHTTPServer, port=0, bind='127.0.0.1'))"},
             {.workDir = root})
     {
         std::smatch m;
-        server_.waitFor([&](const RunResult& r) { return std::regex_search(r.out, m, std::regex(R"(port (\d+))")); }, 10000);
+        server_.waitFor(
+            [&](const RunResult& r) { return std::regex_search(r.out, m, std::regex(R"(port (\d+))")); }, 10000);
         host_ = "127.0.0.1:" + (m.empty() ? std::string("0") : m[1].str());
     }
     const std::string& host() const { return host_; }
