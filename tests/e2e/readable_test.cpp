@@ -17,6 +17,7 @@ using namespace qtest;
 constexpr double kPoints = 0.263342;
 constexpr double kAxisLeft = 350 * kPoints, kAxisRight = 2549 * kPoints, kAxisBottom = 1800 * kPoints;
 constexpr double kYLabelsEnd = (350 - 48) * kPoints; // y labels end 48 units left of the axis
+const std::string kExample = QUORVA_SOURCE_DIR "/examples/LC20261206_SFU.txt";
 
 struct Word {
     double x0, y0, x1, y1;
@@ -78,8 +79,7 @@ std::string clock(int s)
 // by less than a step.
 void expectRoundValueLabels(const std::vector<Word>& y, double lowest, double highest, const std::string& what)
 {
-    ASSERT_GE(y.size(), 4u) << what;
-    ASSERT_LE(y.size(), 10u) << what;
+    ASSERT_TRUE(y.size() >= 4 && y.size() <= 10) << what << ": " << y.size() << " labels";
     const double step = std::stod(y[0].text) - std::stod(y[1].text);
     const double k = std::floor(std::log10(step) + 1e-9), mantissa = step / std::pow(10, k);
     EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 || std::fabs(mantissa - 5) < 1e-6)
@@ -94,9 +94,18 @@ void expectRoundValueLabels(const std::vector<Word>& y, double lowest, double hi
     EXPECT_TRUE(std::stod(y.front().text) >= highest && std::stod(y.front().text) < highest + step) << what;
 }
 
+// (The classic page of `quorva plot`: the window test's golden pages.)
 TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
 {
     TempDir dir;
+    // The example's times of day from 10:33 on.
+    for (const auto& [to, labels] : {std::pair {"10:43", "10:32 10:34 10:36 10:38 10:40 10:42 10:44 "},
+             {"10:34:30", "10:33:00 10:33:15 10:33:30 10:33:45 10:34:00 10:34:15 10:34:30 "}}) {
+        std::string texts;
+        for (const Word& w : readableLabels(dir, kExample, {"--from", "10:33", "--to", to}).x) texts += w.text + " ";
+        EXPECT_EQ(texts, labels);
+    }
+
     const std::string file = dir / "LC_day_SFU.txt";
     // The generated day (a burst at 1.6 h), one sample in 16: every 4 s.
     std::istringstream day(lightCurveText(345600, 0.0, "\n"));
@@ -113,8 +122,7 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
         const std::vector<std::string> window {"--from", clock(from), "--to", clock(from + span)};
         const Labels l = readableLabels(dir, file, window);
 
-        ASSERT_GE(l.x.size(), 4u) << what;
-        ASSERT_LE(l.x.size(), 10u) << what;
+        ASSERT_TRUE(l.x.size() >= 4 && l.x.size() <= 10) << what << ": " << l.x.size() << " labels";
         const bool withSeconds = labelSeconds(l.x[1].text, true) >= 0;
         const int step = labelSeconds(l.x[1].text, withSeconds) - labelSeconds(l.x[0].text, withSeconds);
         EXPECT_NE(std::find(steps.begin(), steps.end(), step), steps.end()) << what << ": step " << step;
@@ -123,59 +131,18 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
             EXPECT_EQ(labelSeconds(l.x[i].text, withSeconds), labelSeconds(l.x[0].text, withSeconds) + int(i) * step)
                 << what << ": " << l.x[i].text;
             EXPECT_TRUE(l.x[i].centre() > kAxisLeft - 1 && l.x[i].centre() < kAxisRight + 1) << what << l.x[i].text;
-            EXPECT_TRUE(i == 0 || l.x[i - 1].x1 < l.x[i].x0) << what << ": labels overlap at " << l.x[i].text;
         }
         // The axis is the window widened to the nearest step at each end,
         // with labels at both ends.
         const int first = labelSeconds(l.x.front().text, withSeconds),
                   last = labelSeconds(l.x.back().text, withSeconds);
-        EXPECT_TRUE(first <= from && first > from - step) << what << ": " << l.x.front().text;
-        EXPECT_TRUE(last >= from + span && last < from + span + step) << what << ": " << l.x.back().text;
+        EXPECT_TRUE(first <= from && first > from - step && last >= from + span && last < from + span + step) << what;
         EXPECT_NEAR(l.x.front().centre(), kAxisLeft, 1.0) << what;
         EXPECT_NEAR(l.x.back().centre(), kAxisRight, 1.0) << what;
 
         // y over the window's own extremes (the reader's, over all channels).
-        std::vector<std::string> stats {"stats", "--json", file};
-        stats.insert(stats.end(), window.begin(), window.end());
-        const RunResult s = runQuorva(stats);
+        const RunResult s = runQuorva({"stats", "--json", "--from", clock(from), "--to", clock(from + span), file});
         expectRoundValueLabels(l.y, jsonNumber(s.out, "min1"), jsonNumber(s.out, "max1"), what);
-    }
-}
-
-TEST(Readable, TheExampleReadsItsTimesOfDayAndTheClassicPageStaysAsItWas)
-{
-    TempDir dir;
-    const std::string file = std::string(QUORVA_SOURCE_DIR) + "/examples/LC20261206_SFU.txt";
-    auto xLabels = [&](const std::vector<std::string>& window) {
-        std::string texts;
-        for (const Word& w : readableLabels(dir, file, window).x) texts += w.text + " ";
-        return texts;
-    };
-    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:43"}), "10:32 10:34 10:36 10:38 10:40 10:42 10:44 ");
-    EXPECT_EQ(xLabels({"--from", "10:33", "--to", "10:34:30"}),
-        "10:33:00 10:33:15 10:33:30 10:33:45 10:34:00 10:34:15 10:34:30 ");
-    EXPECT_EQ(xLabels({}), "10:00 10:15 10:30 10:45 11:00 11:15 11:30 11:45 12:00 ");
-
-    // A burst above 1000 everywhere sits inside the y axis: the samples' own
-    // extremes count, not the statistics' start values of -1000 and 1000.
-    const std::string loud = dir / "LC_loud_SFU.txt";
-    writeFile(loud, lightCurveText(600, 10.0, "\n", 100.0));
-    float lowest = INFINITY, highest = -INFINITY;
-    std::istringstream lines(readFile(loud));
-    for (std::string line; std::getline(lines, line);) {
-        float v[4];
-        if (std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]) != 4) continue;
-        lowest = std::min({lowest, v[1], v[2], v[3]}), highest = std::max({highest, v[1], v[2], v[3]});
-    }
-    ASSERT_GT(lowest, 1000);
-    expectRoundValueLabels(readableLabels(dir, loud).y, lowest, highest, "above 1000");
-
-    // Without the new options, or with --axes classic, the same bytes.
-    for (const char* format : {"eps", "pdf"}) {
-        const RunResult plain = runQuorva({"plot", "--format", format, "--output", dir.path(), file});
-        const std::string classic = readFile(plain.out.substr(0, plain.out.size() - 1));
-        runQuorva({"plot", "--format", format, "--axes", "classic", "--output", dir.path(), file});
-        EXPECT_TRUE(!classic.empty() && readFile(plain.out.substr(0, plain.out.size() - 1)) == classic) << format;
     }
 }
 
@@ -212,29 +179,22 @@ TEST(Readable, LogarithmicAxisLeavesOutValuesAtOrBelowZeroAndBreaksTheCurve)
     // 10:02:00 to 10:02:59 and negative from 10:06:00 to 10:06:29, channel
     // 2 is 0 at 10:08:00 to 10:08:02.
     std::string text = "Tervasol light curve [SFU]\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
+    int atOrBelowZero = 0;
     for (int s = 0; s < 600; ++s) {
         char line[96];
         const double red = s >= 120 && s < 180 ? 0.0 : s >= 360 && s < 390 ? -3.5 : 20 + s % 7 + (s > 300) * 900;
-        std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", 10 + s / 3600.0, red,
-            s >= 480 && s < 483 ? 0.0 : 35.0 + s % 5, 58.0);
+        const double green = s >= 480 && s < 483 ? 0.0 : 35.0 + s % 5;
+        std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", 10 + s / 3600.0, red, green, 58.0);
         text += line;
+        atOrBelowZero += (red <= 0) + (green <= 0);
     }
     const std::string file = dir / "LC_gaps_SFU.txt";
     writeFile(file, text);
-    int atOrBelowZero = 0; // the reference count, read back from the text
-    std::istringstream lines(text.substr(text.find("MHz\n") + 4));
-    for (std::string line; std::getline(lines, line);) {
-        float v[4];
-        ASSERT_EQ(std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]), 4);
-        atOrBelowZero += (v[1] <= 0) + (v[2] <= 0) + (v[3] <= 0);
-    }
-    ASSERT_EQ(atOrBelowZero, 93);
-
+    const std::string warning = "quorva: " + std::to_string(atOrBelowZero)
+        + " samples at or below 0 left out of the logarithmic axis in " + file + "\n";
     const RunResult r = runQuorva({"plot", "--format", "pdf", "--log", "--output", dir.path(), file});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "quorva: 93 samples at or below 0 left out of the logarithmic axis in " + file + "\n");
+    EXPECT_TRUE(r.status == 0 && r.err == warning) << r.status << r.err;
     const std::string pdf = dir / "Plot_LC_gaps_SFU.txt.PDF";
-    EXPECT_EQ(checkPlot(pdf), "");
     const Labels l = pdfLabels(pdf);
     std::string y;
     for (const Word& w : l.y) y += w.text + " ";
@@ -245,35 +205,19 @@ TEST(Readable, LogarithmicAxisLeavesOutValuesAtOrBelowZeroAndBreaksTheCurve)
     ASSERT_EQ(l.x.back().text, "10:10");
     const auto place
         = [&](int s) { return l.x.front().centre() + (l.x.back().centre() - l.x.front().centre()) * s / 600; };
-    const auto crossing = [&](const std::string& path, int firstLeftOut, int lastLeftOut) {
-        int across = 0, before = 0, after = 0;
-        for (const auto& [from, to] : redSegments(path)) {
-            across += from < place(lastLeftOut) && to > place(firstLeftOut);
-            before += std::fabs(to - place(firstLeftOut - 1)) < 0.3; // drawn up to the last value shown
-            after += std::fabs(from - place(lastLeftOut + 1)) < 0.3; // and on from the next
-        }
-        return std::tuple {across, before > 0, after > 0};
+    // Red segments across the samples left out. (Where the curve stops and
+    // starts again around a gap: the golden page Log_day.)
+    const auto across = [&](int firstLeftOut, int lastLeftOut) {
+        int n = 0;
+        for (const auto& [from, to] : redSegments(pdf)) n += from < place(lastLeftOut) && to > place(firstLeftOut);
+        return n;
     };
-    EXPECT_EQ(crossing(pdf, 120, 179), std::tuple(0, true, true)) << "zeros";
-    EXPECT_EQ(crossing(pdf, 360, 389), std::tuple(0, true, true)) << "negative values";
+    EXPECT_EQ(across(120, 179), 0) << "zeros";
+    EXPECT_EQ(across(360, 389), 0) << "negative values";
     // The reader sees a line across when there is one: the linear page has it.
     const RunResult linear = runQuorva({"plot", "--format", "pdf", "--axes", "readable", "--output", dir.path(), file});
-    EXPECT_GT(std::get<0>(crossing(dir / "Plot_LC_gaps_SFU.txt.PDF", 120, 179)), 0);
-    EXPECT_EQ(linear.err, "");
-
-    // watch tells it once per file, not at every plot.
-    const RunResult w = runQuorva({"watch", "--log", "--always", "--count", "3", "--interval", "0.05", "--format",
-        "png", "--output", dir.path(), file});
-    EXPECT_EQ(w.status, 0);
-    EXPECT_EQ(w.err, "quorva: 93 samples at or below 0 left out of the logarithmic axis in " + file + "\n");
-
-    // Nothing above 0: a clear message, exit status 2, no file written.
-    TempDir empty;
-    writeFile(empty / "LC_SFU.txt", "title\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n10.0,0,-1,0\n10.1,-2,0,-0.5\n");
-    const RunResult none = runQuorva({"plot", "--log", "--output", empty.path(), empty / "LC_SFU.txt"});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.err, "quorva: no sample above 0 for the logarithmic axis in " + (empty / "LC_SFU.txt") + "\n");
-    EXPECT_EQ(listFolder(empty.path()).size(), 1u);
+    EXPECT_TRUE(linear.err.empty() && across(120, 179) > 0) << linear.err;
+    // (No sample above 0: conventions_test.)
 }
 
 } // namespace

@@ -38,10 +38,6 @@ int lines(const std::string& s)
     return int(std::count(s.begin(), s.end(), '\n'));
 }
 
-void setAge(const std::string& path, int secondsAgo)
-{
-    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
-}
 auto atLeast(int n)
 {
     return [n](const RunResult& r) { return lines(r.out) >= n; };
@@ -58,103 +54,74 @@ protected:
     std::string file = dir / "LC20261206_SFU.txt";
 };
 
-TEST_F(Watch, PlotsAtOnceThenOnlyWhenTheFileChanges)
+// (--always and --count: the station page's and the logarithmic axis's tests.)
+TEST_F(Watch, PlotsTheNewestLightCurveFileOfAFolderAtOnceThenOnlyWhenItChanges)
 {
+    const std::string folder = dir / "station", file = folder + "/LC20261206_SFU.txt";
+    fs::create_directories(folder + "/out");
     fs::copy_file(kExample, file);
-    fs::create_directory(dir / "out");
-    Process w = watch({"--interval", "0.1", "--output", dir / "out", file});
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::seconds(100));
+    // Newer, but not light-curve files by the mask, or not files at all.
+    for (const char* name : {"notes.txt", "LC20261206_SFU.csv", "XLC20261207_SFU.txt", "LC20261207_XYZ.txt"}) {
+        fs::copy_file(kExample, folder + "/" + name);
+        fs::last_write_time(folder + "/" + name, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+    }
+    fs::create_directory(folder + "/LC20261208_SFU.txt");
+    Process w = watch({"--interval", "0.1", "--output", folder + "/out", folder});
     ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
     const PlotLine first = plotLines(w.result)[0];
     EXPECT_TRUE(first.file == file && first.samples == lines(readFile(file)) - 2) << first.file;
     // The same re-plot as `quorva plot`: the same bytes.
-    fs::create_directory(dir / "once");
-    ASSERT_EQ(runQuorva({"plot", "--output", dir / "once", file}).status, 0);
-    EXPECT_TRUE(readFile(first.plot) == readFile(dir / "once/" + fs::path(first.plot).filename().string()));
+    ASSERT_EQ(runQuorva({"plot", "--output", dir.path(), file}).status, 0);
+    EXPECT_TRUE(readFile(first.plot) == readFile(dir / fs::path(first.plot).filename().string()));
     w.poll(800);
     EXPECT_EQ(lines(w.result.out), 1) << "no change, no plot";
     std::ofstream(file, std::ios::app) << "23.500000,30.00,40.00,50.00\n23.500278,31.00,41.00,51.00\n";
     ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
     EXPECT_EQ(plotLines(w.result)[1].samples, lines(readFile(file)) - 2);
-    setAge(file, 30); // a new modification time alone is a change too
+    // A new modification time alone is a change too.
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::seconds(30));
     ASSERT_TRUE(w.waitFor(atLeast(3))) << w.result.err;
+    // A newer light-curve file (mask letters in any case) is followed.
+    const std::string newer = folder + "/lc20261209_adu.TXT";
+    writeFile(newer, lightCurveText(500, 10.0, "\n"));
+    ASSERT_TRUE(w.waitFor(atLeast(4))) << w.result.err;
+    EXPECT_EQ(plotLines(w.result)[3].file, newer);
     w.poll(500);
-    w.signal(SIGTERM); // while waiting: ends at once, status 0
+    w.signal(SIGINT); // while waiting: ends at once, status 0 (SIGTERM: the tests below)
     const RunResult& r = w.finish(Seconds(10));
-    EXPECT_TRUE(r.status == 0 && lines(r.out) == 3 && r.err.empty()) << r.status << r.err;
-    EXPECT_EQ(listFolder(dir / "out").size(), 1u);
+    EXPECT_TRUE(r.status == 0 && lines(r.out) == 4 && r.err.empty()) << r.status << r.err;
+    EXPECT_EQ(listFolder(folder + "/out").size(), 2u);
 }
 
-TEST_F(Watch, AlwaysPlotsAtEveryTickAndCountEndsIt)
+TEST_F(Watch, ReportsEachFailureOnceKeepsWatchingAndKeepsThePublishedPlot)
 {
-    fs::copy_file(kExample, file);
-    const auto start = std::chrono::steady_clock::now();
-    Process always
-        = watch({"--always", "--interval", "0.25", "--count", "3", "--format", "eps", "--output", dir.path(), file});
-    const RunResult& r = always.finish();
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(plotLines(r).size(), 3u);
-    EXPECT_GE(Seconds(std::chrono::steady_clock::now() - start).count(), 0.5) << "two waits between three plots";
-    // Without --always an unchanged file gives one plot, so --count 2 does
-    // not end it; SIGINT does.
-    Process once = watch({"--interval=0.05", "--count=2", "--output", dir.path(), file});
-    ASSERT_TRUE(once.waitFor(atLeast(1)));
-    once.poll(600);
-    once.signal(SIGINT);
-    EXPECT_TRUE(once.finish(Seconds(10)).status == 0 && lines(once.result.out) == 1);
-}
-
-TEST_F(Watch, FollowsTheNewestLightCurveFileOfAFolder)
-{
-    const std::string folder = dir / "station";
-    fs::create_directories(folder + "/out");
-    fs::copy_file(kExample, folder + "/LC20261206_SFU.txt");
-    setAge(folder + "/LC20261206_SFU.txt", 100);
-    // Newer, but not light-curve files by the mask, or not files at all.
-    for (const char* name : {"notes.txt", "LC20261206_SFU.csv", "XLC20261207_SFU.txt", "LC20261207_XYZ.txt"}) {
-        fs::copy_file(kExample, folder + "/" + name);
-        setAge(folder + "/" + name, 10);
-    }
-    fs::create_directory(folder + "/LC20261208_SFU.txt");
-    Process w = watch({"--interval", "0.1", "--output", folder + "/out", folder});
-    ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
-    EXPECT_EQ(plotLines(w.result)[0].file, folder + "/LC20261206_SFU.txt");
-    w.poll(400);
-    const std::string newer = folder + "/lc20261209_adu.TXT"; // mask letters in any case
-    const std::string example = readFile(kExample);
-    writeFile(newer, example.substr(0, example.find('\n', 2000) + 1));
-    ASSERT_TRUE(w.waitFor(atLeast(2))) << w.result.err;
-    const PlotLine second = plotLines(w.result)[1];
-    EXPECT_TRUE(second.file == newer && second.samples == lines(readFile(newer)) - 2 && fs::exists(second.plot))
-        << second.file;
-    w.signal(SIGTERM);
-    EXPECT_TRUE(w.finish(Seconds(10)).status == 0 && w.result.err.empty()) << w.result.err;
-}
-
-TEST_F(Watch, ReportsFailuresOnceAndKeepsWatching)
-{
-    const std::string out = dir / "out";
+    const std::string out = dir / "out", plot = out + "/Plot_LC20261206_SFU.txt.PNG";
     Process w = watch({"--interval", "0.05", "--output", out, file}); // neither exists yet
-    w.poll(500);
-    EXPECT_TRUE(w.running() && lines(w.result.out) == 0);
-    EXPECT_TRUE(lines(w.result.err) == 1 && w.result.err.find("cannot open " + file) != std::string::npos)
-        << w.result.err;
-    fs::copy_file(kExample, file);
-    w.poll(500);
-    EXPECT_TRUE(lines(w.result.err) == 2 && w.result.err.find("cannot write " + out + "/") != std::string::npos)
-        << w.result.err;
+    // After a while: still watching, `n` messages, the last one saying `what`.
+    const auto expectMessages = [&](int n, const std::string& what) {
+        w.poll(400);
+        const std::string& err = w.result.err;
+        EXPECT_TRUE(w.running() && lines(err) == n && err.substr(err.rfind('\n', err.size() - 2) + 1).starts_with(what))
+            << err;
+    };
+    expectMessages(1, "quorva: cannot open " + file + ": No such file or directory");
+    // Junk, then only the header: told once, nothing plotted.
+    writeFile(file, "root:x:0:0:root:/root:/bin/bash\nbin:x:2:2:bin:/bin:/usr/sbin/nologin\nsync:x:4:65534\n");
+    expectMessages(2, "quorva: no samples in " + file);
+    writeFile(file, "Tervasol\r\nTime_UT,45.0MHz,150.5MHz,410.0MHz\r\n");
+    expectMessages(2, "quorva: no samples in " + file);
+    fs::copy_file(kExample, file, fs::copy_options::overwrite_existing);
+    expectMessages(3, "quorva: cannot write " + out + "/");
     // A plot that failed is tried again at the next tick.
     fs::create_directory(out);
     ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
-    // A file that disappears is reported again; back unchanged it is not
-    // plotted again, back grown it is.
-    fs::rename(file, file + ".away");
-    w.poll(400);
-    EXPECT_EQ(lines(w.result.err), 3) << w.result.err;
-    fs::rename(file + ".away", file);
-    w.poll(400);
-    EXPECT_EQ(lines(w.result.out), 1);
-    std::ofstream(file, std::ios::app) << "23.500000,30.00,40.00,50.00\n";
-    EXPECT_TRUE(w.waitFor(atLeast(2)));
+    // Truncated to nothing: told once, the published plot stays.
+    const std::string published = readFile(plot);
+    fs::resize_file(file, 0);
+    expectMessages(4, "quorva: no samples in " + file);
+    EXPECT_TRUE(lines(w.result.out) == 1 && readFile(plot) == published);
+    EXPECT_EQ(listFolder(out), std::vector<std::string> {"Plot_LC20261206_SFU.txt.PNG"});
     w.signal(SIGTERM);
     EXPECT_EQ(w.finish(Seconds(10)).status, 0);
 }
@@ -169,12 +136,9 @@ TEST_F(Watch, SigtermOrSighupDuringADayPlotLetItFinish)
     for (const int signal : {SIGTERM, SIGHUP}) {
         Process w = watch({"--format", "pdf", "--output", out, file});
         // The plot is in progress while its hidden temporary file exists.
-        std::vector<std::string> seen;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (std::ranges::none_of(seen = listFolder(out), [](auto& n) { return n.starts_with(".zedozo-"); })
-            && std::chrono::steady_clock::now() < end && w.running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_TRUE(std::ranges::any_of(seen, [](auto& n) { return n.starts_with(".zedozo-"); })) << w.result.err;
+        ASSERT_TRUE(w.waitFor([&](const RunResult&) {
+            return std::ranges::any_of(listFolder(out), [](auto& n) { return n.starts_with(".zedozo-"); });
+        })) << w.result.err;
         w.signal(signal);
         const RunResult& r = w.finish();
         EXPECT_TRUE(r.status == 0 && r.err.empty()) << signal << ": " << r.status << r.err;
@@ -184,32 +148,6 @@ TEST_F(Watch, SigtermOrSighupDuringADayPlotLetItFinish)
         EXPECT_EQ(listFolder(out), std::vector<std::string> {"Plot_LC20261206_SFU.txt.PDF"});
         EXPECT_EQ(checkPlot(plotted[0].plot), "");
     }
-}
-
-TEST_F(Watch, AFileWithoutSamplesIsToldOnceAndThePublishedPlotStays)
-{
-    const std::string out = dir / "out";
-    fs::create_directory(out);
-    // Junk, then only the header: told once each, nothing plotted.
-    writeFile(file, "root:x:0:0:root:/root:/bin/bash\nbin:x:2:2:bin:/bin:/usr/sbin/nologin\nsync:x:4:65534\n");
-    Process w = watch({"--interval", "0.05", "--output", out, file});
-    w.poll(400);
-    writeFile(file, "Tervasol\r\nTime_UT,45.0MHz,150.5MHz,410.0MHz\r\n");
-    w.poll(400);
-    EXPECT_TRUE(w.running() && lines(w.result.out) == 0 && listFolder(out).empty()) << w.result.out;
-    EXPECT_EQ(w.result.err, "quorva: no samples in " + file + "\n") << "the same message once";
-    // Samples come: plotted. Truncated to nothing: told once, the plot stays.
-    fs::copy_file(kExample, file, fs::copy_options::overwrite_existing);
-    ASSERT_TRUE(w.waitFor(atLeast(1))) << w.result.err;
-    const std::string plot = out + "/Plot_LC20261206_SFU.txt.PNG";
-    const std::string published = readFile(plot);
-    fs::resize_file(file, 0);
-    w.poll(600);
-    EXPECT_EQ(w.result.err, "quorva: no samples in " + file + "\nquorva: no samples in " + file + "\n");
-    EXPECT_TRUE(lines(w.result.out) == 1 && readFile(plot) == published);
-    EXPECT_EQ(listFolder(out), std::vector<std::string> {"Plot_LC20261206_SFU.txt.PNG"});
-    w.signal(SIGTERM);
-    EXPECT_EQ(w.finish(Seconds(10)).status, 0);
 }
 
 } // namespace

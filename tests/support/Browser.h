@@ -28,9 +28,9 @@ class H(s.SimpleHTTPRequestHandler):
 s.test(H, s.ThreadingHTTPServer, port=0, bind='127.0.0.1'))"},
             {.workDir = root})
     {
-        static const std::regex port(R"(port (\d+))");
         std::smatch m;
-        server_.waitFor([&](const RunResult& r) { return std::regex_search(r.out, m, port); }, 10000);
+        server_.waitFor(
+            [&](const RunResult& r) { return std::regex_search(r.out, m, std::regex(R"(port (\d+))")); }, 10000);
         host_ = "127.0.0.1:" + (m.empty() ? std::string("0") : m[1].str());
     }
     const std::string& host() const { return host_; }
@@ -40,8 +40,7 @@ s.test(H, s.ThreadingHTTPServer, port=0, bind='127.0.0.1'))"},
         server_.poll(100);
         static const std::regex line(R"re("(\S+) (\S+) HTTP/[\d.]+" (\d+))re");
         std::vector<Request> requests;
-        const std::string& err = server_.result.err;
-        for (std::sregex_iterator m(err.begin(), err.end(), line), end; m != end; ++m) {
+        for (std::sregex_iterator m(server_.result.err.begin(), server_.result.err.end(), line), end; m != end; ++m) {
             Request r {(*m)[1], host_, (*m)[2], std::stoi((*m)[3])};
             if (r.method == "CONNECT") // a tunnel asked of us as the proxy
                 r.host = r.target;
