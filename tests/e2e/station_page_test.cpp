@@ -252,6 +252,20 @@ TEST_F(StationPage, AFileThatStopsGrowingIsCalledStaleAndAHostileNameIsOnlyText)
     EXPECT_EQ(fetched(server),
         (std::set<std::string> {
             "/index.html", "/stats.json", "/Plot_LC_%3Cscript%3E%26%27%22_SFU.txt_last14.5.PNG?v=1700000000-10"}));
+
+    // Without --always the watch does not plot an unchanged file, but it
+    // rewrites the page when it turns stale.
+    std::ofstream(file, std::ios::app) << "12.500000,31.00,41.00,51.00\n";
+    Process w({QUORVA_BINARY, "watch", "--page", "--interval", "1", "--output", out, station});
+    ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; }));
+    EXPECT_NE(readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\" hidden>"), std::string::npos);
+    const std::string stale = "role=\"status\">No new samples since 12:30:00 UT";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (readFile(out + "/index.html").find(stale) == std::string::npos && std::chrono::steady_clock::now() < end)
+        w.poll(50);
+    w.signal(SIGTERM);
+    EXPECT_TRUE(w.finish().status == 0 && count(w.result.out, "\n") == 1u) << w.result.out << w.result.err;
+    EXPECT_NE(readFile(out + "/index.html").find(stale), std::string::npos) << readFile(out + "/stats.json");
 }
 
 } // namespace
