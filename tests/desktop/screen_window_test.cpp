@@ -282,19 +282,6 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
 }
 
-// The configuration sets the axis style at start (its keys in lower case).
-TEST_F(ScreenWindow, ConfigurationChoosesTheAxisStyle)
-{
-    writeFile(root + "/LC20261206_SFU.txt", dayText(10.0, 11.0));
-    for (const auto& [config, style] : std::vector<std::pair<std::string, AxisStyle>> {{"", AxisStyle::Classic},
-             {"[axes]=readable\n", AxisStyle::Readable}, {"[log]=1\n", AxisStyle::ReadableLog},
-             {"[AXES]=readable\n", AxisStyle::Classic}}) {
-        form.reset();
-        openAndPlot("[size]=0\n" + config, "LC20261206_SFU.txt");
-        EXPECT_EQ(plotted().axisStyle, style) << config;
-    }
-}
-
 // A window dragged up to the end of a file still being written moves with
 // its newest sample at every auto-plot tick, named like `watch --last`.
 TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
