@@ -6,39 +6,19 @@
 // cannot be written, the event loop's end, room for every control's text,
 // and the responsiveness budget of auto-plot on a full day.
 
-#include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "dialogs/Stats.h"
 #include "engine/Engine.h"
-#include "engine/TestSeams.h"
-#include "plotjob/PlotSequence.h"
 
-#include <QAbstractItemView>
-#include <QElapsedTimer>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quorva;
 
 namespace {
 
-struct Plotted {
-    PlotDescription description;
-    PlotGeometry geometry;
-};
-
-class DesktopForms : public ::testing::Test {
+class DesktopForms : public DesktopTest {
 protected:
-    void SetUp() override
-    {
-        application();
-        zedozo::resetEngineForTests();
-        root = tmp.path(), in = root + "/in", out = root + "/out", cfg = root + "/Quorva.cfg";
-        ASSERT_TRUE(QDir().mkpath(in + "/sub") && QDir().mkpath(out));
-    }
-    void TearDown() override { zedozo::resetEngineForTests(); }
-    void config(const std::string& body) { writeFile(cfg, body); }
     // LC_a_ADU.txt in the input folder of Quorva.cfg, the file dialog open.
     std::unique_ptr<TForm1> openDialog(const std::string& moreConfig = "")
     {
@@ -48,21 +28,8 @@ protected:
         form->Button2Click();
         return form;
     }
-    std::unique_ptr<TForm1> makeForm()
-    {
-        TForm1::Options o = options(cfg, [this](const PlotDescription& d, const PlotGeometry& g) {
-            plots.push_back({d, g});
-            if (onPlot) onPlot();
-        });
-        o.reportFailure = [this](const std::string& m) { reported.push_back(m); };
-        return std::make_unique<TForm1>(std::move(o));
-    }
-    QTemporaryDir tmp;
-    QString root, in, out, cfg;
-    std::vector<Plotted> plots;
-    std::function<void()> onPlot;
-    std::vector<std::string> reported;
 };
+using DesktopResponsiveness = DesktopTest;
 
 TEST_F(DesktopForms, ConfigurationControlsAndMovesGoIntoThePlots)
 {
@@ -252,56 +219,42 @@ TEST(DesktopProgram, RefusesToStartWithoutADisplay)
 // longest time the event loop could not answer, and the field being typed
 // in keeps the keyboard while each plot re-creates the screen window. (Left
 // out of the sanitizer run.)
-TEST(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
+TEST_F(DesktopResponsiveness, AutoPlotOfAFullDayOnTheScreenEverySecond)
 {
-    application();
-    zedozo::resetScreenForTests();
-    zedozo::resetEngineForTests();
-    qtest::TempDir tmp;
-    const QString dir = QString::fromStdString(tmp.path());
-    writeFile(dir + "/LC20261206_SFU.txt", qtest::lightCurveText(345600));
-    writeFile(dir + "/Quorva.cfg", "[path]=" + tmp.path() + "\n[output]=" + tmp.path() + "/\n[size]=2\n[update]=1\n");
-    std::vector<qint64> plotMs;
-    QElapsedTimer plotClock;
+    writeFile(in + "/LC20261206_SFU.txt", qtest::lightCurveText(345600));
+    config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n[size]=2\n[update]=1\n");
+    realPlots = true;
     QWidget* typing = nullptr;
     int focusLost = 0;
-    {
-        zedozo::QtWindowBackend backend;
-        zedozo::WindowBackendScope scope(&backend);
-        TForm1 form(options(dir + "/Quorva.cfg", [&](PlotDescription& d, const PlotGeometry& g) {
-            focusLost += typing && QApplication::focusWidget() != typing;
-            plotClock.start(), quorva::plot(d, g), plotMs.push_back(plotClock.elapsed());
-        }));
-        form.show();
-        ASSERT_TRUE(openAndClick(form, "LC20261206_SFU.txt") && zedozo::screenWindow(1));
-        form.form2().hide();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-        typing = form.CSpinEdit1;
-        typing->setFocus();
-        QFile growing(dir + "/LC20261206_SFU.txt");
-        ASSERT_TRUE(growing.open(QIODevice::Append));
-        QTimer append, probe;
-        QObject::connect(
-            &append, &QTimer::timeout, [&] { growing.write("23.990000,30.00,40.00,50.00\r\n"), growing.flush(); });
-        append.start(250);
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0, worst = 0;
-        QObject::connect(
-            &probe, &QTimer::timeout, [&] { worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(); });
-        probe.start(20);
-        form.Button3Click(); // "Run"
-        QTest::qWait(5500);
-        form.Button3Click(); // "Stop"
-        ASSERT_GE(plotMs.size(), 5u) << "auto-plot ticks in 5.5 s";
-        const qint64 longest = *std::max_element(plotMs.begin() + 1, plotMs.end());
-        EXPECT_GT(form.rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
-        EXPECT_TRUE(longest < 900 && worst < 600) << longest << " ms a plot, " << worst << " ms a stall";
-        EXPECT_TRUE(focusLost == 0 && QApplication::focusWidget() == typing && QApplication::activeWindow() == &form);
-    }
-    zedozo::resetScreenForTests();
-    zedozo::resetEngineForTests();
+    onPlot = [&] { focusLost += typing && QApplication::focusWidget() != typing; };
+    form = makeForm();
+    form->show();
+    ASSERT_TRUE(openAndClick(*form, "LC20261206_SFU.txt") && zedozo::screenWindow(1));
+    form->form2().hide();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    typing = form->CSpinEdit1;
+    typing->setFocus();
+    QFile growing(in + "/LC20261206_SFU.txt");
+    ASSERT_TRUE(growing.open(QIODevice::Append));
+    QTimer append, probe;
+    QObject::connect(
+        &append, &QTimer::timeout, [&] { growing.write("23.990000,30.00,40.00,50.00\r\n"), growing.flush(); });
+    append.start(250);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, worst = 0, longest = 0;
+    QObject::connect(
+        &probe, &QTimer::timeout, [&] { worst = std::max(worst, clock.elapsed() - last), last = clock.elapsed(); });
+    probe.start(20);
+    form->Button3Click(); // "Run"
+    QTest::qWait(5500);
+    form->Button3Click(); // "Stop"
+    ASSERT_GE(plots.size(), 5u) << "auto-plot ticks in 5.5 s";
+    for (std::size_t i = 1; i < plots.size(); ++i) longest = std::max(longest, plots[i].ms);
+    EXPECT_GT(form->rePlot().lightCurve().sampleCount, 345602) << "each tick reads the grown file";
+    EXPECT_TRUE(longest < 900 && worst < 600) << longest << " ms a plot, " << worst << " ms a stall";
+    EXPECT_TRUE(focusLost == 0 && QApplication::focusWidget() == typing && QApplication::activeWindow() == form.get());
 }
 
 // Quorva.cfg values out of every range (the reader itself has its fuzz

@@ -1,21 +1,15 @@
 // The screen window as a desktop user meets it, on the real plot sequence
 // and the Qt window under the offscreen platform: the zoom by a drag over
-// the time axis
-// (its pixels read from the picture), the wheel, the arrows, Escape and the
-// menu's "Whole file", a growing file followed, a zoomed PDF read back with
-// pdftotext, and the right-click menu's axis styles.
+// the time axis (its pixels read from the picture), the wheel, the arrows,
+// Escape and the menu's "Whole file", a growing file followed, a zoomed PDF
+// read back with pdftotext, and the right-click menu's axis styles.
 
-#include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "dialogs/Stats.h"
-#include "engine/TestSeams.h"
-#include "plotjob/PlotSequence.h"
 
-#include <QAbstractItemView>
 #include <QDir>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -65,45 +59,25 @@ Frame frameOf(const QImage& image)
     return f;
 }
 
-class ScreenWindow : public ::testing::Test {
+class ScreenWindow : public DesktopTest {
 protected:
-    void SetUp() override
+    // A main window on `moreConfig` with the real plot sequence, `file` (in
+    // the input folder) chosen in the file dialog and plotted.
+    void openAndPlot(const std::string& moreConfig, const QString& file)
     {
-        application();
-        zedozo::resetScreenForTests();
-        zedozo::resetEngineForTests();
-        backend = std::make_unique<zedozo::QtWindowBackend>();
-        scope = std::make_unique<zedozo::WindowBackendScope>(backend.get());
-        root = tmp.path();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        scope.reset(), backend.reset();
-        zedozo::resetScreenForTests();
-        zedozo::resetEngineForTests();
-    }
-    // A main window on `config` with the real plot sequence, `file` (in the
-    // temporary folder) chosen in the file dialog and plotted.
-    void openAndPlot(const std::string& config, const QString& file)
-    {
-        writeFile(
-            root + "/Quorva.cfg", "[path]=" + root.toStdString() + "\n[output]=" + root.toStdString() + "/\n" + config);
-        form
-            = std::make_unique<TForm1>(options(root + "/Quorva.cfg", [this](PlotDescription& d, const PlotGeometry& g) {
-                  quorva::plot(d, g);
-                  ++plots;
-              }));
+        realPlots = true;
+        config("[path]=" + in.toStdString() + "\n[output]=" + out.toStdString() + "/\n" + moreConfig);
+        form = makeForm();
         form->show();
         ASSERT_TRUE(openAndClick(*form, file) && zedozo::screenWindow(1));
     }
     zedozo::QtBackendWindow* window() const { return static_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1)); }
     QWidget* screen() const { return window()->widget(); }
-    const PlotDescription& plotted() { return form->rePlot().description(); }
+    const PlotDescription& plotted() { return plots.back().description; }
     // Waits for the re-plot that the screen window's input asked for.
-    void awaitPlot(int before)
+    void awaitPlot(std::size_t before)
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return plots > before; }, 3000)) << "no re-plot";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return plots.size() > before; }, 3000)) << "no re-plot";
     }
     // The point of a time on the axis of the picture now shown, half-way up
     // the axis frame: from the frame in the picture and the plot's axis ends.
@@ -115,7 +89,7 @@ protected:
     }
     void drag(double fromHours, double toHours)
     {
-        const int before = plots;
+        const std::size_t before = plots.size();
         const QPoint a = at(fromHours).toPoint(), b = at(toHours).toPoint();
         QTest::mousePress(screen(), Qt::LeftButton, {}, a);
         QTest::mouseMove(screen(), (a + b) / 2);
@@ -125,16 +99,10 @@ protected:
     }
     void key(Qt::Key k)
     {
-        const int before = plots;
+        const std::size_t before = plots.size();
         QTest::keyClick(screen(), k);
         awaitPlot(before);
     }
-    QTemporaryDir tmp;
-    QString root;
-    std::unique_ptr<zedozo::QtWindowBackend> backend;
-    std::unique_ptr<zedozo::WindowBackendScope> scope;
-    std::unique_ptr<TForm1> form;
-    int plots = 0;
 };
 
 // A drag from the pixel of 10:30 to the pixel of 10:45 on a plotted day
@@ -145,7 +113,7 @@ protected:
 // and the menu's check marks choose the axis style of the following plots.
 TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
 {
-    writeFile(root + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
+    writeFile(in + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
     openAndPlot("[size]=2\n", "LC20261206_SFU.txt");
     const Frame whole = frameOf(window()->image());
     ASSERT_TRUE(whole.left > 0 && whole.right > whole.left + 400 && whole.bottom > whole.top + 300);
@@ -158,7 +126,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     QTest::mousePress(screen(), Qt::LeftButton, {}, p);
     QTest::mouseRelease(screen(), Qt::LeftButton, {}, p + QPoint(4, 0));
     QTest::qWait(100);
-    EXPECT_TRUE(plots == 1 && !form->zoom().active());
+    EXPECT_TRUE(plots.size() == 1u && !form->zoom().active());
 
     drag(10.5, 10.75);
     const Zoom& zoom = form->zoom();
@@ -182,10 +150,10 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     form->RadioButton2->setChecked(true);
     form->Button1->click();
     form->RadioButton1->setChecked(true);
-    const QStringList pdfs = QDir(root).entryList({"Plot_*.PDF"});
+    const QStringList pdfs = QDir(out).entryList({"Plot_*.PDF"});
     const QString ends = windowLine.mid(8, 8).remove(':') + "-" + windowLine.mid(20, 8).remove(':');
     ASSERT_EQ(pdfs, QStringList("Plot_LC20261206_SFU.txt_" + ends + ".PDF"));
-    const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (root + "/" + pdfs[0]).toStdString(), "-"});
+    const qtest::RunResult text = qtest::run({"pdftotext", "-layout", (out + "/" + pdfs[0]).toStdString(), "-"});
     ASSERT_EQ(text.status, 0) << text.err;
     for (const char* label : {"10.5", "10.6", "10.7"}) EXPECT_NE(text.out.find(label), std::string::npos) << label;
     for (const char* label : {"2.4", "4.8", "21.6"}) EXPECT_EQ(text.out.find(label), std::string::npos) << label;
@@ -195,7 +163,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     const double before = (mark - zoom.from(0)) / length;
     QWheelEvent wheel(at(mark), screen()->mapToGlobal(at(mark)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
         Qt::NoScrollPhase, false);
-    const int n = plots;
+    const std::size_t n = plots.size();
     QApplication::sendEvent(screen(), &wheel);
     awaitPlot(n);
     EXPECT_NEAR(zoom.to(0) - zoom.from(0), length * kWheelZoomFactor, 1e-9);
@@ -213,7 +181,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
     EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1");
     EXPECT_TRUE(stats.LabelWindow->isHidden() && stats.height() == 212);
-    EXPECT_EQ(plotted().fileName, (root + "/Plot_LC20261206_SFU.txt.PNG").toStdString());
+    EXPECT_EQ(plotted().fileName, (out + "/Plot_LC20261206_SFU.txt.PNG").toStdString());
 
     // The right-click menu: its entries' state before `pick` is chosen.
     auto menu = [&](const char* pick) {
@@ -229,7 +197,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
             }
         EXPECT_TRUE(chosen && QTest::qWaitForWindowExposed(m)) << pick;
         if (chosen) {
-            const int before = plots;
+            const std::size_t before = plots.size();
             QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(chosen).center());
             awaitPlot(before);
         }
@@ -246,7 +214,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
     // Another file shows whole.
     drag(10.5, 10.75);
-    writeFile(root + "/LC20261207_SFU.txt", dayText(0.0, 24.0));
+    writeFile(in + "/LC20261207_SFU.txt", dayText(0.0, 24.0));
     form->form2().refreshFileList();
     ASSERT_TRUE(form->form2().clickFile("LC20261207_SFU.txt"));
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
@@ -256,29 +224,29 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
 // its newest sample at every auto-plot tick, named like `watch --last`.
 TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
 {
-    const QString path = root + "/LC20261206_SFU.txt";
+    const QString path = in + "/LC20261206_SFU.txt";
     writeFile(path, dayText(10.0, 11.0)); // 10:00:00 to 10:59:55, axis 10 to 11
     openAndPlot("[size]=2\n[update]=1\n", "LC20261206_SFU.txt");
     // Auto-plot at 1 s waits while the user drags, however slowly.
     form->Button3Click(); // "Run"
     QWidget* held = screen();
-    const int before = plots;
+    const std::size_t before = plots.size();
     const QPoint end = at(11.0).toPoint();
     QTest::mousePress(held, Qt::LeftButton, {}, at(10.0 + 50.0 / 60.0).toPoint());
     QTest::mouseMove(held, end);
     QTest::qWait(1600);
-    EXPECT_TRUE(plots == before && screen() == held) << "a re-plot during the drag";
+    EXPECT_TRUE(plots.size() == before && screen() == held) << "a re-plot during the drag";
     QTest::mouseRelease(held, Qt::LeftButton, {}, end);
     awaitPlot(before);
     form->Button3Click(); // "Stop"
     ASSERT_TRUE(form->zoom().active() && form->zoom().following());
-    EXPECT_EQ(plotted().fileName, (root + "/Plot_LC20261206_SFU.txt_last10.PNG").toStdString());
+    EXPECT_EQ(plotted().fileName, (out + "/Plot_LC20261206_SFU.txt_last10.PNG").toStdString());
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(QByteArray::fromStdString(dayText(11.0, 11.0 + 20.0 / 60.0).substr(84)));
     file.close();
-    const int grown = plots;
+    const std::size_t grown = plots.size();
     form->Button3Click(); // "Run"
     awaitPlot(grown);
     form->Button3Click();
