@@ -46,16 +46,6 @@ inline bool openAndClick(TForm1& form, const QString& file)
     return form.form2().clickFile(file);
 }
 
-inline TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
-{
-    TForm1::Options o;
-    o.desktop = [] { return DesktopSize {1920, 1080}; };
-    o.plotStep = std::move(plotStep);
-    o.configurationPath = QFile::encodeName(configPath).toStdString();
-    o.reportFailure = [](const std::string&) {};
-    return o;
-}
-
 struct Plotted {
     PlotDescription description;
     PlotGeometry geometry;
@@ -63,8 +53,8 @@ struct Plotted {
 };
 
 // Quorva.cfg and the folders in/ and out/ in a temporary folder, and main
-// windows on them whose plot step runs the real plot sequence (with
-// `realPlots`), records the plot and runs `onPlot`.
+// windows on them (on a 1920 x 1080 desktop) whose plot step runs the real
+// plot sequence (with `realPlots`), records the plot and runs `onPlot`.
 class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -87,13 +77,16 @@ protected:
     void config(const std::string& body) { writeFile(cfg, body); }
     std::unique_ptr<TForm1> makeForm()
     {
-        TForm1::Options o = options(cfg, [this](PlotDescription& d, const PlotGeometry& g) {
+        TForm1::Options o;
+        o.desktop = [] { return DesktopSize {1920, 1080}; };
+        o.plotStep = [this](PlotDescription& d, const PlotGeometry& g) {
             QElapsedTimer clock;
             clock.start();
             if (realPlots) plot(d, g);
             plots.push_back({d, g, clock.elapsed()});
             if (onPlot) onPlot();
-        });
+        };
+        o.configurationPath = QFile::encodeName(cfg).toStdString();
         o.reportFailure = [this](const std::string& m) { reported.push_back(m); };
         return std::make_unique<TForm1>(std::move(o));
     }

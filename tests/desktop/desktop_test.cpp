@@ -8,7 +8,6 @@
 
 #include "desktop/DesktopSupport.h"
 #include "dialogs/Stats.h"
-#include "engine/Engine.h"
 
 #include <QStyleOption>
 #include <QTest>
@@ -30,6 +29,7 @@ protected:
     }
 };
 using DesktopResponsiveness = DesktopTest;
+using DesktopProgram = DesktopTest;
 
 TEST_F(DesktopForms, ConfigurationControlsAndMovesGoIntoThePlots)
 {
@@ -162,14 +162,7 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
 TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
 {
     const QString missing = root + "/no/such/folder/";
-    // A real output cycle: enough for a file to be written or to fail.
-    onPlot = [this] {
-        zedozo::metafl(deviceName(plots.back().description.device));
-        zedozo::setfil(plots.back().description.fileName);
-        zedozo::disini();
-        zedozo::errmod("ALL", "OFF");
-        zedozo::disfin();
-    };
+    realPlots = true;
     auto form = openDialog("[output]=" + missing.toStdString() + "\n");
     form->RadioButton3->setChecked(true); // EPS
     ASSERT_TRUE(form->form2().clickFile("LC_a_ADU.txt"));
@@ -188,27 +181,24 @@ TEST_F(DesktopForms, APlotThatCannotBeWrittenIsShownUntilTheNextGoodOne)
     EXPECT_TRUE(QFileInfo(out + "/Plot_LC_a_ADU.txt.EPS").isFile() && reported.size() == 1u);
 }
 
-TEST(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
+TEST_F(DesktopProgram, ExitAndEscapingExceptionsEndTheEventLoop)
 {
     QuorvaApplication& app = application();
-
     // "Exit" while auto-plot runs ends the loop at once.
-    QTemporaryDir tmp;
-    TForm1 form(options(tmp.path() + "/Quorva.cfg", {}));
-    QTimer::singleShot(0, &form, [&] { form.Button3Click(), form.Button5Click(); });
+    form = makeForm();
+    QTimer::singleShot(0, form.get(), [&] { form->Button3Click(), form->Button5Click(); });
     EXPECT_EQ(app.exec(), 0);
-    QTimer::singleShot(0, &form, [&] { form.close(); }); // closing the main window too
+    QTimer::singleShot(0, form.get(), [&] { form->close(); }); // closing the main window too
     EXPECT_EQ(app.exec(), 0);
-
     // An exception out of a handler ends the loop with a failure status.
-    QTimer::singleShot(0, &form, [] { throw std::runtime_error("broken handler"); });
+    QTimer::singleShot(0, form.get(), [] { throw std::runtime_error("broken handler"); });
     testing::internal::CaptureStderr();
     EXPECT_EQ(app.exec(), kExitUnexpected);
     EXPECT_NE(
         testing::internal::GetCapturedStderr().find("quorva: unexpected error: broken handler"), std::string::npos);
 }
 
-TEST(DesktopProgram, RefusesToStartWithoutADisplay)
+TEST_F(DesktopProgram, RefusesToStartWithoutADisplay)
 {
     const qtest::RunResult r = qtest::run({"env", "-u", "QT_QPA_PLATFORM", QUORVA_BINARY});
     EXPECT_TRUE(r.status == kExitNoDisplay && r.err.find("no display") != std::string::npos) << r.err;

@@ -5,7 +5,6 @@
 // backend, and a filled polygon.
 
 #include "app/RePlot.h"
-#include "app/forms/QtWindowBackend.h"
 #include "desktop/DesktopSupport.h"
 #include "engine/Engine.h"
 #include "engine/TestSeams.h"
@@ -20,23 +19,14 @@ namespace {
 using namespace qtest;
 using namespace zedozo;
 
-class Screen : public ::testing::Test {
+class Screen : public quorva::DesktopTest {
 protected:
     void SetUp() override
     {
-        quorva::application();
-        ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-        resetScreenForTests(), resetEngineForTests();
-        backend = std::make_unique<QtWindowBackend>();
-        scope = std::make_unique<WindowBackendScope>(backend.get());
+        DesktopTest::SetUp();
         rePlot.setPlotStep(quorva::plot);
         rePlot.description().reset(1280, rePlot.geometry()); // 640 x 452
         rePlot.geometry().plotLeft = 30, rePlot.geometry().plotTop = 40;
-    }
-    void TearDown() override
-    {
-        scope.reset(), backend.reset();
-        resetScreenForTests(), resetEngineForTests();
     }
     QtBackendWindow* plot(const std::string& file)
     {
@@ -46,12 +36,8 @@ protected:
     }
     TempDir dir;
     quorva::RePlot rePlot;
-    std::unique_ptr<QtWindowBackend> backend;
-    std::unique_ptr<WindowBackendScope> scope;
 };
 
-// Each plot replaces the window (while the page is drawn the user cannot
-// close it); a closed one is made anew.
 TEST_F(Screen, PagesAreTheGoldenPagesInAWindowThatEachPlotReplaces)
 {
     QPointer<QWidget> previous, drawing;
