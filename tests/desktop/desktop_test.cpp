@@ -272,37 +272,14 @@ TEST_F(DesktopForms, HostileConfigurationFilesStillGiveAWorkingWindow)
     }
 }
 
-// Width of the area a combo box, line edit or button draws its text in, by
-// the style's own geometry (not by the size hint the windows grow their
-// controls to, which has a minimum and room to spare).
-int textRoom(QWidget* w)
-{
-    QStyle* s = w->style();
-    if (auto* c = qobject_cast<QComboBox*>(w)) {
-        QStyleOptionComboBox o;
-        o.initFrom(c);
-        o.subControls = QStyle::SC_All;
-        return s->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, c).width() - 2;
-    }
-    if (auto* e = qobject_cast<QLineEdit*>(w)) {
-        QStyleOptionFrame o;
-        o.initFrom(e);
-        o.lineWidth = e->hasFrame() ? s->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0; // not in a spin box
-        return s->subElementRect(QStyle::SE_LineEditContents, &o, e).width() - 2 * 2;          // the edit's own margins
-    }
-    auto* b = qobject_cast<QAbstractButton*>(w);
-    QStyleOptionButton o;
-    o.initFrom(b);
-    o.text = b->text();
-    const QStyle::SubElement e = qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
-        : qobject_cast<QCheckBox*>(b)                           ? QStyle::SE_CheckBoxContents
-                                                                : QStyle::SE_PushButtonContents;
-    return s->subElementRect(e, &o, b).width();
-}
-
-// Every visible control of `window` has room for its whole text; the controls grown to their texts, and in a dialog
-// with a `hint` every control, cover no visible neighbour and stay inside their parent. Lists may share their edge
-// pixel, and `hint` may lie under `list`.
+// Every visible control of `window` has room for its whole text: a combo
+// box's items, a line edit's text (a spin box's largest number) and a
+// button's text fit the area the style draws them in (not the size hint
+// the windows grow their controls to, which has a minimum and room to
+// spare), a group's title and a label's text fit the control. The controls
+// grown to their texts, and in a dialog with a `hint` every control, cover
+// no visible neighbour and stay inside their parent; `hint` may lie under
+// `list`. Paths are as long as their folders, with the tooltip.
 void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const QWidget* list = nullptr)
 {
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -311,20 +288,37 @@ void expectRoomAndNoCover(QWidget* window, const QWidget* hint = nullptr, const 
             continue;
         const std::string where = window->windowTitle().toStdString() + " / " + w->metaObject()->className() + " at "
             + std::to_string(w->x()) + "," + std::to_string(w->y());
+        QStyle* s = w->style();
         QStringList texts;
-        QWidget* room = w;
-        if (auto* c = qobject_cast<QComboBox*>(w))
+        int room = 0;
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
             for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
-        else if (auto* e = qobject_cast<QLineEdit*>(w))
-            texts << e->text();
-        else if (auto* b = qobject_cast<QAbstractButton*>(w))
-            texts << b->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << where;
-        else if (auto* sb = qobject_cast<QSpinBox*>(w))
-            texts << QString::number(sb->maximum()), room = sb->findChild<QLineEdit*>();
-        for (const QString& t : texts) // paths: as long as the folders, with the tooltip
-            EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= textRoom(room))
+            QStyleOptionComboBox o;
+            o.initFrom(c);
+            o.subControls = QStyle::SC_All;
+            room = s->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, c).width() - 2;
+        }
+        auto* sb = qobject_cast<QSpinBox*>(w);
+        if (auto* e = sb ? sb->findChild<QLineEdit*>() : qobject_cast<QLineEdit*>(w)) {
+            texts << (sb ? QString::number(sb->maximum()) : e->text());
+            QStyleOptionFrame o;
+            o.initFrom(e);
+            o.lineWidth = e->hasFrame() ? s->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0; // not in a spin box
+            room = s->subElementRect(QStyle::SE_LineEditContents, &o, e).width() - 2 * 2; // the edit's own margins
+        }
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            QStyleOptionButton o;
+            o.initFrom(b);
+            o.text = b->text();
+            texts << o.text;
+            const QStyle::SubElement kind = qobject_cast<QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
+                : qobject_cast<QCheckBox*>(b)                              ? QStyle::SE_CheckBoxContents
+                                                                           : QStyle::SE_PushButtonContents;
+            room = s->subElementRect(kind, &o, b).width();
+        }
+        if (auto* g = qobject_cast<QGroupBox*>(w)) texts << g->title(), room = g->width() - 8;
+        for (const QString& t : texts)
+            EXPECT_TRUE(t.contains(QLatin1Char('/')) || w->fontMetrics().horizontalAdvance(t) <= room)
                 << where << ": " << t.toStdString();
         if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().contains(QLatin1Char('/'))) {
             const QRect need
