@@ -74,9 +74,11 @@ protected:
     zedozo::QtBackendWindow* window() const { return static_cast<zedozo::QtBackendWindow*>(zedozo::screenWindow(1)); }
     QWidget* screen() const { return window()->widget(); }
     const PlotDescription& plotted() { return plots.back().description; }
-    // Waits for the re-plot that the screen window's input asked for.
-    void awaitPlot(std::size_t before)
+    // Gives the user's `input` and waits for the re-plot it asks for.
+    void replotBy(const std::function<void()>& input)
     {
+        const std::size_t before = plots.size();
+        input();
         ASSERT_TRUE(QTest::qWaitFor([&] { return plots.size() > before; }, 3000)) << "no re-plot";
     }
     // The point of a time on the axis of the picture now shown, half-way up
@@ -89,19 +91,13 @@ protected:
     }
     void drag(double fromHours, double toHours)
     {
-        const std::size_t before = plots.size();
         const QPoint a = at(fromHours).toPoint(), b = at(toHours).toPoint();
-        QTest::mousePress(screen(), Qt::LeftButton, {}, a);
-        QTest::mouseMove(screen(), (a + b) / 2);
-        QTest::mouseMove(screen(), b);
-        QTest::mouseRelease(screen(), Qt::LeftButton, {}, b);
-        awaitPlot(before);
-    }
-    void key(Qt::Key k)
-    {
-        const std::size_t before = plots.size();
-        QTest::keyClick(screen(), k);
-        awaitPlot(before);
+        replotBy([&] {
+            QTest::mousePress(screen(), Qt::LeftButton, {}, a);
+            QTest::mouseMove(screen(), (a + b) / 2);
+            QTest::mouseMove(screen(), b);
+            QTest::mouseRelease(screen(), Qt::LeftButton, {}, b);
+        });
     }
 };
 
@@ -163,21 +159,19 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     const double before = (mark - zoom.from(0)) / length;
     QWheelEvent wheel(at(mark), screen()->mapToGlobal(at(mark)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
         Qt::NoScrollPhase, false);
-    const std::size_t n = plots.size();
-    QApplication::sendEvent(screen(), &wheel);
-    awaitPlot(n);
+    replotBy([&] { QApplication::sendEvent(screen(), &wheel); });
     EXPECT_NEAR(zoom.to(0) - zoom.from(0), length * kWheelZoomFactor, 1e-9);
     EXPECT_NEAR((mark - zoom.from(0)) / (zoom.to(0) - zoom.from(0)), before, pixel / length);
     // Right pans by half the window, Left back.
     const double from = zoom.from(0), to = zoom.to(0);
-    key(Qt::Key_Right);
+    replotBy([&] { QTest::keyClick(screen(), Qt::Key_Right); });
     EXPECT_NEAR(zoom.from(0), from + (to - from) / 2, 1e-9);
     EXPECT_NEAR(zoom.to(0), to + (to - from) / 2, 1e-9);
-    key(Qt::Key_Left);
+    replotBy([&] { QTest::keyClick(screen(), Qt::Key_Left); });
     EXPECT_NEAR(zoom.from(0), from, 1e-9);
 
     // Escape: the whole day, and the texts of an unzoomed plot.
-    key(Qt::Key_Escape);
+    replotBy([&] { QTest::keyClick(screen(), Qt::Key_Escape); });
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
     EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1");
     EXPECT_TRUE(stats.LabelWindow->isHidden() && stats.height() == 212);
@@ -196,11 +190,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
                 chosen = a->text() == QLatin1String(pick) && a->isEnabled() ? a : chosen;
             }
         EXPECT_TRUE(chosen && QTest::qWaitForWindowExposed(m)) << pick;
-        if (chosen) {
-            const std::size_t before = plots.size();
-            QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(chosen).center());
-            awaitPlot(before);
-        }
+        if (chosen) replotBy([&] { QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(chosen).center()); });
         return state.toStdString();
     };
     EXPECT_EQ(menu("Readable axes"), "Whole file(off);Readable axes[ ];Logarithmic y axis[ ];");
@@ -236,8 +226,7 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
     QTest::mouseMove(held, end);
     QTest::qWait(1600);
     EXPECT_TRUE(plots.size() == before && screen() == held) << "a re-plot during the drag";
-    QTest::mouseRelease(held, Qt::LeftButton, {}, end);
-    awaitPlot(before);
+    replotBy([&] { QTest::mouseRelease(held, Qt::LeftButton, {}, end); });
     form->Button3Click(); // "Stop"
     ASSERT_TRUE(form->zoom().active() && form->zoom().following());
     EXPECT_EQ(plotted().fileName, (out + "/Plot_LC20261206_SFU.txt_last10.PNG").toStdString());
@@ -246,9 +235,7 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(QByteArray::fromStdString(dayText(11.0, 11.0 + 20.0 / 60.0).substr(84)));
     file.close();
-    const std::size_t grown = plots.size();
-    form->Button3Click(); // "Run"
-    awaitPlot(grown);
+    replotBy([&] { form->Button3Click(); }); // "Run"
     form->Button3Click();
     const double newest = 11.0 + 20.0 / 60.0 - kSampleHours;
     EXPECT_NEAR(plotted().xTo, newest, 1e-5);
