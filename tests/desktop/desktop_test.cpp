@@ -58,15 +58,13 @@ TEST_F(DesktopForms, ConfigurationControlsAndMovesGoIntoThePlots)
     EXPECT_TRUE(form->Button2->isEnabled());
     form->RadioButton1->setChecked(true);
     form->Button1->click();
-    ASSERT_EQ(plots.size(), 2u);
-    EXPECT_EQ(deviceName(plots[1].description.device) + std::string(" ") + plots[1].description.fileName,
+    EXPECT_EQ(deviceName(plots.back().description.device) + std::string(" ") + plots.back().description.fileName,
         "XWIN " + (out + "/Plot_LC_a_SFU.txt.PNG").toStdString());
     // Each move plots: up by 1920 / 200, right held at the edge; coarse
     // steps of 1920 / 20 stop at the top.
     form->SpeedButton1->click();
     form->SpeedButton3->click();
-    ASSERT_EQ(plots.size(), 4u);
-    EXPECT_EQ(plots[3].geometry.plotLeft * 10000 + plots[3].geometry.plotTop, 1280 * 10000 + 618);
+    EXPECT_TRUE(plots.size() == 4u && plots.back().geometry.plotLeft == 1280 && plots.back().geometry.plotTop == 618);
     form->CheckBox1->click(); // no plot
     for (int i = 0; i < 7; ++i) form->SpeedButton1->click();
     EXPECT_TRUE(form->geometry().plotTop == 0 && plots.size() == 11u) << "618 - 6 x 96, then held at 0";
@@ -77,8 +75,9 @@ TEST_F(DesktopForms, ConfigurationControlsAndMovesGoIntoThePlots)
     for (int i : {0, 1, 2, 4, 3}) {
         form->ComboBox1->setCurrentIndex(i);
         form->ComboBox1Change();
-        EXPECT_EQ(form->Label4->text(), QString("h=%1 px").arg(heights[i]));
-        EXPECT_TRUE(plots.back().description.winWidth == widths[i] && plots.back().geometry.plotTop == 0) << i;
+        EXPECT_TRUE(form->Label4->text() == QString("h=%1 px").arg(heights[i])
+            && plots.back().description.winWidth == widths[i] && plots.back().geometry.plotTop == 0)
+            << i;
     }
     form->SpeedButton2->click();
     EXPECT_EQ(form->geometry().plotTop, -277);
@@ -114,7 +113,6 @@ TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntil
     EXPECT_EQ(dialog.selectedFile(), a);
     QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier, first);
     EXPECT_EQ(dialog.selectedFile(), a);
-    files->setFocus();
     QTest::keyClick(files, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(dialog.selectedFile(), a);
     emit dialog.ComboBox1->activated(1); // "ADU" chosen again in the list
@@ -122,7 +120,6 @@ TEST_F(DesktopForms, AClickOrAKeyInTheFileListPlotsOnceAndTheSelectionStaysUntil
     // Down to the next file by keyboard plots once; another unit's mask
     // ends the selection.
     const std::size_t before = plots.size();
-    files->setFocus();
     QTest::keyClick(files, Qt::Key_Down);
     EXPECT_TRUE(plots.size() == before + 1 && dialog.selectedFile() == in + "/LC_b_ADU.txt");
     dialog.ComboBox1->setCurrentIndex(0);
@@ -147,7 +144,6 @@ TEST_F(DesktopForms, RequestsDuringAPlotRunOnceAfterIt)
             QTimer::singleShot(0, form.get(), [&] { dialog.FileListBox1Click(); });
             QTimer::singleShot(0, form.get(), [&] { form->SpeedButton1->click(); });
             QTest::qWait(20);
-            QCoreApplication::processEvents();
         }
         --depth;
     };

@@ -18,19 +18,10 @@ using namespace quorva;
 
 namespace {
 
-// One day from 00:00:00 at one sample every 5 s, a burst at 10:36.
-constexpr double kSampleHours = 5.0 / 3600.0;
-std::string dayText(double startHours, double endHours)
-{
-    std::string text = "Tervasol light curve KORB 2026-12-06 calibrated [SFU]\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n";
-    char line[96];
-    for (long i = std::lround(startHours / kSampleHours); i * kSampleHours < endHours; ++i) {
-        const double t = i * kSampleHours, b = t > 10.6 ? 1200.0 * std::exp(-(t - 10.6) * 30.0) : 0.0;
-        std::snprintf(line, sizeof line, "%.6f,%.2f,%.2f,%.2f\n", t, 20 + b, 35 + 1.5 * b, 58 + 0.5 * b);
-        text += line;
-    }
-    return text;
-}
+// A day: one sample at 00:00, 10:00 to 11:00 at 4 samples a second, one
+// at 23:59.
+const std::string kDay
+    = qtest::lightCurveText(1, 0.0, "\n") + qtest::dataLines(14400, 10.0) + qtest::dataLines(1, 23.99);
 
 // The axis frame as the picture shows it: the columns and rows of the
 // black lines that run most of the way along the axis system, inside the
@@ -109,16 +100,16 @@ protected:
 // and the menu's check marks choose the axis style of the following plots.
 TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
 {
-    writeFile(in + "/LC20261206_SFU.txt", dayText(0.0, 24.0));
+    writeFile(in + "/LC20261206_SFU.txt", kDay);
+    writeFile(in + "/LC20261207_SFU.txt", kDay);
     openAndPlot("[size]=2\n", "LC20261206_SFU.txt");
     const Frame whole = frameOf(window()->image());
     ASSERT_TRUE(whole.left > 0 && whole.right > whole.left + 400 && whole.bottom > whole.top + 300);
     EXPECT_TRUE(plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
     const double pixel = 24.0 / (whole.right - whole.left); // hours
 
-    // A click and a drag of 4 pixels change nothing.
+    // A drag of 4 pixels changes nothing.
     const QPoint p = at(10.5).toPoint();
-    QTest::mouseClick(screen(), Qt::LeftButton, {}, p);
     QTest::mousePress(screen(), Qt::LeftButton, {}, p);
     QTest::mouseRelease(screen(), Qt::LeftButton, {}, p + QPoint(4, 0));
     QTest::qWait(100);
@@ -132,7 +123,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     // The plot is the window's: its axis, and its samples in the statistics.
     EXPECT_TRUE(plotted().xFrom == float(zoom.from(0)) && plotted().xTo == float(zoom.to(0)));
     const int kept
-        = int(std::floor(zoom.to(0) / kSampleHours + 1e-6) - std::ceil(zoom.from(0) / kSampleHours - 1e-6)) + 1;
+        = int(std::floor((zoom.to(0) - 10) * 14400 + 1e-6) - std::ceil((zoom.from(0) - 10) * 14400 - 1e-6)) + 1;
     const TForm3& stats = form->form3();
     EXPECT_EQ(stats.EditCounts->text(), QString::number(kept));
     const QString windowLine = stats.LabelWindow->text();
@@ -204,8 +195,6 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
     // Another file shows whole.
     drag(10.5, 10.75);
-    writeFile(in + "/LC20261207_SFU.txt", dayText(0.0, 24.0));
-    form->form2().refreshFileList();
     ASSERT_TRUE(form->form2().clickFile("LC20261207_SFU.txt"));
     EXPECT_TRUE(!zoom.active() && plotted().xFrom == 0.0f && plotted().xTo == 24.0f);
 }
@@ -215,7 +204,7 @@ TEST_F(ScreenWindow, DragWheelArrowsEscapeAndTheMenu)
 TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
 {
     const QString path = in + "/LC20261206_SFU.txt";
-    writeFile(path, dayText(10.0, 11.0)); // 10:00:00 to 10:59:55, axis 10 to 11
+    writeFile(path, qtest::lightCurveText(14400, 10.0)); // 10:00:00 to 10:59:59.75, axis 10 to 11
     openAndPlot("[size]=2\n[update]=1\n", "LC20261206_SFU.txt");
     // Auto-plot at 1 s waits while the user drags, however slowly.
     form->Button3Click(); // "Run"
@@ -233,14 +222,14 @@ TEST_F(ScreenWindow, AWindowAtTheEndFollowsTheGrowingFile)
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write(QByteArray::fromStdString(dayText(11.0, 11.0 + 20.0 / 60.0).substr(84)));
+    file.write(QByteArray::fromStdString(qtest::dataLines(4800, 11.0)));
     file.close();
     replotBy([&] { form->Button3Click(); }); // "Run"
     form->Button3Click();
-    const double newest = 11.0 + 20.0 / 60.0 - kSampleHours;
+    const double newest = 11.0 + 4799 / 14400.0;
     EXPECT_NEAR(plotted().xTo, newest, 1e-5);
     EXPECT_NEAR(plotted().xFrom, newest - 10.0 / 60.0, 1e-5);
-    EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / 11:09:55 to 11:19:55 UT (last 10 minutes)");
+    EXPECT_EQ(screen()->windowTitle(), "ZEDOZO 1 / 11:10:00 to 11:20:00 UT (last 10 minutes)");
 }
 
 } // namespace
