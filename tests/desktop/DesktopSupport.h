@@ -33,10 +33,6 @@ inline void writeFile(const QString& path, const std::string& text)
     ASSERT_TRUE(qtest::writeFile(QFile::encodeName(path).toStdString(), text)) << path.toStdString();
 }
 
-// Three samples, channel 1 peaking at 10:30.
-inline const std::string kSimpleCurve = "Tervasol light curve test\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n"
-                                        "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
-
 // Opens the file dialog and clicks `file` in it, the unit chosen by its name.
 inline bool openAndClick(TForm1& form, const QString& file)
 {

@@ -66,16 +66,12 @@ TEST_F(Screen, PagesAreTheGoldenPagesInAWindowThatEachPlotReplaces)
         EXPECT_EQ(w->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), image.copy(0, 0, 639, 451));
     }
     ASSERT_TRUE(previous && previous->close());
-    QtBackendWindow* anew = plot(goldenLightCurves()[0].first);
+    const std::string file = goldenLightCurves()[0].first;
+    QtBackendWindow* anew = plot(file);
     EXPECT_TRUE(anew && anew->widget()->isVisible() && backend->windows().size() == 1u);
-}
-
-TEST_F(Screen, ABackendTakenAwayDuringTheUpdateOrNoneAtAllFailsNothingElse)
-{
-    const auto [file, text] = goldenLightCurves()[0];
-    ASSERT_TRUE(writeFile(dir / file, text));
-    // A handler that runs during endgrf's dispatch removes the backend:
-    // the rest of the plot draws nothing and ends normally.
+    // A handler that runs during endgrf's dispatch removes the backend: the
+    // rest of the plot draws nothing and ends normally; without a backend
+    // the plot fails only to open the window.
     QTimer::singleShot(0, [&] { setWindowBackend(nullptr); });
     plot(file);
     EXPECT_EQ(screenWindow(1), nullptr);
