@@ -1,15 +1,19 @@
 #pragma once
 // Shared by the desktop tests: the one application object of the test
 // program (the program's own, so that escaping exceptions can be tested),
-// light-curve and configuration files, and the options of a main window on
-// a fixed 1920 x 1080 desktop.
+// light-curve and configuration files, and main windows on a fixed
+// 1920 x 1080 desktop with the Qt screen backend.
 
 #include "app/forms/DesktopProgram.h"
 #include "app/forms/Main.h"
 #include "dialogs/FileSelect.h"
+#include "engine/TestSeams.h"
+#include "plotjob/PlotSequence.h"
 #include "support/Support.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -29,10 +33,6 @@ inline void writeFile(const QString& path, const std::string& text)
     ASSERT_TRUE(qtest::writeFile(QFile::encodeName(path).toStdString(), text)) << path.toStdString();
 }
 
-// Three samples, channel 1 peaking at 10:30.
-inline const std::string kSimpleCurve = "Tervasol light curve test\nTime_UT,45.0MHz,150.5MHz,410.0MHz\n"
-                                        "10.25,3.0,20.0,30.0\n10.50,52.0,25.0,35.0\n10.75,10.0,22.0,31.0\n";
-
 // Opens the file dialog and clicks `file` in it, the unit chosen by its name.
 inline bool openAndClick(TForm1& form, const QString& file)
 {
@@ -42,14 +42,59 @@ inline bool openAndClick(TForm1& form, const QString& file)
     return form.form2().clickFile(file);
 }
 
-inline TForm1::Options options(const QString& configPath, RePlot::PlotStep plotStep)
-{
-    TForm1::Options o;
-    o.desktop = [] { return DesktopSize {1920, 1080}; };
-    o.plotStep = std::move(plotStep);
-    o.configurationPath = QFile::encodeName(configPath).toStdString();
-    o.reportFailure = [](const std::string&) {};
-    return o;
-}
+struct Plotted {
+    PlotDescription description;
+    PlotGeometry geometry;
+    qint64 ms; // in the plot sequence
+};
+
+// Quorva.cfg and the folders in/ and out/ in a temporary folder, and main
+// windows on them (on a 1920 x 1080 desktop) whose plot step runs the real
+// plot sequence (with `realPlots`), records the plot and runs `onPlot`.
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        zedozo::resetScreenForTests();
+        zedozo::resetEngineForTests();
+        backend = std::make_unique<zedozo::QtWindowBackend>();
+        scope = std::make_unique<zedozo::WindowBackendScope>(backend.get());
+        root = tmp.path(), in = root + "/in", out = root + "/out", cfg = root + "/Quorva.cfg";
+        ASSERT_TRUE(QDir().mkpath(in + "/sub") && QDir().mkpath(out));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        scope.reset(), backend.reset();
+        zedozo::resetScreenForTests();
+        zedozo::resetEngineForTests();
+    }
+    void config(const std::string& body) { writeFile(cfg, body); }
+    std::unique_ptr<TForm1> makeForm()
+    {
+        TForm1::Options o;
+        o.desktop = [] { return DesktopSize {1920, 1080}; };
+        o.plotStep = [this](PlotDescription& d, const PlotGeometry& g) {
+            QElapsedTimer clock;
+            clock.start();
+            if (realPlots) plot(d, g);
+            plots.push_back({d, g, clock.elapsed()});
+            if (onPlot) onPlot();
+        };
+        o.configurationPath = QFile::encodeName(cfg).toStdString();
+        o.reportFailure = [this](const std::string& m) { reported.push_back(m); };
+        return std::make_unique<TForm1>(std::move(o));
+    }
+    QTemporaryDir tmp;
+    QString root, in, out, cfg;
+    bool realPlots = false;
+    std::vector<Plotted> plots;
+    std::function<void()> onPlot;
+    std::vector<std::string> reported;
+    std::unique_ptr<zedozo::QtWindowBackend> backend;
+    std::unique_ptr<zedozo::WindowBackendScope> scope;
+    std::unique_ptr<TForm1> form;
+};
 
 } // namespace quorva
