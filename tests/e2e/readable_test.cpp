@@ -144,6 +144,20 @@ TEST(Readable, EverySpanFrom30SecondsTo24HoursGetsRoundTimeLabels)
         const RunResult s = runQuorva({"stats", "--json", "--from", clock(from), "--to", clock(from + span), file});
         expectRoundValueLabels(l.y, jsonNumber(s.out, "min1"), jsonNumber(s.out, "max1"), what);
     }
+
+    // A burst above 1000 everywhere sits inside the y axis: the samples' own
+    // extremes count, not the statistics' start values of -1000 and 1000.
+    const std::string loud = dir / "LC_loud_SFU.txt";
+    writeFile(loud, lightCurveText(600, 10.0, "\n", 100.0));
+    float lowest = INFINITY, highest = -INFINITY;
+    std::istringstream lines(readFile(loud));
+    for (std::string line; std::getline(lines, line);) {
+        float v[4];
+        if (std::sscanf(line.c_str(), "%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3]) != 4) continue;
+        lowest = std::min({lowest, v[1], v[2], v[3]}), highest = std::max({highest, v[1], v[2], v[3]});
+    }
+    ASSERT_GT(lowest, 1000);
+    expectRoundValueLabels(readableLabels(dir, loud).y, lowest, highest, "above 1000");
 }
 
 // Red path segments of a PDF's content, as (from, to) along the time axis

@@ -254,9 +254,11 @@ TEST_F(StationPage, AFileThatStopsGrowingIsCalledStaleAndAHostileNameIsOnlyText)
             "/index.html", "/stats.json", "/Plot_LC_%3Cscript%3E%26%27%22_SFU.txt_last14.5.PNG?v=1700000000-10"}));
 
     // Without --always the watch does not plot an unchanged file, but it
-    // rewrites the page when it turns stale.
+    // rewrites the page when it turns stale. Metrics that cannot be written
+    // are told once, and watching goes on.
     std::ofstream(file, std::ios::app) << "12.500000,31.00,41.00,51.00\n";
-    Process w({QUORVA_BINARY, "watch", "--page", "--interval", "1", "--output", out, station});
+    Process w({QUORVA_BINARY, "watch", "--page", "--interval", "1", "--metrics", dir / "missing/m.prom", "--output",
+        out, station});
     ASSERT_TRUE(w.waitFor([](const RunResult& r) { return count(r.out, "\n") >= 1; }));
     EXPECT_NE(readFile(out + "/index.html").find("<p id=\"stale\" role=\"status\" hidden>"), std::string::npos);
     const std::string stale = "role=\"status\">No new samples since 12:30:00 UT";
@@ -266,6 +268,7 @@ TEST_F(StationPage, AFileThatStopsGrowingIsCalledStaleAndAHostileNameIsOnlyText)
     w.signal(SIGTERM);
     EXPECT_TRUE(w.finish().status == 0 && count(w.result.out, "\n") == 1u) << w.result.out << w.result.err;
     EXPECT_NE(readFile(out + "/index.html").find(stale), std::string::npos) << readFile(out + "/stats.json");
+    EXPECT_EQ(w.result.err, "quorva: cannot write " + dir / "missing/m.prom: No such file or directory\n");
 }
 
 } // namespace
