@@ -35,43 +35,19 @@ FilePlotter::FilePlotter(const PlotSettings& s)
 FilePlotter::Outcome FilePlotter::prepare(const std::string& path)
 {
     Outcome o;
-    o.message = readForCommand(rePlot_.lightCurve(), path);
-    if (!o.message.empty()) {
-        o.status = Outcome::Unreadable;
-        prepared_ = false;
-        return o;
-    }
-    if (rePlot_.lightCurve().timedSampleCount == 0) {
-        o.message = "no samples in " + path;
-        o.status = Outcome::NoSamples;
-        prepared_ = false;
-        return o;
-    }
-    request_.nameSuffix = windowNameSuffix(window_);
-    request_.timeAxis.reset();
-    if (window_.asked()) {
-        TimeAxis axis;
-        o.message = applyWindow(rePlot_.lightCurve(), window_, axis);
-        // Lines without a time of their own carry the one before them.
-        if (o.message.empty() && rePlot_.lightCurve().timedSampleCount == 0)
-            o.message = "no samples in the window in " + path;
-        if (!o.message.empty()) {
-            o.status = Outcome::NoSamples;
-            prepared_ = false;
-            return o;
-        }
-        request_.timeAxis = axis;
-    }
+    prepared_ = false;
+    TimeAxis axis;
+    o.message = readForCommand(rePlot_.lightCurve(), path, window_, axis);
     const LightCurve& lc = rePlot_.lightCurve();
-    if (request_.axisStyle == AxisStyle::ReadableLog) {
-        if (!(lc.lowestPositive <= lc.highest)) {
-            o.status = Outcome::NoSamples;
-            o.message = "no sample above 0 for the logarithmic axis in " + path;
-            prepared_ = false;
-            return o;
-        }
-        o.leftOut = lc.atOrBelowZero;
+    if (o.message.empty() && request_.axisStyle == AxisStyle::ReadableLog && !(lc.lowestPositive <= lc.highest))
+        o.message = "no sample above 0 for the logarithmic axis in " + path;
+    if (!o.message.empty()) {
+        o.status = Outcome::Refused;
+        return o;
     }
+    if (request_.axisStyle == AxisStyle::ReadableLog) o.leftOut = lc.atOrBelowZero;
+    request_.nameSuffix = windowNameSuffix(window_);
+    request_.timeAxis = window_.asked() ? std::optional<TimeAxis>(axis) : std::nullopt;
     request_.selectedPath = path;
     request_.unitText = unit_ ? *unit_ : unitFromFileName(path);
     rePlot_.fill(request_);

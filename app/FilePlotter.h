@@ -20,7 +20,8 @@ namespace quorva {
 class FilePlotter {
 public:
     struct Outcome {
-        enum Status { Prepared, Plotted, Unreadable, NoSamples, Failed };
+        // Refused: the file could not be read or has nothing to plot.
+        enum Status { Prepared, Plotted, Refused, Failed };
         Status status = Failed;
         std::string message;      // why not, for "quorva: MESSAGE" on stderr
         std::string plotPath;     // "%sPlot_%s.%s" of the file read, or the outputFile
@@ -34,8 +35,8 @@ public:
     FilePlotter& operator=(const FilePlotter&) = delete;
 
     // Refuses anything but a regular file (a FIFO would block the reader),
-    // a file without samples, and, for a logarithmic y axis, a file without
-    // a value above 0 (NoSamples).
+    // a file without samples (in the window), and, for a logarithmic y
+    // axis, a file without a value above 0.
     Outcome prepare(const std::string& path);
     // Before the first plot into a folder, removes the temporary plot files
     // that dead processes left there.

@@ -22,13 +22,18 @@ void applyConfiguration(PlotSettings& s, bool outputGiven, bool sizeGiven)
     if (!sizeGiven && c.sizeIndex && *c.sizeIndex >= 0 && *c.sizeIndex < kPlotSizeCount) s.sizeIndex = *c.sizeIndex;
 }
 
-std::string readForCommand(LightCurve& lightCurve, const std::string& path)
+std::string readForCommand(LightCurve& lightCurve, const std::string& path, const TimeWindow& window, TimeAxis& axis)
 {
     const ReadResult r = lightCurve.read(path);
     if (!r.opened)
         return "cannot open " + path + ": " + (r.openError == EINVAL ? "not a regular file" : std::strerror(r.openError));
     if (r.readError != 0) return "cannot read " + path + ": " + std::strerror(r.readError);
-    return {};
+    if (lightCurve.timedSampleCount == 0) return "no samples in " + path;
+    if (!window.asked()) return {};
+    std::string message = applyWindow(lightCurve, window, axis);
+    // Lines without a time of their own carry the one before them.
+    if (message.empty() && lightCurve.timedSampleCount == 0) message = "no samples in the window in " + path;
+    return message;
 }
 
 bool parseCount(std::string_view text, int minimum, int maximum, int& value) noexcept

@@ -44,13 +44,13 @@ struct PlotSettings {
 // gives, read as the main window reads them, for those the user did not.
 void applyConfiguration(PlotSettings& settings, bool outputGiven, bool sizeGiven);
 
-// A file without a sample (a data line whose time parses) is "no samples
-// in PATH" to the commands: there is nothing to plot or count.
-//
-// Reads the light-curve FILE `path` into `lightCurve` for a command: empty,
-// or the one-line reason ("cannot open PATH: REASON", "cannot read PATH:
-// REASON"); only a regular file is read.
-std::string readForCommand(LightCurve& lightCurve, const std::string& path);
+// Reads the light-curve FILE `path` into `lightCurve` for a command and
+// keeps the samples of `window` when one is asked (its time axis into
+// `axis`): empty, or the one-line reason there is nothing to plot or count
+// ("cannot open PATH: REASON", "cannot read PATH: REASON", "no samples in
+// PATH", "no samples in the window in PATH", "no samples between ...").
+// Only a regular file is read; a sample is a data line whose time parses.
+std::string readForCommand(LightCurve& lightCurve, const std::string& path, const TimeWindow& window, TimeAxis& axis);
 
 // Decimal digits only (no sign, no blanks) from minimum to maximum into
 // `value`; false otherwise, `value` untouched.

@@ -62,8 +62,9 @@ class RePlot {
 public:
     // Refreshes the statistics window (also while it is hidden) after the read.
     using RefreshStep = std::function<void()>;
-    // Runs the plot sequence on the filled description; the geometry carries plotLeft/plotTop for the screen window. The
-    // description is not const: the sequence writes its pageFill.
+    // Runs the plot sequence on the filled description; the geometry
+    // carries plotLeft/plotTop for the screen window. The description is
+    // not const: the sequence writes its pageFill.
     using PlotStep = std::function<void(PlotDescription&, const PlotGeometry&)>;
 
     struct Result {

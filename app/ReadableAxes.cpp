@@ -103,7 +103,6 @@ void setReadableAxes(PlotDescription& d, const LightCurve& lc, const std::option
     d.setYAxis(static_cast<float>(y.from), static_cast<float>(y.to), static_cast<float>(y.step));
     d.readable.yDigits = y.digits;
     d.readable.yTicks = y.ticks;
-    d.axisStyle = style;
 }
 
 } // namespace quorva

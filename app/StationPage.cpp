@@ -1,6 +1,7 @@
 #include "app/StationPage.h"
 
 #include "app/TextFormat.h"
+#include "engine/Engine.h"
 #include "lightcurve/FileNames.h"
 
 #include <fcntl.h>
@@ -236,13 +237,7 @@ caption, .note { color: var(--muted); text-align: left; }
 
 long long plotTime()
 {
-    if (const char* sde = std::getenv("SOURCE_DATE_EPOCH"); sde && *sde) {
-        errno = 0;
-        char* end = nullptr;
-        const long long v = std::strtoll(sde, &end, 10);
-        if (errno == 0 && *end == '\0' && v >= 0) return v;
-    }
-    return static_cast<long long>(std::time(nullptr));
+    return zedozo::sourceDateEpoch().value_or(static_cast<long long>(std::time(nullptr)));
 }
 
 std::optional<double> timestampFromFileName(std::string_view path, float hours)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <ostream>
 
 namespace quorva {
@@ -24,8 +25,10 @@ namespace {
 
 // SIGINT, SIGTERM and SIGHUP (the end of an ssh session) stay blocked
 // while a plot runs, so that no read or write of it is cut short, and are
-// taken only while waiting for the next tick. The handler also writes to a pipe that the wait watches, which
-// wakes it whichever thread the signal was delivered to.
+// taken only while waiting for the next tick. The handler also writes to a
+// pipe that the wait watches, which wakes it whichever thread the signal
+// was delivered to.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 volatile sig_atomic_t g_stop = 0;
 int g_wakeFd = -1;
 
@@ -49,21 +52,15 @@ public:
         g_wakeFd = pipe_[1];
         sigset_t stops;
         sigemptyset(&stops);
-        sigaddset(&stops, SIGINT);
-        sigaddset(&stops, SIGTERM);
-        sigaddset(&stops, SIGHUP);
+        for (const int s : kStopSignals) sigaddset(&stops, s);
         pthread_sigmask(SIG_BLOCK, &stops, &previousMask_);
         waitMask_ = previousMask_;
-        sigdelset(&waitMask_, SIGINT);
-        sigdelset(&waitMask_, SIGTERM);
-        sigdelset(&waitMask_, SIGHUP);
+        for (const int s : kStopSignals) sigdelset(&waitMask_, s);
         struct sigaction action { };
         action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = 0; // no SA_RESTART: the wait returns at once
-        sigaction(SIGINT, &action, &previousInt_);
-        sigaction(SIGTERM, &action, &previousTerm_);
-        sigaction(SIGHUP, &action, &previousHup_);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &action, &previous_[i]);
     }
 
     ~StopSignals()
@@ -71,9 +68,7 @@ public:
         // A signal still pending is taken by our handler, then the program's
         // own handlers come back.
         pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
-        sigaction(SIGINT, &previousInt_, nullptr);
-        sigaction(SIGTERM, &previousTerm_, nullptr);
-        sigaction(SIGHUP, &previousHup_, nullptr);
+        for (std::size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &previous_[i], nullptr);
         g_wakeFd = -1;
         if (pipe_[0] >= 0) {
             ::close(pipe_[0]);
@@ -107,8 +102,7 @@ public:
 private:
     int pipe_[2] = {-1, -1};
     sigset_t previousMask_ {}, waitMask_ {};
-    struct sigaction previousInt_ {
-    }, previousTerm_ {}, previousHup_ {};
+    struct sigaction previous_[std::size(kStopSignals)] {};
 };
 
 // ---- the watch -------------------------------------------------------------
@@ -299,9 +293,7 @@ bool watch(const PlotSettings& settings, const WatchOptions& w, std::ostream& ou
     const Clock::time_point start = Clock::now();
     long long plots = 0;
     for (long long k = 0;;) {
-        if (watch.tick() && ++plots == w.count) break;
-        if (watch.outputLost()) return false;
-        if (stops.stopped()) break;
+        if ((watch.tick() && ++plots == w.count) || watch.outputLost() || stops.stopped()) break;
         // The next point of the grid start + k * interval that lies ahead:
         // no drift, and ticks missed during a long plot are dropped.
         const auto now = Clock::now();

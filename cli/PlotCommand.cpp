@@ -59,10 +59,6 @@ const char kWindowOptionsText[] = "  --from T, --to T      only the samples from
                                   "                        hours UT as in the file (10.5) or HH:MM or HH:MM:SS,\n"
                                   "                        0 to 24; either may be given alone (open end)\n";
 
-namespace {
-
-} // namespace
-
 bool unitOption(const Arguments& a, std::optional<std::string>& unit, std::string& error)
 {
     const std::string* text = a.value("unit");
@@ -283,9 +279,8 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
     }
     if (!plotSettings(a, s, error)) return usageError(io, "plot", error);
     const bool fromStdin = std::find(s.files.begin(), s.files.end(), "-") != s.files.end();
-    const std::string name = a.has("name") ? *a.value("name") : kStandardInputName;
-    if (a.has("name") && !fromStdin) return usageError(io, "plot", "--name is for FILE '-' (the standard input)");
-    if (!validInputName(name, error)) return usageError(io, "plot", error);
+    std::string name;
+    if (!inputNameOption(a, fromStdin, name, error)) return usageError(io, "plot", error);
     const bool update = a.has("update");
 
     ScratchFolder scratch;
@@ -314,7 +309,7 @@ int runPlot(const std::vector<std::string>& arguments, CommandIo& io)
 
         const FilePlotter::Outcome prepared = plotter.prepare(path);
         if (s.files[i] == "-" && !toStdout) scratch.clear(); // read; a SIGPIPE later leaves nothing
-        if (prepared.status == FilePlotter::Outcome::Unreadable || prepared.status == FilePlotter::Outcome::NoSamples) {
+        if (prepared.status == FilePlotter::Outcome::Refused) {
             progress.clear();
             io.err << "quorva: " << scratch.shown(prepared.message) << std::endl;
             unreadable = true;

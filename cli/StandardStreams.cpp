@@ -114,8 +114,14 @@ bool ScratchFolder::sendAndClear(const std::string& path, CommandIo& io)
     return sent;
 }
 
-bool validInputName(const std::string& name, std::string& error)
+bool inputNameOption(const Arguments& arguments, bool fromStdin, std::string& name, std::string& error)
 {
+    const std::string* given = arguments.value("name");
+    if (given && !fromStdin) {
+        error = "--name is for FILE '-' (the standard input)";
+        return false;
+    }
+    name = given ? *given : kStandardInputName;
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos
         || name.find('\0') != std::string::npos) {
         error = "--name must be a file name without '/', not '" + name + "'";

@@ -5,6 +5,7 @@
 // scratch folder under TMPDIR (else /tmp) that is removed with this object.
 
 #include "cli/Cli.h"
+#include "cli/Options.h"
 
 #include <string>
 
@@ -47,8 +48,9 @@ private:
     std::string inputPath_;
 };
 
-// --name: a file name of its own ("stdin", "LC20261206_SFU.txt"); false with
-// the reason in `error` otherwise.
-bool validInputName(const std::string& name, std::string& error);
+// --name into `name` (kStandardInputName without it): a file name of its
+// own ("stdin", "LC20261206_SFU.txt"), and only for FILE '-' (`fromStdin`);
+// false with the reason in `error` otherwise.
+bool inputNameOption(const Arguments& arguments, bool fromStdin, std::string& name, std::string& error);
 
 } // namespace quorva::cli

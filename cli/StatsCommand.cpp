@@ -94,9 +94,8 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
     std::optional<std::string> unitGiven;
     if (!unitOption(a, unitGiven, error)) return usageError(io, "stats", error);
     const bool fromStdin = a.operands.front() == "-";
-    const std::string name = a.has("name") ? *a.value("name") : kStandardInputName;
-    if (a.has("name") && !fromStdin) return usageError(io, "stats", "--name is for FILE '-' (the standard input)");
-    if (!validInputName(name, error)) return usageError(io, "stats", error);
+    std::string name;
+    if (!inputNameOption(a, fromStdin, name, error)) return usageError(io, "stats", error);
 
     ScratchFolder scratch;
     std::string path = a.operands.front();
@@ -107,15 +106,9 @@ int runStats(const std::vector<std::string>& arguments, CommandIo& io)
     const std::string unit = unitGiven.value_or(unitFromFileName(path));
 
     LightCurve lightCurve;
-    std::string message = readForCommand(lightCurve, path);
+    TimeAxis axis;
+    const std::string message = readForCommand(lightCurve, path, window, axis);
     scratch.clear(); // read; a SIGPIPE later leaves nothing
-    if (message.empty() && lightCurve.timedSampleCount == 0) message = "no samples in " + path;
-    if (message.empty() && window.asked()) {
-        TimeAxis axis;
-        message = applyWindow(lightCurve, window, axis);
-        // Lines without a time of their own carry the one before them.
-        if (message.empty() && lightCurve.timedSampleCount == 0) message = "no samples in the window in " + path;
-    }
     if (!message.empty()) {
         io.err << "quorva: " << scratch.shown(message) << "\n";
         return kExitCannotOpen;

@@ -7,6 +7,7 @@
 // engine/output/ is the engine's inside, except the window backend
 // interface (engine/output/WindowBackend.h) a toolkit fills for the screen.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -88,6 +89,10 @@ void setWarnings(bool on);
 // remove them. A file of a live process is never touched, nor is anything
 // whose PID cannot be checked. Returns the number removed.
 int removeStaleTemporaryFiles(const std::string& folder); // OutputFile.cpp
+
+// SOURCE_DATE_EPOCH (seconds since 1970) when it is set to one, so that
+// dates in output are reproducible; nothing otherwise.      Warnings.cpp
+std::optional<long long> sourceDateEpoch();
 
 // Code of the hardware fonts' character set (WinAnsi) for an engine
 // character code: codes below 127 unchanged, the accented letters 127..186

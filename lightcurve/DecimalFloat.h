@@ -1,6 +1,7 @@
 #pragma once
-// Number parsing of the light-curve reader: one pass over the characters, no allocation, and the same result as the
-// C library's strtof in the "C" locale, whatever locale the process runs in.
+// Number parsing of the light-curve reader: one pass over the characters,
+// no allocation, and the same result as the C library's strtof in the "C"
+// locale, whatever locale the process runs in.
 
 namespace quorva {
 

@@ -37,7 +37,7 @@ private:
 // depend on it; callers that must tell a user use it for the message.
 struct ReadResult {
     bool opened = false; // the file could be opened (only a regular file can)
-    int openError = 0; // errno of the failed open (EISDIR a folder, EINVAL another non-regular file), else 0
+    int openError = 0;   // errno of the failed open (EISDIR a folder, EINVAL another non-regular file), else 0
     int readError = 0;   // errno of a read that failed part-way, else 0
 };
 

@@ -290,18 +290,24 @@ void errmod(std::string_view option, std::string_view onOff)
 
 // ---- clock ----------------------------------------------------------------------------
 
+std::optional<long long> sourceDateEpoch()
+{
+    const char* sde = std::getenv("SOURCE_DATE_EPOCH");
+    if (!sde || !*sde) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(sde, &end, 10);
+    if (errno != 0 || *end != '\0' || v < 0) return std::nullopt;
+    return v;
+}
+
 EngineTime engineNow()
 {
     std::tm tm {};
     bool done = false;
-    if (const char* sde = std::getenv("SOURCE_DATE_EPOCH"); sde && *sde) {
-        errno = 0;
-        char* end = nullptr;
-        long long v = std::strtoll(sde, &end, 10);
-        if (errno == 0 && end && *end == '\0' && v >= 0) {
-            std::time_t t = static_cast<std::time_t>(v);
-            done = gmtime_r(&t, &tm) != nullptr;
-        }
+    if (const std::optional<long long> sde = sourceDateEpoch()) {
+        const std::time_t t = static_cast<std::time_t>(*sde);
+        done = gmtime_r(&t, &tm) != nullptr;
     }
     if (!done) {
         std::time_t t = std::time(nullptr);

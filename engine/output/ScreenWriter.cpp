@@ -5,7 +5,6 @@
 #include "engine/output/ScreenWriter.h"
 
 #include "engine/output/Device.h"
-#include "engine/output/Device.h"
 
 #include <algorithm>
 #include <array>
