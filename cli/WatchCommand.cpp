@@ -54,7 +54,6 @@ const char kWatchUsageHead[] = "Usage: quorva watch [--interval SECONDS] [--alwa
 
 const char kWatchUsageTail[] = "  -h, --help            show this help\n"
                                "\n"
-                               "\n"
                                "Of an option given twice the last one counts. SIGINT (Ctrl+C), SIGTERM\n"
                                "and SIGHUP end watching once the running plot is complete. Exit status:\n"
                                "0; 1 the log cannot be written to the standard output; 64 bad usage.\n";
